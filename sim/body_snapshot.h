@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/body_table.h"
+#include "sim/simulation_state.h"
+
+namespace orbilan {
+
+// What readers of a running simulation see: the bodies as they stood at the end of one step.
+struct BodySnapshot {
+    int body_count = 0;
+    std::vector<extended> x, y, z;
+    std::vector<extended> vx, vy, vz;
+    std::vector<extended> mass, density;
+    std::vector<double> radius;
+    std::vector<std::string> name;
+    extended sim_time = 0;
+    int selected_body = 1;
+    ExhaustPlume exhaust_plume;
+    long long steps = 0;              // steps completed in this run
+    std::vector<int> deleted_bodies;  // bodies removed by merges in this run, in order
+};
+
+// Copies the table and the shown parts of the state; reuses the snapshot's storage.
+void take_snapshot(const BodyTable& table, const SimulationState& state, BodySnapshot& out);
+
+}  // namespace orbilan

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace orbilan {
+
+// Every physical quantity is held in the x87 80-bit format (64-bit mantissa) that g++ uses for
+// long double on x86-64 Linux.
+using extended = long double;
+
+constexpr double PI = 3.141592653589793;
+constexpr double SECONDS_PER_YEAR = 365.0 * 24 * 3600;
+
+}  // namespace orbilan

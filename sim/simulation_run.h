@@ -1,0 +1,102 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "sim/body_snapshot.h"
+#include "sim/body_table.h"
+#include "sim/simulation_state.h"
+
+namespace orbilan {
+
+class LogWriter;
+
+enum class RunEnd { stopped, stop_time, mass_error, step_limit };
+
+// Callbacks from the simulation thread. A GUI hands them on to its own thread.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    // The thrust brought the impulse body's mass to zero or below; the thread waits for the
+    // return (the GUI shows "Error : mass <= 0" meanwhile). The run ends after this step.
+    virtual void on_mass_error() {}
+    // A merge removed body k; the snapshot already shows the table without it.
+    virtual void on_body_deleted(int /*k*/, bool /*selection_moved*/) {}
+    // Last act of the thread: the table, the state and the final snapshot are complete.
+    virtual void on_run_end(RunEnd /*why*/) {}
+};
+
+// Changes another thread asks for; applied by the simulation thread between two steps.
+struct RunCommand {
+    enum class Kind { set_collision_mode, set_selected_body, scale_radius, reset_radius, reset_time };
+    Kind kind;
+    int value = 0;        // collision mode or body index
+    double factor = 1.0;  // for scale_radius
+};
+
+struct RunOptions {
+    int threads = 0;              // force workers; 0 = one per hardware thread
+    long long max_steps = -1;     // stop after this many steps (-1: no limit)
+    double camera_distance = 0;   // sizes the exhaust line
+    std::unique_ptr<LogWriter> log;  // opened by the caller; closed when the run ends
+};
+
+// One run of the simulation thread over a table and a state that it owns while it is active.
+class SimulationRun {
+public:
+    SimulationRun(BodyTable& table, SimulationState& state, RunObserver& observer);
+    ~SimulationRun();  // asks the thread to stop and joins it
+    SimulationRun(const SimulationRun&) = delete;
+    SimulationRun& operator=(const SimulationRun&) = delete;
+
+    // Starts the thread in the given direction (1 forward, 2 backward). False if a run is active.
+    bool start(int run_direction, RunOptions options);
+    // STOP/PAUSE: the thread finishes the step in progress and ends.
+    void stop() { stop_request_.store(true, std::memory_order_relaxed); }
+    bool stop_requested() const { return stop_request_.load(std::memory_order_relaxed); }
+    // True from start() until the thread has announced its end.
+    bool active() const { return active_.load(std::memory_order_acquire); }
+    // Waits for the thread after it ended (or asks it to end first when stop_first is set).
+    void join(bool stop_first = false);
+
+    void post(const RunCommand& command);
+    void set_camera_distance(double distance);
+
+    // Copies the latest published step into out and asks for a fresher one. While no run has
+    // started, reads the table itself. Returns false if nothing was published yet.
+    bool read_snapshot(BodySnapshot& out);
+
+    RunEnd last_end() const { return last_end_; }
+    long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
+
+private:
+    void thread_main(int run_direction, RunOptions options);
+    void apply_commands();
+    void publish(bool wait_for_lock);
+
+    BodyTable& table_;
+    SimulationState& state_;
+    RunObserver& observer_;
+
+    std::thread thread_;
+    std::atomic<bool> stop_request_{true};
+    std::atomic<bool> active_{false};
+    std::atomic<bool> snapshot_wanted_{false};
+    std::atomic<bool> commands_pending_{false};
+    std::atomic<double> camera_distance_{0};
+    std::atomic<long long> steps_done_{0};
+    RunEnd last_end_ = RunEnd::stopped;
+
+    std::mutex command_mutex_;
+    std::vector<RunCommand> commands_, applying_;
+
+    mutable std::mutex snapshot_mutex_;
+    BodySnapshot published_;
+    bool has_published_ = false;
+    std::vector<int> deleted_;
+};
+
+}  // namespace orbilan
