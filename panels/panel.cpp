@@ -80,4 +80,9 @@ void Panel::closeEvent(QCloseEvent* event) {
     if (def_.ends_program) emit close_requested();
 }
 
+void Panel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && def_.ends_program && isMinimized()) emit minimize_requested();
+    QWidget::changeEvent(event);
+}
+
 }  // namespace orbilan

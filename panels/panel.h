@@ -13,7 +13,8 @@ class RoundButton;
 
 // A floating panel: a tool window owned by the host window, holding the controls of its table.
 // Every button or check box click comes out as `command(id)`; the window system can never close a
-// panel, and a close request on the toolbar comes out as `close_requested()`.
+// panel, and a close request on the toolbar comes out as `close_requested()` (minimising it as
+// `minimize_requested()`, so the program can minimise its host window instead).
 class Panel : public QWidget {
     Q_OBJECT
 
@@ -37,9 +38,11 @@ public:
 signals:
     void command(int id);
     void close_requested();
+    void minimize_requested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     const PanelDef& def_;

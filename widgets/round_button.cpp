@@ -167,6 +167,19 @@ void RoundButton::send_click() {
     if (isEnabled()) emit clicked();
 }
 
+bool RoundButton::event(QEvent* event) {
+    // Styles turn on hover events for buttons, and those repaint by themselves; the button already
+    // follows the mouse and repaints only when its look changes.
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverLeave:
+    case QEvent::HoverMove:
+        return true;
+    default:
+        return QAbstractButton::event(event);
+    }
+}
+
 void RoundButton::paintEvent(QPaintEvent*) {
     SystemColors system = system_colors();
     if (system.face != record_.built_for_face) rebuild_colors(record_, system.face);
@@ -177,7 +190,9 @@ void RoundButton::paintEvent(QPaintEvent*) {
     painter.setClipRegion(region_);
     painter.setFont(font());
     const ButtonSurface surface{width(), height(), text(), isEnabled(), hasFocus(), system};
-    emit frame_drawn(paint_button(painter, record_, surface));
+    const FrameLook look = paint_button(painter, record_, surface);
+    // A raised button that is drawn flat is frozen; only truly flat buttons announce the flat frame.
+    if (look != FrameLook::flat || record_.raised == 0) emit frame_drawn(look);
 }
 
 void RoundButton::resizeEvent(QResizeEvent*) { rebuild_region(); }

@@ -86,6 +86,7 @@ signals:
     void frame_drawn(orbilan::FrameLook look);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

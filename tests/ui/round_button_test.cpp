@@ -2,6 +2,7 @@
 #include "widgets/button_record.h"
 #include "widgets/round_button.h"
 
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -27,6 +28,12 @@ protected:
     QPoint at(QPoint local) { return in_window(button_, local); }
     QPoint centre() { return at(QPoint(20, 15)); }
     QPoint outside() { return QPoint(150, 100); }
+
+    // Brings the mouse onto the button from outside; a move to where the mouse already is goes unseen.
+    void hover() {
+        QTest::mouseMove(window(), outside());
+        QTest::mouseMove(window(), centre());
+    }
 
     // A solid 16 x 16 PNG in the temporary folder, loaded by path like any image with a dot in its name.
     QString solid_png(const char* name, QColor color) {
@@ -99,8 +106,8 @@ TEST_F(RoundButtonTest, ImagesFollowTheStateAndFallBack) {
 
     // The image is centred at (12, 7); pressed, it moves one pixel right and down.
     EXPECT_EQ(pixel_of(button_, QPoint(12, 7)), qRgb(255, 0, 0));
-    QTest::mouseMove(window(), centre());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return button_->visual_state() == VISUAL_HOT; }));
+    hover();
+    EXPECT_EQ(button_->visual_state(), VISUAL_HOT);
     EXPECT_EQ(pixel_of(button_, QPoint(12, 7)), qRgb(0, 255, 0));
     QTest::mousePress(window(), Qt::LeftButton, {}, centre());
     const QImage pressed = button_->grab().toImage();
@@ -112,6 +119,34 @@ TEST_F(RoundButtonTest, ImagesFollowTheStateAndFallBack) {
     EXPECT_EQ(pixel_of(button_, QPoint(12, 7)), qRgb(255, 0, 0)) << "no disabled image: the normal one stands in";
     button_->load_disabled_image(IMAGE_ICON, solid_png("disabled.png", Qt::darkGray));
     EXPECT_EQ(pixel_of(button_, QPoint(12, 7)), QColor(Qt::darkGray).rgb());
+}
+
+TEST_F(RoundButtonTest, LeavingWithoutAFinalMoveRestoresTheNormalLook) {
+    hover();
+    ASSERT_EQ(button_->visual_state(), VISUAL_HOT);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button_, &leave);
+    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
+}
+
+TEST_F(RoundButtonTest, DisablingALitButtonShowsItsDisabledLookAtOnce) {
+    hover();
+    QTest::mousePress(window(), Qt::LeftButton, {}, centre());
+    button_->setEnabled(false);
+    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, centre());
+    EXPECT_EQ(clicks_->count(), 0) << "a press that outlives its button's enabling never clicks";
+}
+
+TEST_F(RoundButtonTest, CallerImageIsDrawnAtThirtyTwoPixels) {
+    QPixmap square(8, 8);
+    square.fill(Qt::blue);
+    EXPECT_TRUE(button_->set_image(IMAGE_ICON, ButtonImage(square)).is_null());
+    EXPECT_EQ(button_->image_width(), 32);
+    EXPECT_EQ(button_->image_height(), 32);
+    const ButtonImage previous = button_->set_image(IMAGE_ICON, ButtonImage());
+    EXPECT_FALSE(previous.is_null()) << "the caller gets its image back";
+    EXPECT_EQ(button_->image_width(), 0);
 }
 
 TEST_F(RoundButtonTest, DisabledButtonNeverClicksAndShowsABlueCaption) {
@@ -136,8 +171,9 @@ TEST_F(RoundButtonTest, DisabledButtonNeverClicksAndShowsABlueCaption) {
 TEST_F(RoundButtonTest, FrozenLampIgnoresTheMouseAndTakesNoFocus) {
     button_->set_fixed_state(1, true);
     EXPECT_EQ(button_->focusable(), 0);
+    QCoreApplication::processEvents();
     QSignalSpy frames(button_, &RoundButton::frame_drawn);
-    QTest::mouseMove(window(), centre());
+    hover();
     QTest::mousePress(window(), Qt::LeftButton, {}, centre());
     EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
     QTest::mouseRelease(window(), Qt::LeftButton, {}, centre());
@@ -161,6 +197,8 @@ TEST_F(RoundButtonTest, EnterClicksAtOnceAndSpaceClicksOnRelease) {
 }
 
 TEST_F(RoundButtonTest, RepaintsOnlyWhenTheLookChanges) {
+    QTest::mouseMove(window(), outside());
+    QCoreApplication::processEvents();
     QSignalSpy frames(button_, &RoundButton::frame_drawn);
     QTest::mouseMove(window(), centre());
     QTest::mouseMove(window(), centre() + QPoint(3, 1));
