@@ -20,7 +20,7 @@ namespace {
 // Closed height of a drop-down list; the table's height is that of the open list.
 constexpr int COMBO_HEIGHT = 21;
 constexpr int COMBO_ITEM_HEIGHT = 16;
-constexpr int PANEL_FONT_PIXELS = 11;
+constexpr int PANEL_FONT_PIXELS = 10;
 
 Qt::Alignment alignment(unsigned style) {
     const Qt::Alignment horizontal = (style & ALIGN_RIGHT) != 0    ? Qt::AlignRight

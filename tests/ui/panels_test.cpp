@@ -217,3 +217,25 @@ TEST_F(PanelsTest, HandlersReachControlsById) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PanelsTest, TextsFitTheirControls) {
+    for (int k = 0; k < 5; ++k) {
+        Panel* panel = all(k);
+        for (const ControlDef& def : panel->def().controls) {
+            QWidget* control = panel->control(def.id);
+            // Room for the check mark beside a check box's text, and for a button's frame.
+            const int room = def.kind == ControlKind::check_box ? def.w - 20
+                             : def.kind == ControlKind::label   ? def.w
+                                                                : def.w - 2;
+            if (def.kind == ControlKind::label || def.kind == ControlKind::check_box ||
+                def.kind == ControlKind::text_button) {
+                const QString text = QString(def.text).trimmed();
+                EXPECT_LE(control->fontMetrics().horizontalAdvance(text), room) << def.name;
+            }
+        }
+    }
+}
+
+}  // namespace
