@@ -47,7 +47,6 @@ void Panel::set_text(int id, const QString& text) {
         label->setText(text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
         button->setText(text);
-        button->update();
     }
 }
 
