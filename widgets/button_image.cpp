@@ -43,7 +43,17 @@ void ButtonImage::draw(QPainter& painter, int type, int x, int y, int width, int
     const QSize size = type == IMAGE_ICON ? QSize(width, height) : natural_size();
     if (size.isEmpty() || is_null()) return;
     if (svg_) {
-        svg_->render(&painter, QRectF(x, y, size.width(), size.height()));
+        const qreal ratio = painter.device()->devicePixelRatioF();
+        if (rendered_.deviceIndependentSize() != QSizeF(size) || rendered_.devicePixelRatio() != ratio) {
+            QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter art(&image);
+            svg_->render(&art);
+            art.end();
+            rendered_ = QPixmap::fromImage(image);
+            rendered_.setDevicePixelRatio(ratio);
+        }
+        painter.drawPixmap(x, y, rendered_);
     } else {
         painter.drawPixmap(QRect(QPoint(x, y), size), pixmap_);
     }

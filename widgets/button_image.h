@@ -33,6 +33,8 @@ public:
 private:
     std::shared_ptr<QSvgRenderer> svg_;
     QPixmap pixmap_;
+    // Vector art rendered at the size it was last drawn, so hover repaints only copy pixels.
+    mutable QPixmap rendered_;
 };
 
 // Where a name without a "." is looked up among the built-in images.
