@@ -49,7 +49,8 @@ TEST_F(TooltipTest, LongHintsWrapAtThreeHundredPixels) {
     const QStringList lines = shown.split('\n');
     EXPECT_GE(lines.size(), 2) << shown.toStdString();
     const QFontMetrics metrics(QToolTip::font());
-    for (const QString& line : lines) EXPECT_LE(metrics.horizontalAdvance(line), TOOLTIP_MAX_WIDTH) << line.toStdString();
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), TOOLTIP_MAX_WIDTH) << line.toStdString();
     EXPECT_EQ(lines.join(' '), text) << "wrapping only turns spaces into line breaks";
 
     EXPECT_EQ(wrap_hint("START", metrics, TOOLTIP_MAX_WIDTH), "START");
