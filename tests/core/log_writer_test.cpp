@@ -1,6 +1,5 @@
 #include "files/log_writer.h"
 
-
 #include <vector>
 
 #include <gtest/gtest.h>
