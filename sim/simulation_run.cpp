@@ -67,12 +67,13 @@ void apply_command(BodyTable& t, SimulationState& s, const RunCommand& c)
 
 void SimulationRun::post(const RunCommand& command)
 {
-    // Without a run the caller's thread owns the table.
+    std::lock_guard lock(command_mutex_);
+    // Without a run the caller's thread owns the table. The thread drains the queue and clears
+    // active_ under this lock, so a command is either queued in time or applied here.
     if (!active()) {
         apply_command(table_, state_, command);
         return;
     }
-    std::lock_guard lock(command_mutex_);
     commands_.push_back(command);
     commands_pending_.store(true, std::memory_order_release);
 }
@@ -161,10 +162,16 @@ void SimulationRun::thread_main(RunOptions options)
         if (snapshot_wanted_.load(std::memory_order_relaxed)) publish(false);
     }
 
-    publish(true);
-    options.log.reset();  // the file is complete before anyone hears of the end
-    last_end_ = end;
-    active_.store(false, std::memory_order_release);
+    {
+        std::lock_guard lock(command_mutex_);
+        for (const RunCommand& command : commands_) apply_command(table_, state_, command);
+        commands_.clear();
+        commands_pending_.store(false, std::memory_order_relaxed);
+        publish(true);
+        options.log.reset();  // the file is complete before anyone hears of the end
+        last_end_ = end;
+        active_.store(false, std::memory_order_release);
+    }
     observer_.on_run_end(end);
 }
 
