@@ -1,5 +1,6 @@
 #include "files/field_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 

@@ -42,17 +42,20 @@ std::optional<std::filesystem::path> find_case_variant(const std::filesystem::pa
 
 }  // namespace
 
+std::filesystem::path slashed_name(const std::filesystem::path& name)
+{
+    if (name.is_absolute()) return name;
+    std::string text = name.string();
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return text;
+}
+
 std::optional<std::filesystem::path> find_file(const std::filesystem::path& name)
 {
     if (name.empty()) return std::nullopt;
     if (is_file(name)) return name;
-    std::filesystem::path path = name;
-    if (name.is_relative()) {
-        std::string text = name.string();
-        std::replace(text.begin(), text.end(), '\\', '/');
-        path = text;
-        if (is_file(path)) return path;
-    }
+    const std::filesystem::path path = slashed_name(name);
+    if (is_file(path)) return path;
     return find_case_variant(path);
 }
 

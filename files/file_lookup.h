@@ -11,4 +11,7 @@ namespace orbilan {
 // order wins. An empty name finds nothing.
 std::optional<std::filesystem::path> find_file(const std::filesystem::path& name);
 
+// A relative name with its backslashes turned into folder separators; other names unchanged.
+std::filesystem::path slashed_name(const std::filesystem::path& name);
+
 }  // namespace orbilan

@@ -1,5 +1,6 @@
 #include "files/number_format.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>

@@ -58,25 +58,15 @@ void read_impulse_entry(FieldReader& reader, ImpulseEntry& entry)
     entry.exhaust_vz = reader.read_number_field();
 }
 
-// Skin names from Windows projects may use backslashes between folders.
-std::filesystem::path skin_name(const std::string& text)
-{
-    std::filesystem::path name(text);
-    if (name.is_absolute()) return name;
-    std::string slashed = text;
-    std::replace(slashed.begin(), slashed.end(), '\\', '/');
-    return slashed;
-}
-
 std::optional<std::filesystem::path> find_skin(const std::string& text,
                                                const std::filesystem::path& project_folder)
 {
     if (text.empty()) return std::nullopt;
-    const std::filesystem::path name = skin_name(text);
+    const std::filesystem::path name = slashed_name(text);
     if (name.is_relative()) {
         if (auto beside = find_file(project_folder / name)) return beside;
     }
-    return find_file(name);
+    return find_file(text);
 }
 
 }  // namespace
