@@ -276,19 +276,27 @@ TEST(GravityStep, StopTimeIsPassedByTheLastFullStep)
     }
 }
 
+// A lone craft of the given mass that runs the given impulse entries, in order.
+void make_craft(Stepper& run, extended mass, extended dt, std::initializer_list<ImpulseEntry> entries)
+{
+    make_bodies(run.table, run.state, {{.mass = mass}});
+    run.state.dt = dt;
+    run.state.stop_time = 1e99L;
+    run.state.impulse_body = 1;
+    run.state.impulse_count = static_cast<int>(entries.size());
+    run.state.impulse_next = 1;
+    int k = 0;
+    for (const ImpulseEntry& entry : entries) run.state.impulse_table[++k] = entry;
+    run.start();
+}
+
 // Thrust: one entry from t = 10 for 5 s ejecting 100 kg of a 1000 kg body, h = 1.
 TEST(GravityStep, ThrustActsInTheStepsAfterItsStartTime)
 {
     Stepper run;
-    make_bodies(run.table, run.state, {{.mass = 1000}});
-    run.state.dt = 1;
-    run.state.stop_time = 1e99L;
-    run.state.impulse_body = 1;
-    run.state.impulse_count = 2;
-    run.state.impulse_next = 1;
-    run.state.impulse_table[1] = {.start_time = 10, .duration = 5, .ejected_mass = 100, .exhaust_vx = -1000};
-    run.state.impulse_table[2] = {.start_time = 100, .duration = 1, .ejected_mass = 1};
-    run.start();
+    make_craft(run, 1000, 1,
+               {{.start_time = 10, .duration = 5, .ejected_mass = 100, .exhaust_vx = -1000},
+                {.start_time = 100, .duration = 1, .ejected_mass = 1}});
     std::vector<int> burning;
     for (int t = 0; t < 20; ++t) {
         const extended before = run.table.mass[1];
@@ -313,15 +321,7 @@ TEST(GravityStep, ThrustActsInTheStepsAfterItsStartTime)
 TEST(GravityStep, ThrustFollowsTheRocketEquation)
 {
     Stepper run;
-    make_bodies(run.table, run.state, {{.mass = 1000}});
-    run.state.dt = 0.01L;
-    run.state.stop_time = 1e99L;
-    run.state.impulse_body = 1;
-    run.state.impulse_count = 1;
-    run.state.impulse_next = 1;
-    run.state.impulse_table[1] = {.start_time = -0.005L, .duration = 100, .ejected_mass = 600, .exhaust_vx = 0,
-                                  .exhaust_vy = 0, .exhaust_vz = -3000};
-    run.start();
+    make_craft(run, 1000, 0.01L, {{.start_time = -0.005L, .duration = 100, .ejected_mass = 600, .exhaust_vz = -3000}});
     run.steps(10000);
     const double m0 = 1000, m1 = 400, dm = 600.0 / 10000;
     const double ideal = 3000 * std::log(m0 / m1);
@@ -335,14 +335,7 @@ TEST(GravityStep, ThrustFollowsTheRocketEquation)
 TEST(GravityStep, ThrustThatEmptiesTheBodyReportsTheMassError)
 {
     Stepper run;
-    make_bodies(run.table, run.state, {{.mass = 10}});
-    run.state.dt = 1;
-    run.state.stop_time = 1e99L;
-    run.state.impulse_body = 1;
-    run.state.impulse_count = 1;
-    run.state.impulse_next = 1;
-    run.state.impulse_table[1] = {.start_time = -1, .duration = 4, .ejected_mass = 20, .exhaust_vx = 1};
-    run.start();
+    make_craft(run, 10, 1, {{.start_time = -1, .duration = 4, .ejected_mass = 20, .exhaust_vx = 1}});
     EXPECT_FALSE(run.step().mass_error);
     const StepResult second = run.step();
     EXPECT_TRUE(second.mass_error);
