@@ -120,7 +120,8 @@ bool SimulationRun::read_snapshot(BodySnapshot& out)
 void SimulationRun::thread_main(RunOptions options)
 {
     StepWorkspace work;
-    init_workspace(work, table_, options.threads);
+    const int threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+    init_workspace(work, table_, threads);
     prepare_step(table_, state_, work);
 
     const LogMode log_mode = static_cast<LogMode>(state_.log_mode);
