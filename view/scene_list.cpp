@@ -42,9 +42,11 @@ void slot_line(const Trail& t, int a, int b)
 }
 
 // Lines show the colours of their table; lit, they would take their shade from whatever
-// normal the last sphere left behind.
+// normal the last sphere left behind. A later line wins over an earlier one at the same depth,
+// so the axes show over the grid lines they lie on.
 void begin_line_pass()
 {
+    glDepthFunc(GL_LEQUAL);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -165,6 +167,7 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
 {
     static constexpr GLfloat GLOW[4] = {1, 1, 1, 1};
     static constexpr GLfloat DARK[4] = {0, 0, 0, 1};
+    glDepthFunc(GL_LESS);
     glColor4f(1, 1, 1, 1);
     setup_lighting(view, scene);
     glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
