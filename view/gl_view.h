@@ -8,6 +8,7 @@
 #include "sim/body_snapshot.h"
 #include "sim/body_table.h"
 #include "sim/simulation_state.h"
+#include "view/scene_list.h"
 #include "view/view_state.h"
 
 namespace orbilan {
@@ -87,6 +88,7 @@ private:
     std::function<void()> tick_listener_;
     std::function<void(int)> selection_listener_;
     BodySnapshot snapshot_;
+    SceneLines lines_;
     bool scene_stale_ = true;
     bool gl_ready_ = false;
 };

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
+#include "sim/extended.h"
 #include "view/lighting.h"
 
 namespace orbilan {
@@ -34,11 +36,6 @@ void line(T x0, T y0, T z0, T x1, T y1, T z1)
 {
     glVertex3f(static_cast<GLfloat>(x0), static_cast<GLfloat>(y0), static_cast<GLfloat>(z0));
     glVertex3f(static_cast<GLfloat>(x1), static_cast<GLfloat>(y1), static_cast<GLfloat>(z1));
-}
-
-void slot_line(const Trail& t, int a, int b)
-{
-    line(t.trail_x[a], t.trail_y[a], t.trail_z[a], t.trail_x[b], t.trail_y[b], t.trail_z[b]);
 }
 
 // Lines show the colours of their table; lit, they would take their shade from whatever
@@ -106,23 +103,47 @@ void draw_axes(const ViewState& view, const SceneBodies& scene)
     glEnd();
 }
 
-void draw_trail(const Trail& t, int trail_length)
+void add_segment(SceneLines& lines, const Trail& t, int a, int b, GLfloat g)
+{
+    for (const int k : {a, b}) {
+        lines.xyz.insert(lines.xyz.end(), {static_cast<GLfloat>(t.trail_x[k]), static_cast<GLfloat>(t.trail_y[k]),
+                                           static_cast<GLfloat>(t.trail_z[k])});
+        lines.rgba.insert(lines.rgba.end(), {g, g, 0, 1});
+    }
+}
+
+// Segment j joins slots j and j + 1: yellow for j = 0..h, then fading to black up to
+// j = trail_length. A slot with x exactly 0 has not been filled and ends that half.
+void add_trail(SceneLines& lines, const Trail& t, int trail_length)
 {
     const int half = static_cast<int>(std::nearbyint(trail_length / 2.0));
     const double half_length = trail_length / 2.0;
-    glBegin(GL_LINES);
-    colour(TRAIL_COLOUR);
     for (int j = 0; j <= half; ++j) {
         if (t.trail_x[j + 1] == 0.0) break;
-        slot_line(t, j, j + 1);
+        add_segment(lines, t, j, j + 1, 1);
     }
     for (int j = half; j <= trail_length; ++j) {
         if (t.trail_x[j + 1] == 0.0) break;
-        const auto g = static_cast<GLfloat>(1 - 2 * (j - half_length) / trail_length);
-        glColor4f(g, g, 0, 1);
-        slot_line(t, j, j + 1);
+        add_segment(lines, t, j, j + 1, static_cast<GLfloat>(1 - 2 * (j - half_length) / trail_length));
     }
-    glEnd();
+}
+
+void collect_trails(const SceneBodies& scene, int trail_length, SceneLines& lines)
+{
+    for (int i = 1; i <= scene.body_count; ++i) add_trail(lines, scene.trail[i], trail_length);
+}
+
+void draw_trails(const SceneLines& lines)
+{
+    if (lines.xyz.empty()) return;
+    begin_line_pass();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, lines.xyz.data());
+    glColorPointer(4, GL_FLOAT, 0, lines.rgba.data());
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(lines.xyz.size() / 3));
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void draw_exhaust_plume(const ExhaustPlume& plume)
@@ -173,8 +194,12 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
     glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnable(GL_TEXTURE_2D);
-    // The unit sphere is scaled to each radius, so its normals need renormalising.
+    // The unit sphere is scaled to each radius, so its normals need renormalising. Its far
+    // side is hidden by its near side anyway.
     glEnable(GL_NORMALIZE);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
     for (int i = 1; i <= scene.body_count; ++i) {
         const double r = scene.radius[i];
         const Trail& t = scene.trail[i];
@@ -188,6 +213,7 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
         glPopMatrix();
     }
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, DARK);
+    glDisable(GL_CULL_FACE);
     glDisable(GL_NORMALIZE);
     glDisable(GL_TEXTURE_2D);
 }
@@ -196,14 +222,37 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
 
 void create_sphere_list()
 {
-    GLUquadric* quadric = gluNewQuadric();
-    gluQuadricDrawStyle(quadric, GLU_FILL);
-    gluQuadricTexture(quadric, GL_TRUE);
-    gluQuadricNormals(quadric, GLU_SMOOTH);
+    // The unit sphere as one batch of triangles, with the texture layout of a GLU quadric
+    // sphere: t runs from 0 at the south pole to 1 at the north pole, s from 0 at +y through
+    // 0.25 at +x, 0.5 at -y and 0.75 at -x. One batch per sphere instead of one strip per
+    // stack keeps a scene of many bodies cheap to draw.
+    const auto vertex = [](int slice, int stack) {
+        const double s = static_cast<double>(slice) / SPHERE_SLICES;
+        const double t = 1.0 - static_cast<double>(stack) / SPHERE_STACKS;
+        const double around = 2 * PI * s;
+        const double down = PI * stack / SPHERE_STACKS;
+        const double x = std::sin(down) * std::sin(around);
+        const double y = std::sin(down) * std::cos(around);
+        const double z = std::cos(down);
+        glNormal3d(x, y, z);
+        glTexCoord2d(s, t);
+        glVertex3d(x, y, z);
+    };
     glNewList(SPHERE_LIST, GL_COMPILE);
-    gluSphere(quadric, 1.0, SPHERE_SLICES, SPHERE_STACKS);
+    glBegin(GL_TRIANGLES);
+    for (int stack = 0; stack < SPHERE_STACKS; ++stack) {
+        for (int slice = 0; slice < SPHERE_SLICES; ++slice) {
+            // Counter-clockwise seen from outside.
+            vertex(slice, stack);
+            vertex(slice + 1, stack + 1);
+            vertex(slice, stack + 1);
+            vertex(slice, stack);
+            vertex(slice + 1, stack);
+            vertex(slice + 1, stack + 1);
+        }
+    }
+    glEnd();
     glEndList();
-    gluDeleteQuadric(quadric);
 }
 
 void delete_scene_lists()
@@ -212,8 +261,10 @@ void delete_scene_lists()
     glDeleteLists(SPHERE_LIST, 1);
 }
 
-void build_scene_list(ViewState& view, const SceneBodies& scene)
+void build_scene_list(ViewState& view, const SceneBodies& scene, SceneLines& lines)
 {
+    lines.xyz.clear();
+    lines.rgba.clear();
     glNewList(SCENE_LIST, GL_COMPILE);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     begin_line_pass();
@@ -223,7 +274,7 @@ void build_scene_list(ViewState& view, const SceneBodies& scene)
     if (scene.body_count > 0) {
         if (view.hide_trails == 0) {
             const int trail_length = std::clamp(view.trail_length, 0, TRAIL_SLOTS - 2);
-            for (int i = 1; i <= scene.body_count; ++i) draw_trail(scene.trail[i], trail_length);
+            collect_trails(scene, trail_length, lines);
             draw_exhaust_plume(scene.exhaust_plume);
         }
         if (view.hide_origin_lines == 0) draw_origin_lines(scene);
@@ -241,7 +292,7 @@ bool scene_drawable(const ViewState& view)
             view.camera_eye[2] != static_cast<double>(view.camera_target[2]));
 }
 
-void draw_frame(const ViewState& view)
+void draw_frame(const ViewState& view, const SceneLines& lines)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!scene_drawable(view)) return;
@@ -250,6 +301,7 @@ void draw_frame(const ViewState& view)
               static_cast<double>(view.camera_target[0]), static_cast<double>(view.camera_target[1]),
               static_cast<double>(view.camera_target[2]), 0, 0, 1);
     glCallList(SCENE_LIST);
+    draw_trails(lines);
     glPopMatrix();
 }
 
