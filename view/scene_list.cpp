@@ -188,10 +188,13 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
 {
     static constexpr GLfloat GLOW[4] = {1, 1, 1, 1};
     static constexpr GLfloat DARK[4] = {0, 0, 0, 1};
+    // The lines left their colour in the tracked material; only the diffuse part may follow
+    // the colour here, and the ambient part is set after that, or the spheres take the tint
+    // of the last line drawn.
     glDepthFunc(GL_LESS);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
     glColor4f(1, 1, 1, 1);
     setup_lighting(view, scene);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnable(GL_TEXTURE_2D);
     // The unit sphere is scaled to each radius, so its normals need renormalising. Its far
