@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "files/user_message.h"
 #include "sim/extended.h"
@@ -25,5 +27,14 @@ private:
     explicit LogWriter(std::FILE* file) : file_(file) {}
     std::FILE* file_;
 };
+
+// The log file used when the user chose none: program_folder/Logs/noname.tXT
+std::filesystem::path default_log_path(const std::filesystem::path& program_folder);
+
+// The log panel's body list item for body i: "1  ( Sun )".
+std::string log_body_item_text(int i, std::string_view name);
+
+// The log panel's variable list; each item starts with its log_mode number.
+constexpr std::string_view LOG_MODE_ITEMS[] = {"1 : ACCELERATION", "2 : POSITION"};
 
 }  // namespace orbilan

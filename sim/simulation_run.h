@@ -73,7 +73,7 @@ public:
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
 
 private:
-    void thread_main(int run_direction, RunOptions options);
+    void thread_main(RunOptions options);
     void apply_commands();
     void publish(bool wait_for_lock);
 

@@ -1,0 +1,179 @@
+#include "sim/simulation_run.h"
+
+#include "files/log_writer.h"
+#include "sim/gravity_step.h"
+
+namespace orbilan {
+
+SimulationRun::SimulationRun(BodyTable& table, SimulationState& state, RunObserver& observer)
+    : table_(table), state_(state), observer_(observer)
+{
+}
+
+SimulationRun::~SimulationRun() { join(true); }
+
+bool SimulationRun::start(int run_direction, RunOptions options)
+{
+    if (active()) return false;
+    if (thread_.joinable()) thread_.join();
+    state_.run_direction = run_direction;
+    deleted_.clear();
+    deleted_.reserve(static_cast<std::size_t>(table_.body_count));
+    steps_done_.store(0, std::memory_order_relaxed);
+    camera_distance_.store(options.camera_distance, std::memory_order_relaxed);
+    publish(true);
+    stop_request_.store(false, std::memory_order_relaxed);
+    active_.store(true, std::memory_order_release);
+    thread_ = std::thread(&SimulationRun::thread_main, this, std::move(options));
+    return true;
+}
+
+void SimulationRun::join(bool stop_first)
+{
+    if (stop_first) stop();
+    if (thread_.joinable()) thread_.join();
+}
+
+void SimulationRun::set_camera_distance(double distance)
+{
+    camera_distance_.store(distance, std::memory_order_relaxed);
+}
+
+namespace {
+
+void apply_command(BodyTable& t, SimulationState& s, const RunCommand& c)
+{
+    switch (c.kind) {
+    case RunCommand::Kind::set_collision_mode:
+        s.collision_mode = static_cast<std::uint8_t>(c.value);
+        break;
+    case RunCommand::Kind::set_selected_body:
+        s.selected_body = c.value;
+        break;
+    case RunCommand::Kind::scale_radius:
+        if (is_body(t, s.selected_body)) t.radius[s.selected_body] *= c.factor;
+        break;
+    case RunCommand::Kind::reset_radius:
+        if (is_body(t, s.selected_body))
+            t.radius[s.selected_body] = sphere_radius(t.mass[s.selected_body], t.density[s.selected_body]);
+        break;
+    case RunCommand::Kind::reset_time:
+        s.sim_time = 0;
+        break;
+    }
+}
+
+}  // namespace
+
+void SimulationRun::post(const RunCommand& command)
+{
+    std::lock_guard lock(command_mutex_);
+    // Without a run the caller's thread owns the table. The thread drains the queue and clears
+    // active_ under this lock, so a command is either queued in time or applied here.
+    if (!active()) {
+        apply_command(table_, state_, command);
+        return;
+    }
+    commands_.push_back(command);
+    commands_pending_.store(true, std::memory_order_release);
+}
+
+void SimulationRun::apply_commands()
+{
+    {
+        std::lock_guard lock(command_mutex_);
+        applying_.swap(commands_);
+        commands_pending_.store(false, std::memory_order_relaxed);
+    }
+    for (const RunCommand& command : applying_) apply_command(table_, state_, command);
+    applying_.clear();
+}
+
+void SimulationRun::publish(bool wait_for_lock)
+{
+    std::unique_lock lock(snapshot_mutex_, std::defer_lock);
+    if (wait_for_lock)
+        lock.lock();
+    else if (!lock.try_lock())
+        return;  // a reader is copying; the request stays and the next step serves it
+    snapshot_wanted_.store(false, std::memory_order_relaxed);
+    take_snapshot(table_, state_, published_);
+    published_.steps = steps_done_.load(std::memory_order_relaxed);
+    published_.deleted_bodies = deleted_;
+    has_published_ = true;
+}
+
+bool SimulationRun::read_snapshot(BodySnapshot& out)
+{
+    {
+        std::lock_guard lock(snapshot_mutex_);
+        if (has_published_) {
+            out = published_;
+            snapshot_wanted_.store(true, std::memory_order_relaxed);
+            return true;
+        }
+    }
+    take_snapshot(table_, state_, out);
+    return true;
+}
+
+void SimulationRun::thread_main(RunOptions options)
+{
+    StepWorkspace work;
+    const int threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
+    init_workspace(work, table_, threads);
+    prepare_step(table_, state_, work);
+
+    const LogMode log_mode = static_cast<LogMode>(state_.log_mode);
+    long long log_counter = 0;
+    long long steps = 0;
+    RunEnd end = RunEnd::stopped;
+
+    for (;;) {
+        if (commands_pending_.load(std::memory_order_acquire)) apply_commands();
+
+        const StepResult step = gravity_step(table_, state_, work, camera_distance_.load(std::memory_order_relaxed));
+        steps_done_.store(++steps, std::memory_order_relaxed);
+
+        if (step.removed_body != 0) {
+            deleted_.push_back(step.removed_body);
+            publish(true);
+            observer_.on_body_deleted(step.removed_body, step.selection_moved);
+        }
+        if (step.mass_error) observer_.on_mass_error();
+
+        if (options.log && ++log_counter >= state_.log_every) {
+            log_counter = 0;
+            const int k = state_.log_body;
+            if (log_mode == LogMode::acceleration && is_body(table_, k))
+                options.log->write_line(state_.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
+            else if (log_mode == LogMode::position && is_body(table_, k))
+                options.log->write_line(state_.sim_time, table_.x[k], table_.y[k], table_.z[k]);
+        }
+
+        if (step.mass_error)
+            end = RunEnd::mass_error;
+        else if (step.stop)
+            end = RunEnd::stop_time;
+        else if (options.max_steps >= 0 && steps >= options.max_steps)
+            end = RunEnd::step_limit;
+        if (end != RunEnd::stopped) stop_request_.store(true, std::memory_order_relaxed);
+
+        if (stop_request_.load(std::memory_order_relaxed)) break;
+        if (snapshot_wanted_.load(std::memory_order_relaxed)) publish(false);
+    }
+
+    {
+        std::lock_guard lock(command_mutex_);
+        for (const RunCommand& command : commands_) apply_command(table_, state_, command);
+        commands_.clear();
+        commands_pending_.store(false, std::memory_order_relaxed);
+        publish(true);
+        options.log.reset();  // the file is complete before anyone hears of the end
+        last_end_ = end;
+        active_.store(false, std::memory_order_release);
+    }
+    observer_.on_run_end(end);
+}
+
+}  // namespace orbilan

@@ -1,0 +1,58 @@
+#include "files/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
+
+namespace orbilan {
+namespace {
+
+TEST(SettingsFile, WritesTheQuotedLabelAndTheNumber)
+{
+    test::TempFolder folder;
+    const auto path = folder.path() / "options.opt";
+    save_settings(path, 2);
+    EXPECT_EQ(test::read_bytes(path), "\"THEME ID\",2\r\n");
+    EXPECT_EQ(load_settings(path), 2);
+    save_settings(path, -17);
+    EXPECT_EQ(test::read_bytes(path), "\"THEME ID\",-17\r\n");
+    EXPECT_EQ(load_settings(path), -17);
+    save_settings(path, 0);  // a shorter record leaves nothing of the longer one behind
+    EXPECT_EQ(test::read_bytes(path), "\"THEME ID\",0\r\n");
+}
+
+TEST(SettingsFile, ToleratedContent)
+{
+    test::TempFolder folder;
+    struct Case {
+        const char* content;
+        int theme_id;
+    };
+    const Case cases[] = {
+        {"THEME ID,3\r\n", 3},    // label wording and quoting do not matter
+        {"2\r\n", 0},             // the lone number is taken as the label
+        {"\"THEME ID\",2.5", 2},  // halves go to even
+        {"\"THEME ID\",3.5", 4},
+        {"\"THEME ID\",1\n", 1},  // LF-only file
+        {"", 0},
+        {"\"THEME ID\",", 0},
+        {"\"THEME ID\",1e30", 2147483647},
+        {"\"THEME ID\",nan", 0},
+    };
+    for (const Case& c : cases) {
+        const auto path = folder.write("options.opt", c.content);
+        EXPECT_EQ(load_settings(path), c.theme_id) << "content: " << c.content;
+    }
+}
+
+TEST(SettingsFile, MissingOrUnwritableFile)
+{
+    test::TempFolder folder;
+    EXPECT_EQ(load_settings(folder.path() / "none.opt"), 0);
+    EXPECT_EQ(load_settings(folder.path()), 0);
+    save_settings(folder.path() / "no-such-folder" / "options.opt", 3);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "no-such-folder"));
+}
+
+}  // namespace
+}  // namespace orbilan
