@@ -3,13 +3,13 @@
 #include <memory>
 #include <string>
 
+#include "app/host_window.h"
 #include "sim/body_table.h"
 #include "sim/simulation_state.h"
 #include "view/view_state.h"
 
 namespace orbilan {
 
-class HostWindow;
 class GlView;
 
 // Everything the program keeps for its whole life, made at start-up.

@@ -43,8 +43,10 @@ public:
     // Tries the view's OpenGL format without showing anything.
     virtual GlSupport probe_gl() = 0;
 
+    // True when a file or a folder exists at path.
     virtual bool file_exists(const std::string& path);
-    virtual std::string find_file(const std::string& folder, const std::string& name);
+    // The file of that name, its letter case ignored as on Windows; empty when there is none.
+    virtual std::string find_file(const std::string& name);
 };
 
 }  // namespace orbilan
