@@ -26,7 +26,7 @@ void HostWindow::on_host_resize()
 
 void HostWindow::on_host_close()
 {
-    if (gl_window_) gl_window_->release_gl();
+    if (gl_window_) gl_window_->destroy_view();
     QCoreApplication::quit();
 }
 

@@ -57,7 +57,7 @@ GlView::GlView(ViewState& view, SceneBodies& scene, Platform& platform, QWidget*
     connect(&redraw_timer_, &QTimer::timeout, this, &GlView::on_view_timer);
 }
 
-GlView::~GlView() { release_gl(); }
+GlView::~GlView() { destroy_view(); }
 
 bool GlView::make_current()
 {
@@ -66,7 +66,7 @@ bool GlView::make_current()
     return true;
 }
 
-void GlView::release_gl()
+void GlView::destroy_view()
 {
     if (!make_current()) return;
     release_textures(scene_.texture_id);
@@ -80,7 +80,7 @@ void GlView::initializeGL()
     gl_ready_ = true;
     create_sphere_list();
     scene_stale_ = true;
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlView::release_gl,
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlView::destroy_view,
             Qt::DirectConnection);
 }
 

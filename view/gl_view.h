@@ -66,7 +66,7 @@ public:
     void reset_radius(BodyTable& table);
 
     // Frees the textures and lists while the context still exists.
-    void release_gl();
+    void destroy_view();
 
 protected:
     void initializeGL() override;

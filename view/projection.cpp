@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "view/camera.h"
+#include "view/gl_check.h"
 #include "view/lighting.h"
 
 namespace orbilan {
@@ -55,6 +56,7 @@ void apply_render_state(ViewState& view, const SceneBodies& scene, int width, in
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_DONT_CARE);
     setup_lighting(view, scene);
+    check_gl("the render state");
 }
 
 }  // namespace orbilan

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "sim/extended.h"
+#include "view/gl_check.h"
 #include "view/lighting.h"
 
 namespace orbilan {
@@ -256,6 +257,7 @@ void create_sphere_list()
     }
     glEnd();
     glEndList();
+    check_gl("the unit sphere");
 }
 
 void delete_scene_lists()
@@ -284,6 +286,7 @@ void build_scene_list(ViewState& view, const SceneBodies& scene, SceneLines& lin
         if (view.hide_spheres == 0) draw_spheres(view, scene);
     }
     glEndList();
+    check_gl("the scene list");
 }
 
 bool scene_drawable(const ViewState& view)
@@ -306,6 +309,7 @@ void draw_frame(const ViewState& view, const SceneLines& lines)
     glCallList(SCENE_LIST);
     draw_trails(lines);
     glPopMatrix();
+    check_gl("the frame");
 }
 
 }  // namespace orbilan

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "view/bmp_reader.h"
+#include "view/gl_check.h"
 #include "view/view_state.h"
 
 namespace orbilan {
@@ -35,6 +36,7 @@ unsigned load_bmp_texture(const std::string& path, Platform& platform)
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->width, image->height, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, image->rgba.data());
     glDisable(GL_TEXTURE_2D);
+    check_gl("a texture upload");
     return name;
 }
 
