@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/host_window.h"
+#include "sim/body_table.h"
+#include "sim/simulation_state.h"
+#include "view/view_state.h"
+
+namespace orbilan {
+
+class GlView;
+
+// Everything the program keeps for its whole life, made at start-up.
+struct Program {
+    std::string program_folder;
+    int theme_id = 0;
+    int work_area_width = 0;
+    int work_area_height = 0;
+
+    BodyTable table;
+    SimulationState state;
+    ViewState view;
+    SceneBodies scene;
+
+    std::unique_ptr<HostWindow> main_window;
+    GlView* gl_window = nullptr;  // child of main_window
+};
+
+// The start values of the program's variables.
+void set_defaults(Program& program);
+
+}  // namespace orbilan

@@ -1,0 +1,99 @@
+#include "app/start_up.h"
+
+#include <QApplication>
+
+#include "app/host_window.h"
+#include "view/gl_view.h"
+
+namespace orbilan {
+
+UserMessage error_message(const std::string& text) { return {text, "Error", MessageIcon::none}; }
+
+std::string gl_failure_text(GlSupport support)
+{
+    switch (support) {
+    case GlSupport::ok: return {};
+    case GlSupport::no_window_class: return "Failed To Register The Window Class.";
+    case GlSupport::no_window: return "Window Creation Error.";
+    case GlSupport::no_pixel_format: return "Can't Find A Suitable PixelFormat.";
+    case GlSupport::pixel_format_refused: return "Can't Set The PixelFormat.";
+    case GlSupport::no_context: return "Can't Create A GL Rendering Context.";
+    case GlSupport::cannot_activate: return "Can't activate GLRC.";
+    }
+    return {};
+}
+
+void set_defaults(Program& program)
+{
+    SimulationState& state = program.state;
+    state.time_unit = 1;
+    state.time_unit_factor = 1.0;
+    state.fps_index = 4;
+    state.selected_body = 1;
+    state.collision_mode = 0;
+    program.view.trail_length = 100;
+    program.view.camera_distance = 0.0;
+    program.view.ambient_level = static_cast<double>(0.4f);
+    program.scene.selected_body = 1;
+}
+
+StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps)
+{
+    program.program_folder = platform.program_folder();
+    program.theme_id = steps.load_settings ? steps.load_settings(program.program_folder) : 0;
+    if (steps.set_theme_colours) steps.set_theme_colours(program);
+    set_defaults(program);
+    allocate_body_table(program.table, program.state, 0);
+
+    // Whether the view can have OpenGL is known before any window exists.
+    const GlSupport gl = platform.probe_gl();
+    if (gl == GlSupport::no_window_class) {
+        platform.message_box(error_message(gl_failure_text(gl)));
+        return StartUpOutcome::failed;
+    }
+
+    const WorkArea area = platform.work_area();
+    program.work_area_width = area.width;
+    program.work_area_height = area.height;
+    program.main_window = std::make_unique<HostWindow>(program.view);
+    HostWindow& main_window = *program.main_window;
+    main_window.setGeometry(area.left, area.top, area.width, area.height - 1);
+    program.view.view_width = main_window.width();
+    program.view.view_height = main_window.height();
+
+    if (steps.build_toolbar) main_window.set_toolbar_panel(steps.build_toolbar(program));
+
+    if (gl == GlSupport::no_window) {
+        platform.message_box(error_message(gl_failure_text(gl)));
+        return StartUpOutcome::failed;
+    }
+    if (gl != GlSupport::ok) {
+        // A window without a usable context: say why and end, as the view would on its own.
+        platform.message_box(error_message(gl_failure_text(gl)));
+        return StartUpOutcome::ended;
+    }
+    program.gl_window = new GlView(program.view, program.scene, platform, &main_window);
+    program.gl_window->setGeometry(0, 0, program.view.view_width, program.view.view_height);
+    main_window.set_view(program.gl_window);
+
+    if (steps.build_panels) steps.build_panels(program);
+
+    main_window.show();
+    program.gl_window->show();
+    program.gl_window->setFocus();
+    return StartUpOutcome::running;
+}
+
+int run_program(Platform& platform, const StartUpSteps& steps)
+{
+    Program program;
+    switch (start_up(program, platform, steps)) {
+    case StartUpOutcome::failed: return 0;
+    case StartUpOutcome::ended: return 1;
+    case StartUpOutcome::running: break;
+    }
+    QApplication::exec();
+    return 1;
+}
+
+}  // namespace orbilan

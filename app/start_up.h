@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+#include "app/program.h"
+#include "files/user_message.h"
+#include "platform/platform.h"
+
+namespace orbilan {
+
+// What the rest of the program contributes to start-up, in the order the steps run. An empty
+// step is skipped (theme_id then stays 0 and no panel is built).
+struct StartUpSteps {
+    std::function<int(const std::string& program_folder)> load_settings;  // gives theme_id
+    std::function<void(Program&)> set_theme_colours;
+    // Builds and shows the toolbar panel over main_window; returns it.
+    std::function<QWidget*(Program&)> build_toolbar;
+    // Builds the other four panels, hidden.
+    std::function<void(Program&)> build_panels;
+};
+
+enum class StartUpOutcome {
+    running,  // windows shown; the event loop may start
+    failed,   // nothing usable was made: exit code 0
+    ended,    // the view has no OpenGL: the loop ends at once, exit code 1
+};
+
+UserMessage error_message(const std::string& text);
+
+// The message for a view whose OpenGL set-up failed at that step (ok has none).
+std::string gl_failure_text(GlSupport support);
+
+// Builds the program's windows in their fixed order.
+StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps);
+
+// Start-up, then the event loop. The exit code: 1 when the loop ends, 0 when start-up fails.
+int run_program(Platform& platform, const StartUpSteps& steps);
+
+}  // namespace orbilan

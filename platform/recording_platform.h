@@ -1,0 +1,41 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace orbilan {
+
+// A stand-in for tests: records every message box, answers file dialogs from a queue (empty
+// answers once the queue runs dry, as if the user cancelled) and reports a chosen folder, work
+// area and OpenGL outcome.
+class RecordingPlatform : public Platform {
+public:
+    struct Dialog {
+        std::string title, folder, filter, suffix;
+        bool save = false;
+    };
+
+    std::vector<UserMessage> boxes;
+    std::vector<Dialog> dialogs;
+    std::deque<std::string> dialog_answers;
+    std::string folder = "./";
+    WorkArea area{0, 0, 1280, 1024};
+    GlSupport gl = GlSupport::ok;
+
+    void message_box(const UserMessage& message) override { boxes.push_back(message); }
+    std::string open_file(const std::string& title, const std::string& folder,
+                          const std::string& filter, const std::string& suffix) override;
+    std::string save_file(const std::string& title, const std::string& folder,
+                          const std::string& filter, const std::string& suffix) override;
+    std::string program_folder() override { return folder; }
+    WorkArea work_area() override { return area; }
+    GlSupport probe_gl() override { return gl; }
+
+private:
+    std::string answer(Dialog dialog);
+};
+
+}  // namespace orbilan

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orbilan {
+
+// An image ready for glTexImage2D: RGBA bytes, bottom row first.
+struct BmpImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+};
+
+// Decodes an uncompressed 8-, 24- or 32-bit Windows bitmap. Rows may be padded to four bytes
+// and stored top-down (negative height). Anything else, and any file too short for what its
+// header promises, gives nothing.
+std::optional<BmpImage> read_bmp(std::span<const std::uint8_t> file);
+
+std::optional<BmpImage> read_bmp_file(const std::string& path);
+
+}  // namespace orbilan

@@ -1,0 +1,114 @@
+#include "view/camera.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbilan {
+
+namespace {
+
+constexpr int MK_MBUTTON = 16;
+constexpr extended PIXELS_PER_DEGREE = 24;
+constexpr extended MAX_PITCH = 89;
+
+// Shared by next and previous: step is +1 or -1.
+bool select_body(ViewState& view, SceneBodies& scene, int step)
+{
+    if (scene.body_count <= 0) return false;
+    if (view.look_at_body > 0)
+        scene.selected_body += step;
+    else
+        view.look_at_body = scene.selected_body;
+    scene.selected_body = std::clamp(scene.selected_body, 1, scene.body_count);
+
+    const Trail& trail = scene.trail[scene.selected_body];
+    view.camera_target = {trail.trail_x[0], trail.trail_y[0], trail.trail_z[0]};
+    view.look_at_body = scene.selected_body;
+    const double r = selected_radius(scene);
+    if (4 * r > view.camera_distance) view.camera_distance = 4 * r;
+    return true;
+}
+
+}  // namespace
+
+UserMessage no_objects_message() { return {"NO OBJECTS !!", "ORBILAN", MessageIcon::information}; }
+
+double selected_radius(const SceneBodies& scene)
+{
+    const int k = scene.selected_body;
+    return is_scene_body(scene, k) && k < static_cast<int>(scene.radius.size()) ? scene.radius[k] : 0;
+}
+
+void compute_eye(ViewState& view, const std::array<extended, 3>& target)
+{
+    const double d = view.camera_distance;
+    const double yaw = PI * view.camera_yaw_d / 180;
+    const double pitch = PI * view.camera_pitch_d / 180;
+    view.camera_eye[0] = static_cast<double>(std::cos(yaw) * std::cos(pitch) * d + target[0]);
+    view.camera_eye[1] = static_cast<double>(std::sin(yaw) * std::cos(pitch) * d + target[1]);
+    view.camera_eye[2] = static_cast<double>(std::sin(-pitch) * d + target[2]);
+}
+
+void rotate_camera(ViewState& view, int keys, int x, int y)
+{
+    if (keys != MK_MBUTTON) return;
+    extended dx = view.drag_last_x - x;
+    extended dy = view.drag_last_y - y;
+    if (view.drag_restart == 1) {
+        dx = dy = 0;
+        view.drag_restart = 0;
+    }
+    view.camera_yaw += dx / PIXELS_PER_DEGREE;
+    view.camera_pitch = std::clamp(view.camera_pitch + dy / PIXELS_PER_DEGREE, -MAX_PITCH, MAX_PITCH);
+    view.drag_last_x = x;
+    view.drag_last_y = y;
+    view.camera_yaw_d = static_cast<double>(view.camera_yaw);
+    view.camera_pitch_d = static_cast<double>(view.camera_pitch);
+}
+
+void zoom_camera(ViewState& view, const SceneBodies& scene, int delta)
+{
+    if (delta < 0) view.camera_distance *= ZOOM_FACTOR;
+    if (delta > 0) view.camera_distance /= ZOOM_FACTOR;
+    const double r = selected_radius(scene);
+    if (view.look_at_body > 0 && 6 * r > view.camera_distance) view.camera_distance = 6 * r;
+}
+
+void fit_view_to_scene(ViewState& view, const SceneBodies& scene)
+{
+    double reach = 0;
+    for (int i = 1; i <= scene.body_count; ++i) {
+        const Trail& t = scene.trail[i];
+        const double x = t.trail_x[0], y = t.trail_y[0], z = t.trail_z[0];
+        const double value = scene.radius[i] + std::sqrt(x * x + y * y + z * z);
+        if (value > reach) reach = value;
+    }
+    view.plane_half_size = 1.5 * reach;
+    view.camera_distance = 2 * reach;
+}
+
+bool look_at_origin(ViewState& view, const SceneBodies& scene)
+{
+    if (scene.body_count <= 0) return false;
+    view.camera_target = {0, 0, 0};
+    view.look_at_body = 0;
+    return true;
+}
+
+bool select_next_body(ViewState& view, SceneBodies& scene) { return select_body(view, scene, +1); }
+
+bool select_previous_body(ViewState& view, SceneBodies& scene) { return select_body(view, scene, -1); }
+
+void more_light(ViewState& view)
+{
+    view.ambient_level += LIGHT_STEP;
+    if (!(view.ambient_level < 1)) view.ambient_level = 1;
+}
+
+void less_light(ViewState& view)
+{
+    view.ambient_level -= LIGHT_STEP;
+    if (!(view.ambient_level > 0)) view.ambient_level = 0;
+}
+
+}  // namespace orbilan

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+
+#include "files/user_message.h"
+#include "sim/extended.h"
+#include "view/view_state.h"
+
+namespace orbilan {
+
+// The wheel and light steps are the single-precision constants widened to double.
+constexpr double ZOOM_FACTOR = static_cast<double>(1.2f);
+constexpr double LIGHT_STEP = static_cast<double>(0.1f);
+
+// Shown by the camera commands when no project is loaded.
+UserMessage no_objects_message();
+
+// Radius of the selected body, 0 when there is none.
+double selected_radius(const SceneBodies& scene);
+
+// Eye on the sphere of camera_distance around target, placed by yaw about z and pitch.
+void compute_eye(ViewState& view, const std::array<extended, 3>& target);
+
+// One middle-button drag step; only keys == MK_MBUTTON (16) turns the camera.
+void rotate_camera(ViewState& view, int keys, int x, int y);
+
+// One wheel step: toward the user (delta < 0) moves the eye out by ZOOM_FACTOR.
+void zoom_camera(ViewState& view, const SceneBodies& scene, int delta);
+
+// Plane and distance sized to the captured bodies.
+void fit_view_to_scene(ViewState& view, const SceneBodies& scene);
+
+// These return false when there are no bodies: the caller shows no_objects_message().
+bool look_at_origin(ViewState& view, const SceneBodies& scene);
+// Starts following the selected body, or moves the selection on and follows it. The caller
+// hands scene.selected_body on to the simulation state and refreshes the captions.
+bool select_next_body(ViewState& view, SceneBodies& scene);
+bool select_previous_body(ViewState& view, SceneBodies& scene);
+
+void more_light(ViewState& view);
+void less_light(ViewState& view);
+
+}  // namespace orbilan

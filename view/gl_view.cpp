@@ -1,0 +1,276 @@
+#include "view/gl_view.h"
+
+#include <GL/gl.h>
+
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QWheelEvent>
+
+#include <array>
+
+#include "platform/platform.h"
+#include "platform/qt_platform.h"
+#include "view/body_scale.h"
+#include "view/camera.h"
+#include "view/projection.h"
+#include "view/scene_list.h"
+#include "view/skins.h"
+#include "view/trails.h"
+
+namespace orbilan {
+
+namespace {
+
+// Key-state bits of a mouse message.
+constexpr int MK_LBUTTON = 1;
+constexpr int MK_RBUTTON = 2;
+constexpr int MK_SHIFT = 4;
+constexpr int MK_CONTROL = 8;
+constexpr int MK_MBUTTON = 16;
+
+int mouse_key_state(const QMouseEvent& event)
+{
+    int keys = 0;
+    if (event.buttons() & Qt::LeftButton) keys |= MK_LBUTTON;
+    if (event.buttons() & Qt::RightButton) keys |= MK_RBUTTON;
+    if (event.buttons() & Qt::MiddleButton) keys |= MK_MBUTTON;
+    if (event.modifiers() & Qt::ShiftModifier) keys |= MK_SHIFT;
+    if (event.modifiers() & Qt::ControlModifier) keys |= MK_CONTROL;
+    return keys;
+}
+
+}  // namespace
+
+int redraw_interval_ms(int fps_index)
+{
+    static constexpr std::array<int, 7> INTERVALS{0, 1000, 500, 200, 100, 50, 20};
+    return fps_index >= 1 && fps_index <= 6 ? INTERVALS[fps_index] : 0;
+}
+
+GlView::GlView(ViewState& view, SceneBodies& scene, Platform& platform, QWidget* parent)
+    : QOpenGLWidget(parent), view_(view), scene_(scene), platform_(platform)
+{
+    setFormat(view_surface_format());
+    setCursor(Qt::CrossCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    redraw_timer_.setObjectName("REDRAW_TIMER_ID");
+    connect(&redraw_timer_, &QTimer::timeout, this, &GlView::on_view_timer);
+}
+
+GlView::~GlView() { destroy_view(); }
+
+bool GlView::make_current()
+{
+    if (!gl_ready_) return false;
+    makeCurrent();
+    return true;
+}
+
+void GlView::destroy_view()
+{
+    if (!make_current()) return;
+    release_textures(scene_.texture_id);
+    delete_scene_lists();
+    doneCurrent();
+    gl_ready_ = false;
+}
+
+void GlView::initializeGL()
+{
+    gl_ready_ = true;
+    create_sphere_list();
+    scene_stale_ = true;
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlView::destroy_view,
+            Qt::DirectConnection);
+}
+
+void GlView::resizeGL(int, int)
+{
+    view_.view_width = width();
+    view_.view_height = height();
+    orbilan::apply_render_state(view_, scene_, view_.view_width, view_.view_height);
+}
+
+void GlView::paintGL()
+{
+    compute_eye(view_, view_.camera_target);
+    if (scene_stale_) {
+        build_scene_list(view_, scene_, lines_);
+        scene_stale_ = false;
+    }
+    draw_frame(view_, lines_);
+}
+
+void GlView::setup_projection()
+{
+    if (make_current())
+        orbilan::setup_projection(view_, scene_, view_.view_width, view_.view_height);
+    else
+        update_projection_values(view_, scene_, view_.view_width, view_.view_height);
+}
+
+void GlView::apply_render_state()
+{
+    if (make_current())
+        orbilan::apply_render_state(view_, scene_, view_.view_width, view_.view_height);
+    else
+        update_projection_values(view_, scene_, view_.view_width, view_.view_height);
+}
+
+void GlView::redraw_view()
+{
+    compute_eye(view_, view_.camera_target);
+    update();
+}
+
+void GlView::rebuild_view()
+{
+    compute_eye(view_, view_.camera_target);
+    scene_stale_ = true;
+    update();
+}
+
+void GlView::capture_positions()
+{
+    if (position_source_ && position_source_(snapshot_)) orbilan::capture_positions(scene_, snapshot_);
+}
+
+void GlView::set_redraw_timer(int fps_index)
+{
+    const int interval = redraw_interval_ms(fps_index);
+    if (interval > 0)
+        redraw_timer_.start(interval);
+    else
+        redraw_timer_.stop();
+}
+
+void GlView::kill_redraw_timer() { redraw_timer_.stop(); }
+
+void GlView::on_view_timer()
+{
+    capture_positions();
+    if (view_.hide_trails == 0) advance_trails(scene_, view_);
+    if (tick_listener_) tick_listener_();
+    const int k = view_.look_at_body;
+    if (k > 0 && is_scene_body(scene_, k)) {
+        const Trail& t = scene_.trail[k];
+        view_.camera_target = {t.trail_x[0], t.trail_y[0], t.trail_z[0]};
+    } else {
+        view_.camera_target = {0, 0, 0};
+    }
+    setup_projection();
+    rebuild_view();
+}
+
+void GlView::load_skins(BodyTable& table)
+{
+    if (!make_current()) return;
+    release_textures(scene_.texture_id);
+    load_body_textures(table, platform_);
+    adopt_textures(scene_, table);
+}
+
+void GlView::show_loaded_bodies(BodyTable& table, const SimulationState& state)
+{
+    load_skins(table);
+    scene_.body_count = table.body_count;
+    reset_trails(scene_);
+    orbilan::capture_positions(scene_, table, state);
+    fit_view_to_scene(view_, scene_);
+    if (is_scene_body(scene_, scene_.selected_body)) {
+        const Trail& t = scene_.trail[scene_.selected_body];
+        view_.camera_target = {t.trail_x[0], t.trail_y[0], t.trail_z[0]};
+        view_.look_at_body = scene_.selected_body;
+    }
+    apply_render_state();
+    rebuild_view();
+}
+
+void GlView::after_selection(bool selected)
+{
+    if (!selected) {
+        platform_.message_box(no_objects_message());
+        return;
+    }
+    if (selection_listener_) selection_listener_(scene_.selected_body);
+    apply_render_state();
+    rebuild_view();
+}
+
+void GlView::look_at_origin()
+{
+    if (!orbilan::look_at_origin(view_, scene_)) {
+        platform_.message_box(no_objects_message());
+        return;
+    }
+    apply_render_state();
+    redraw_view();
+}
+
+void GlView::select_next_body() { after_selection(orbilan::select_next_body(view_, scene_)); }
+
+void GlView::select_previous_body() { after_selection(orbilan::select_previous_body(view_, scene_)); }
+
+void GlView::more_light()
+{
+    orbilan::more_light(view_);
+    apply_render_state();
+    rebuild_view();
+}
+
+void GlView::less_light()
+{
+    orbilan::less_light(view_);
+    apply_render_state();
+    rebuild_view();
+}
+
+void GlView::double_radius(BodyTable& table)
+{
+    orbilan::double_radius(table, scene_);
+    apply_render_state();
+    rebuild_view();
+}
+
+void GlView::halve_radius(BodyTable& table)
+{
+    orbilan::halve_radius(table, scene_);
+    apply_render_state();
+    rebuild_view();
+}
+
+void GlView::reset_radius(BodyTable& table)
+{
+    orbilan::reset_radius(table, scene_);
+    apply_render_state();
+    rebuild_view();
+}
+
+void GlView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton) view_.drag_restart = 1;
+}
+
+void GlView::mouseMoveEvent(QMouseEvent* event)
+{
+    view_.mouse_keys = mouse_key_state(*event);
+    view_.mouse_x = event->position().toPoint().x();
+    view_.mouse_y = event->position().toPoint().y();
+    if (view_.mouse_keys != MK_MBUTTON) return;
+    setFocus();
+    rotate_camera(view_, view_.mouse_keys, view_.mouse_x, view_.mouse_y);
+    setup_projection();
+    redraw_view();
+}
+
+void GlView::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return;
+    zoom_camera(view_, scene_, delta);
+    setup_projection();
+    capture_positions();
+    redraw_view();
+}
+
+}  // namespace orbilan

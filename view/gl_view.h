@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QOpenGLWidget>
+#include <QTimer>
+
+#include <functional>
+
+#include "sim/body_snapshot.h"
+#include "sim/body_table.h"
+#include "sim/simulation_state.h"
+#include "view/scene_list.h"
+#include "view/view_state.h"
+
+namespace orbilan {
+
+class Platform;
+
+// Redraw timer period for fps_index 1..6; 0 (and anything else) means no timer.
+int redraw_interval_ms(int fps_index);
+
+// The 3D view: draws the captured scene with the camera of a ViewState. The state lives with
+// the program; the widget supplies the GL context and turns mouse, wheel and timer into the
+// view's functions. GL work runs with this widget's context current.
+class GlView : public QOpenGLWidget {
+    Q_OBJECT
+public:
+    // Fills a snapshot with the bodies to show: the running simulation's latest step, or the
+    // table between runs. Returns false when there is nothing new.
+    using PositionSource = std::function<bool(BodySnapshot&)>;
+
+    GlView(ViewState& view, SceneBodies& scene, Platform& platform, QWidget* parent = nullptr);
+    ~GlView() override;
+
+    void set_position_source(PositionSource source) { position_source_ = std::move(source); }
+    // Called by each timer tick after the capture, to refresh the panels that show values.
+    void set_tick_listener(std::function<void()> listener) { tick_listener_ = std::move(listener); }
+    // Called after the camera commands changed scene.selected_body.
+    void set_selection_listener(std::function<void(int)> listener) { selection_listener_ = std::move(listener); }
+
+    void setup_projection();
+    void apply_render_state();
+    // A frame with the existing scene list.
+    void redraw_view();
+    // The scene list compiled anew, then a frame.
+    void rebuild_view();
+    void capture_positions();
+
+    void set_redraw_timer(int fps_index);
+    void kill_redraw_timer();
+    bool redraw_timer_active() const { return redraw_timer_.isActive(); }
+    void on_view_timer();
+
+    // Textures for a freshly loaded table; the previous project's are freed first.
+    void load_skins(BodyTable& table);
+    // What OPEN PROJECT shows: skins, fresh trails, the bodies, a camera fitted to them and
+    // following the selected body. Between runs only.
+    void show_loaded_bodies(BodyTable& table, const SimulationState& state);
+
+    void look_at_origin();
+    void select_next_body();
+    void select_previous_body();
+    void more_light();
+    void less_light();
+    void double_radius(BodyTable& table);
+    void halve_radius(BodyTable& table);
+    void reset_radius(BodyTable& table);
+
+    // Frees the textures and lists while the context still exists.
+    void destroy_view();
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    bool make_current();
+    void after_selection(bool selected);
+
+    ViewState& view_;
+    SceneBodies& scene_;
+    Platform& platform_;
+    QTimer redraw_timer_;
+    PositionSource position_source_;
+    std::function<void()> tick_listener_;
+    std::function<void(int)> selection_listener_;
+    BodySnapshot snapshot_;
+    SceneLines lines_;
+    bool scene_stale_ = true;
+    bool gl_ready_ = false;
+};
+
+}  // namespace orbilan

@@ -1,0 +1,315 @@
+#include "view/scene_list.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
+#include "sim/extended.h"
+#include "view/gl_check.h"
+#include "view/lighting.h"
+
+namespace orbilan {
+
+namespace {
+
+struct Colour {
+    GLfloat r, g, b, a;
+};
+
+constexpr Colour GRID_COLOUR{0.1f, 0.2f, 0.2f, 0};
+constexpr Colour X_AXIS_COLOUR{0, 1, 0, 0};
+constexpr Colour Y_AXIS_COLOUR{1, 0, 0, 0};
+constexpr Colour Z_AXIS_COLOUR{1, 0, 1, 0};
+constexpr Colour TRAIL_COLOUR{1, 1, 0, 1};
+constexpr Colour PLUME_COLOUR{1, 1, 1, 1};
+constexpr Colour PLUME_X_COLOUR{0, 1, 0, 1};
+constexpr Colour PLUME_Y_COLOUR{1, 0, 0, 1};
+constexpr Colour PLUME_Z_COLOUR{1, 0, 1, 1};
+constexpr Colour ORIGIN_LINE_COLOUR{0.3f, 0.3f, 1, 1};
+
+void colour(const Colour& c) { glColor4f(c.r, c.g, c.b, c.a); }
+
+template <typename T>
+void line(T x0, T y0, T z0, T x1, T y1, T z1)
+{
+    glVertex3f(static_cast<GLfloat>(x0), static_cast<GLfloat>(y0), static_cast<GLfloat>(z0));
+    glVertex3f(static_cast<GLfloat>(x1), static_cast<GLfloat>(y1), static_cast<GLfloat>(z1));
+}
+
+// Lines show the colours of their table; lit, they would take their shade from whatever
+// normal the last sphere left behind. A later line wins over an earlier one at the same depth,
+// so the axes show over the grid lines they lie on.
+void begin_line_pass()
+{
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+}
+
+void draw_xy_plane(ViewState& view)
+{
+    const extended s = view.plane_half_size;
+    const extended d = s / 10;
+    view.grid_step = d;
+    // Before a project is loaded the plane has no size, and a zero step would never end.
+    if (!(d > 0) || !std::isfinite(s)) return;
+
+    glBegin(GL_LINES);
+    colour(GRID_COLOUR);
+    line(-s, s, extended(0), s, s, extended(0));
+    line(-s, -s, extended(0), s, -s, extended(0));
+    line(s, -s, extended(0), s, s, extended(0));
+    line(-s, -s, extended(0), -s, s, extended(0));
+
+    for (extended y = -s; y <= 0; y += d) line(-s, y, extended(0), s, y, extended(0));
+    for (extended y = d; y <= s; y += d) line(-s, y, extended(0), s, y, extended(0));
+    // With the axes shown, the positive halves of the centre lines are left to the axes.
+    const extended x_end = view.hide_axis != 0 ? s : 0;
+    line(-s, extended(0), extended(0), x_end, extended(0), extended(0));
+
+    for (extended x = -s; x <= 0; x += d) line(x, -s, extended(0), x, s, extended(0));
+    for (extended x = d; x <= s; x += d) line(x, -s, extended(0), x, s, extended(0));
+    line(extended(0), -s, extended(0), extended(0), x_end, extended(0));
+    glEnd();
+}
+
+void draw_axes(const ViewState& view, const SceneBodies& scene)
+{
+    const extended s = view.plane_half_size;
+    const extended o = 0;
+    glBegin(GL_LINES);
+    colour(X_AXIS_COLOUR);
+    line(o, o, o, s, o, o);
+    colour(Y_AXIS_COLOUR);
+    line(o, o, o, o, s, o);
+    colour(Z_AXIS_COLOUR);
+    line(o, o, o, o, o, s);
+    glEnd();
+
+    if (!is_scene_body(scene, scene.selected_body)) return;
+    const Trail& p = scene.trail[scene.selected_body];
+    const double x = p.trail_x[0], y = p.trail_y[0], z = p.trail_z[0];
+    const double a = 4 * scene.radius[scene.selected_body];
+    glBegin(GL_LINES);
+    colour(X_AXIS_COLOUR);
+    line(x, y, z, x + a, y, z);
+    colour(Y_AXIS_COLOUR);
+    line(x, y, z, x, y + a, z);
+    colour(Z_AXIS_COLOUR);
+    line(x, y, z, x, y, z + a);
+    glEnd();
+}
+
+void add_segment(SceneLines& lines, const Trail& t, int a, int b, GLfloat g)
+{
+    for (const int k : {a, b}) {
+        lines.xyz.insert(lines.xyz.end(), {static_cast<GLfloat>(t.trail_x[k]), static_cast<GLfloat>(t.trail_y[k]),
+                                           static_cast<GLfloat>(t.trail_z[k])});
+        lines.rgba.insert(lines.rgba.end(), {g, g, 0, 1});
+    }
+}
+
+// Segment j joins slots j and j + 1: yellow for j = 0..h, then fading to black up to
+// j = trail_length. A slot with x exactly 0 has not been filled and ends that half.
+void add_trail(SceneLines& lines, const Trail& t, int trail_length)
+{
+    const int half = static_cast<int>(std::nearbyint(trail_length / 2.0));
+    const double half_length = trail_length / 2.0;
+    for (int j = 0; j <= half; ++j) {
+        if (t.trail_x[j + 1] == 0.0) break;
+        add_segment(lines, t, j, j + 1, 1);
+    }
+    for (int j = half; j <= trail_length; ++j) {
+        if (t.trail_x[j + 1] == 0.0) break;
+        add_segment(lines, t, j, j + 1, static_cast<GLfloat>(1 - 2 * (j - half_length) / trail_length));
+    }
+}
+
+void collect_trails(const SceneBodies& scene, int trail_length, SceneLines& lines)
+{
+    for (int i = 1; i <= scene.body_count; ++i) add_trail(lines, scene.trail[i], trail_length);
+}
+
+void draw_trails(const SceneLines& lines)
+{
+    if (lines.xyz.empty()) return;
+    begin_line_pass();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, lines.xyz.data());
+    glColorPointer(4, GL_FLOAT, 0, lines.rgba.data());
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(lines.xyz.size() / 3));
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void draw_exhaust_plume(const ExhaustPlume& plume)
+{
+    const double x0 = plume.trail_x[0], y0 = plume.trail_y[0], z0 = plume.trail_z[0];
+    const double x1 = plume.trail_x[1], y1 = plume.trail_y[1], z1 = plume.trail_z[1];
+    // A thrust with no exhaust velocity has no direction to draw.
+    for (const double v : {x0, y0, z0, x1, y1, z1})
+        if (!std::isfinite(v)) return;
+    glBegin(GL_LINES);
+    colour(PLUME_COLOUR);
+    line(x0, y0, z0, x1, y1, z1);
+    colour(PLUME_X_COLOUR);
+    line(x0, y0, z0, x1, y0, z0);
+    colour(PLUME_Y_COLOUR);
+    line(x0, y0, z0, x0, y1, z0);
+    colour(PLUME_Z_COLOUR);
+    line(x0, y0, z0, x0, y0, z1);
+    glEnd();
+}
+
+void draw_origin_lines(const SceneBodies& scene)
+{
+    for (int i = 1; i <= scene.body_count; ++i) {
+        const Trail& t = scene.trail[i];
+        glBegin(GL_LINES);
+        colour(ORIGIN_LINE_COLOUR);
+        line(0.0, 0.0, 0.0, t.trail_x[0], t.trail_y[0], t.trail_z[0]);
+        glEnd();
+    }
+}
+
+unsigned body_texture(const SceneBodies& scene, int i)
+{
+    const auto at = [&](int k) -> unsigned {
+        return k < static_cast<int>(scene.texture_id.size()) ? scene.texture_id[k] : 0;
+    };
+    return at(i) != 0 ? at(i) : at(1);
+}
+
+void draw_spheres(const ViewState& view, const SceneBodies& scene)
+{
+    static constexpr GLfloat GLOW[4] = {1, 1, 1, 1};
+    static constexpr GLfloat DARK[4] = {0, 0, 0, 1};
+    // The lines left their colour in the tracked material; only the diffuse part may follow
+    // the colour here, and the ambient part is set after that, or the spheres take the tint
+    // of the last line drawn.
+    glDepthFunc(GL_LESS);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+    glColor4f(1, 1, 1, 1);
+    setup_lighting(view, scene);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_TEXTURE_2D);
+    // The unit sphere is scaled to each radius, so its normals need renormalising. Its far
+    // side is hidden by its near side anyway.
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    for (int i = 1; i <= scene.body_count; ++i) {
+        const double r = scene.radius[i];
+        const Trail& t = scene.trail[i];
+        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, i == 1 ? GLOW : DARK);
+        glBindTexture(GL_TEXTURE_2D, body_texture(scene, i));
+        if (!(r > 0) || !std::isfinite(r)) continue;
+        glPushMatrix();
+        glTranslated(t.trail_x[0], t.trail_y[0], t.trail_z[0]);
+        glScaled(r, r, r);
+        glCallList(SPHERE_LIST);
+        glPopMatrix();
+    }
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, DARK);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_NORMALIZE);
+    glDisable(GL_TEXTURE_2D);
+}
+
+}  // namespace
+
+void create_sphere_list()
+{
+    // The unit sphere as one batch of triangles, with the texture layout of a GLU quadric
+    // sphere: t runs from 0 at the south pole to 1 at the north pole, s from 0 at +y through
+    // 0.25 at +x, 0.5 at -y and 0.75 at -x. One batch per sphere instead of one strip per
+    // stack keeps a scene of many bodies cheap to draw.
+    const auto vertex = [](int slice, int stack) {
+        const double s = static_cast<double>(slice) / SPHERE_SLICES;
+        const double t = 1.0 - static_cast<double>(stack) / SPHERE_STACKS;
+        const double around = 2 * PI * s;
+        const double down = PI * stack / SPHERE_STACKS;
+        const double x = std::sin(down) * std::sin(around);
+        const double y = std::sin(down) * std::cos(around);
+        const double z = std::cos(down);
+        glNormal3d(x, y, z);
+        glTexCoord2d(s, t);
+        glVertex3d(x, y, z);
+    };
+    glNewList(SPHERE_LIST, GL_COMPILE);
+    glBegin(GL_TRIANGLES);
+    for (int stack = 0; stack < SPHERE_STACKS; ++stack) {
+        for (int slice = 0; slice < SPHERE_SLICES; ++slice) {
+            // Counter-clockwise seen from outside.
+            vertex(slice, stack);
+            vertex(slice + 1, stack + 1);
+            vertex(slice, stack + 1);
+            vertex(slice, stack);
+            vertex(slice + 1, stack);
+            vertex(slice + 1, stack + 1);
+        }
+    }
+    glEnd();
+    glEndList();
+    check_gl("the unit sphere");
+}
+
+void delete_scene_lists()
+{
+    glDeleteLists(SCENE_LIST, 1);
+    glDeleteLists(SPHERE_LIST, 1);
+}
+
+void build_scene_list(ViewState& view, const SceneBodies& scene, SceneLines& lines)
+{
+    lines.xyz.clear();
+    lines.rgba.clear();
+    glNewList(SCENE_LIST, GL_COMPILE);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    begin_line_pass();
+
+    if (view.hide_xy_plane == 0) draw_xy_plane(view);
+    if (view.hide_axis == 0) draw_axes(view, scene);
+    if (scene.body_count > 0) {
+        if (view.hide_trails == 0) {
+            const int trail_length = std::clamp(view.trail_length, 0, TRAIL_SLOTS - 2);
+            collect_trails(scene, trail_length, lines);
+            draw_exhaust_plume(scene.exhaust_plume);
+        }
+        if (view.hide_origin_lines == 0) draw_origin_lines(scene);
+        if (view.hide_spheres == 0) draw_spheres(view, scene);
+    }
+    glEndList();
+    check_gl("the scene list");
+}
+
+bool scene_drawable(const ViewState& view)
+{
+    const double d = view.camera_distance;
+    return d > 0 && std::isfinite(d) &&
+           (view.camera_eye[0] != static_cast<double>(view.camera_target[0]) ||
+            view.camera_eye[1] != static_cast<double>(view.camera_target[1]) ||
+            view.camera_eye[2] != static_cast<double>(view.camera_target[2]));
+}
+
+void draw_frame(const ViewState& view, const SceneLines& lines)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!scene_drawable(view)) return;
+    glPushMatrix();
+    gluLookAt(view.camera_eye[0], view.camera_eye[1], view.camera_eye[2],
+              static_cast<double>(view.camera_target[0]), static_cast<double>(view.camera_target[1]),
+              static_cast<double>(view.camera_target[2]), 0, 0, 1);
+    glCallList(SCENE_LIST);
+    draw_trails(lines);
+    glPopMatrix();
+    check_gl("the frame");
+}
+
+}  // namespace orbilan

@@ -1,0 +1,79 @@
+#include "view/skins.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+#include "platform/platform.h"
+#include "view/bmp_reader.h"
+#include "view/gl_check.h"
+#include "view/view_state.h"
+
+namespace orbilan {
+
+UserMessage missing_texture_message(const std::string& path)
+{
+    return {"File not found - Unable to find texture " + path, "", MessageIcon::none};
+}
+
+unsigned load_bmp_texture(const std::string& path, Platform& platform)
+{
+    if (!platform.file_exists(path)) {
+        platform.message_box(missing_texture_message(path));
+        return 0;
+    }
+    const auto image = read_bmp_file(path);
+    if (!image) return 0;
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->width, image->height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, image->rgba.data());
+    glDisable(GL_TEXTURE_2D);
+    check_gl("a texture upload");
+    return name;
+}
+
+void load_body_texture(BodyTable& table, int i, Platform& platform, SkinCache& cache)
+{
+    const std::string& path =
+        platform.file_exists(table.texture_file[i]) ? table.texture_file[i] : table.texture_file[0];
+    const auto known = cache.find(path);
+    if (known != cache.end()) {
+        table.texture_id[i] = static_cast<int>(known->second);
+        return;
+    }
+    const unsigned name = load_bmp_texture(path, platform);
+    cache.emplace(path, name);
+    table.texture_id[i] = static_cast<int>(name);
+}
+
+void load_body_textures(BodyTable& table, Platform& platform)
+{
+    SkinCache cache;
+    for (int i = 1; i <= table.body_count; ++i) load_body_texture(table, i, platform, cache);
+}
+
+void release_textures(std::vector<unsigned>& texture_id)
+{
+    std::vector<GLuint> names;
+    for (const unsigned name : texture_id)
+        if (name != 0) names.push_back(name);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    if (!names.empty()) glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
+    texture_id.clear();
+}
+
+void adopt_textures(SceneBodies& scene, const BodyTable& table)
+{
+    scene.texture_id.assign(table.texture_id.begin(), table.texture_id.end());
+}
+
+}  // namespace orbilan

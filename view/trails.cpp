@@ -1,0 +1,81 @@
+#include "view/trails.h"
+
+#include <algorithm>
+
+namespace orbilan {
+
+namespace {
+
+void remove_body(SceneBodies& scene, int k)
+{
+    if (k < 1 || k >= static_cast<int>(scene.trail.size())) return;
+    scene.trail.erase(scene.trail.begin() + k);
+    if (k < static_cast<int>(scene.texture_id.size()))
+        scene.texture_id.erase(scene.texture_id.begin() + k);
+}
+
+void follow_merges(SceneBodies& scene, const std::vector<int>& deleted_bodies)
+{
+    // A shorter list than already seen belongs to a new run.
+    if (deleted_bodies.size() < scene.merges_seen) scene.merges_seen = 0;
+    for (std::size_t m = scene.merges_seen; m < deleted_bodies.size(); ++m)
+        remove_body(scene, deleted_bodies[m]);
+    scene.merges_seen = deleted_bodies.size();
+}
+
+template <typename Bodies>
+void capture_from(SceneBodies& scene, const Bodies& bodies, int selected_body,
+                  const ExhaustPlume& exhaust_plume)
+{
+    const int n = bodies.body_count;
+    const auto slots = static_cast<std::size_t>(n) + 1;
+    scene.body_count = n;
+    scene.selected_body = selected_body;
+    scene.exhaust_plume = exhaust_plume;
+    scene.trail.resize(slots);
+    scene.texture_id.resize(slots);
+    scene.radius.assign(bodies.radius.begin(), bodies.radius.begin() + std::min(bodies.radius.size(), slots));
+    scene.radius.resize(slots);
+    for (int i = 1; i <= n; ++i) {
+        Trail& t = scene.trail[i];
+        t.trail_x[0] = static_cast<double>(bodies.x[i]);
+        t.trail_y[0] = static_cast<double>(bodies.y[i]);
+        t.trail_z[0] = static_cast<double>(bodies.z[i]);
+    }
+}
+
+}  // namespace
+
+void capture_positions(SceneBodies& scene, const BodySnapshot& bodies)
+{
+    follow_merges(scene, bodies.deleted_bodies);
+    capture_from(scene, bodies, bodies.selected_body, bodies.exhaust_plume);
+}
+
+void capture_positions(SceneBodies& scene, const BodyTable& table, const SimulationState& state)
+{
+    capture_from(scene, table, state.selected_body, state.exhaust_plume);
+}
+
+void advance_trails(SceneBodies& scene, const ViewState& view)
+{
+    const int last = std::clamp(view.trail_length, 0, TRAIL_SLOTS - 2);
+    for (int i = 1; i <= scene.body_count; ++i) {
+        Trail& t = scene.trail[i];
+        for (int j = last; j >= 0; --j) {
+            t.trail_x[j + 1] = t.trail_x[j];
+            t.trail_y[j + 1] = t.trail_y[j];
+            t.trail_z[j + 1] = t.trail_z[j];
+        }
+    }
+}
+
+void reset_trails(SceneBodies& scene)
+{
+    scene.trail.assign(static_cast<std::size_t>(scene.body_count) + 1, Trail{});
+    scene.exhaust_plume = ExhaustPlume{};
+}
+
+void start_following_run(SceneBodies& scene) { scene.merges_seen = 0; }
+
+}  // namespace orbilan

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "sim/body_snapshot.h"
+#include "sim/body_table.h"
+#include "sim/simulation_state.h"
+#include "view/view_state.h"
+
+namespace orbilan {
+
+// Slot 0 of every trail gets its body's position; the radii, the selection and the exhaust
+// line come along so that one frame shows one step. Merges listed in a run's snapshot first
+// move the trails and textures down with their bodies.
+void capture_positions(SceneBodies& scene, const BodySnapshot& bodies);
+
+// The same from the table itself; only between runs, when no thread writes it.
+void capture_positions(SceneBodies& scene, const BodyTable& table, const SimulationState& state);
+
+// Shifts every trail one slot older, keeping slots 0..trail_length + 1.
+void advance_trails(SceneBodies& scene, const ViewState& view);
+
+// All trails and the exhaust line back to zero, for the scene's body count.
+void reset_trails(SceneBodies& scene);
+
+// A run is starting: its snapshots list its merges from the first one on.
+void start_following_run(SceneBodies& scene);
+
+}  // namespace orbilan

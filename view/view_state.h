@@ -1,0 +1,78 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "sim/extended.h"
+#include "sim/simulation_state.h"
+
+namespace orbilan {
+
+constexpr int TRAIL_SLOTS = 1025;
+
+// A body's position history: slot 0 is the latest capture, slot k the one k ticks earlier.
+// A slot whose x is exactly 0.0 has not been filled yet.
+struct Trail {
+    std::array<double, TRAIL_SLOTS> trail_x{}, trail_y{}, trail_z{};
+};
+
+// Display switches: 0 shown, -1 hidden; toggled with bitwise NOT.
+using ViewSwitch = std::int16_t;
+
+// The view's own globals: window size, projection, camera, light and what is drawn.
+struct ViewState {
+    int view_width = 0;
+    int view_height = 0;
+    double fov_y = 30;
+    double aspect_ratio = 1;
+    double z_near = 0;
+    double z_far = 0;
+    int mouse_keys = 0;
+    int mouse_x = 0;
+    int mouse_y = 0;
+
+    std::array<extended, 3> camera_target{};
+    int look_at_body = 0;
+    double camera_distance = 0;
+    extended camera_yaw = 0;
+    extended camera_pitch = 0;
+    double camera_yaw_d = 0;
+    double camera_pitch_d = 0;
+    std::array<double, 3> camera_eye{};
+    extended drag_last_x = 0;
+    extended drag_last_y = 0;
+    int drag_restart = 0;
+    extended plane_half_size = 0;
+    extended grid_step = 0;
+    double ambient_level = static_cast<double>(0.4f);
+
+    ViewSwitch hide_xy_plane = 0;
+    ViewSwitch hide_axis = 0;
+    ViewSwitch hide_trails = 0;
+    ViewSwitch hide_origin_lines = 0;
+    ViewSwitch hide_spheres = 0;
+    int trail_length = 100;
+};
+
+// What the view draws, captured from the body table between runs or from a running
+// simulation's snapshot; never read from a table the simulation thread is writing.
+// Indices 0..body_count as in the body table.
+struct SceneBodies {
+    int body_count = 0;
+    int selected_body = 1;
+    std::vector<Trail> trail;
+    std::vector<double> radius;
+    std::vector<unsigned> texture_id;  // per body, kept in step with merges
+    ExhaustPlume exhaust_plume;
+    std::size_t merges_seen = 0;  // entries of the run's deleted_bodies already applied
+};
+
+// True when k names a body of the scene.
+inline bool is_scene_body(const SceneBodies& scene, int k)
+{
+    return k >= 1 && k <= scene.body_count;
+}
+
+}  // namespace orbilan
