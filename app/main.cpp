@@ -11,5 +11,5 @@ int main(int, char** argv)
     char* qt_argv[] = {argv[0], nullptr};
     QApplication application(qt_argc, qt_argv);
     orbilan::QtPlatform platform;
-    return orbilan::run_program(platform, orbilan::program_start_up_steps());
+    return orbilan::run_program(platform, orbilan::program_start_up_steps(platform));
 }

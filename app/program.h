@@ -10,6 +10,7 @@
 
 namespace orbilan {
 
+class Application;
 class GlView;
 
 // Everything the program keeps for its whole life, made at start-up.
@@ -26,6 +27,11 @@ struct Program {
 
     std::unique_ptr<HostWindow> main_window;
     GlView* gl_window = nullptr;  // child of main_window
+    // The commands and runs; goes first at the end, stopping a run before the windows go.
+    std::unique_ptr<Application> application;
+
+    Program();
+    ~Program();
 };
 
 // The start values of the program's variables.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/application.h"
 #include "app/host_window.h"
 #include "view/gl_view.h"
 
@@ -22,6 +23,9 @@ std::string gl_failure_text(GlSupport support)
     }
     return {};
 }
+
+Program::Program() = default;
+Program::~Program() = default;
 
 void set_defaults(Program& program)
 {

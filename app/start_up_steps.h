@@ -4,7 +4,7 @@
 
 namespace orbilan {
 
-// The settings, theme and panel steps of the real program. The panels are wired in here.
-StartUpSteps program_start_up_steps();
+// The settings, theme and panel steps of the real program, with the commands wired in.
+StartUpSteps program_start_up_steps(Platform& platform);
 
 }  // namespace orbilan

@@ -1,0 +1,315 @@
+#include "app/application.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/host_window.h"
+#include "files/log_writer.h"
+#include "files/project_loader.h"
+#include "panels/displays.h"
+#include "panels/panel.h"
+#include "panels/panel_handlers.h"
+#include "platform/platform.h"
+#include "view/camera.h"
+#include "view/trails.h"
+
+namespace orbilan {
+
+namespace {
+
+UserMessage information(const char* text) { return {text, "ORBILAN", MessageIcon::information}; }
+
+}  // namespace
+
+Application::Application(Program& program, Platform& platform)
+    : program_(program),
+      session_(program.table, program.state, program.view, program.scene, platform, program.program_folder,
+               program.theme_id)
+{
+    session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
+}
+
+Application::~Application() { shut_down_run(); }
+
+void Application::shut_down_run()
+{
+    closing_.store(true);
+    {
+        std::lock_guard lock(answer_mutex_);
+        answered_ = true;
+    }
+    answer_given_.notify_all();
+    session_.run->join(true);
+}
+
+void Application::attach(Panels panels, GlView* gl_window)
+{
+    Session& s = session_;
+    s.panels = panels;
+    s.main_window = program_.main_window.get();
+    s.gl_window = gl_window;
+    connect(panels.toolbar_panel, &Panel::command, this, &Application::toolbar_command);
+    connect(panels.toolbar_panel, &Panel::close_requested, this, &Application::end_program);
+    connect(panels.time_panel, &Panel::command, this, [this](int id) { time_panel_handler(session_, id); });
+    connect(panels.log_panel, &Panel::command, this, [this](int id) { log_panel_handler(session_, id); });
+    connect(panels.numeric_panel, &Panel::command, this, [this](int id) { numeric_panel_handler(session_, id); });
+    connect(panels.options_panel, &Panel::command, this, [this](int id) { options_panel_handler(session_, id); });
+    if (!gl_window) return;
+    gl_window->set_position_source([this](BodySnapshot& out) {
+        if (run_active(session_))
+            return session_.run->read_snapshot(out);
+        take_snapshot(session_.table, session_.state, out);
+        return true;
+    });
+    gl_window->set_tick_listener([this] { refresh_on_tick(); });
+    gl_window->set_selection_listener([this](int k) { on_selection(k); });
+}
+
+void Application::toolbar_command(int id)
+{
+    Session& s = session_;
+    switch (id) {
+    case TB_START: start_run(); break;
+    case TB_STOP: s.run->stop(); break;
+    case TB_OPEN:
+        if (open_project()) show_loaded_project(true);
+        break;
+    case TB_RESET:
+        if (reload_project()) show_loaded_project(false);
+        break;
+    case TB_SHOW_OPTIONS: toggle_panel(*s.panels.options_panel, s.states.options_panel_state); break;
+    case TB_SHOW_NUMERIC: toggle_panel(*s.panels.numeric_panel, s.states.numeric_panel_state); break;
+    case TB_SHOW_TIME: toggle_panel(*s.panels.time_panel, s.states.time_panel_state); break;
+    case TB_SHOW_LOG: toggle_panel(*s.panels.log_panel, s.states.log_panel_state); break;
+    case TB_LOOK_ORIGIN:
+        if (s.scene.body_count > 0) s.panels.toolbar_panel->set_text(0, "ORBILAN : LOOK TO CENTER (0,0,0)");
+        s.gl_window->look_at_origin();
+        break;
+    case TB_FULL_SCREEN: toggle_full_screen(); break;
+    case TB_NEXT: s.gl_window->select_next_body(); break;
+    case TB_PREV: s.gl_window->select_previous_body(); break;
+    case TB_END: end_program(); break;
+    default: break;  // the impulse lamp is no command
+    }
+}
+
+bool Application::open_project()
+{
+    Session& s = session_;
+    const std::filesystem::path previous = s.project_path;
+    s.project_path.clear();
+    s.project_path = s.platform.open_file("Open Project", (s.program_folder / "Projects").string(), "TXT(*.txt)", "TXT");
+    s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
+    if (s.project_path.empty()) {
+        s.platform.message_box(information("Canceled !"));
+        return false;
+    }
+    bool impulse_found = false;
+    const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
+    if (read_project_fields(s.project_path, s.program_folder, s.table, s.state, sink, &impulse_found) != LoadResult::loaded) {
+        // The loaded project stays, and with it its name.
+        s.project_path = previous;
+        show_selection(s.panels, s.table, s.state.selected_body, s.project_path);
+        return false;
+    }
+    s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
+    return true;
+}
+
+bool Application::reload_project()
+{
+    Session& s = session_;
+    if (s.project_path.empty()) {
+        s.platform.message_box(information("No project loaded !"));
+        return false;
+    }
+    bool impulse_found = false;
+    const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
+    if (read_project_fields(s.project_path, s.program_folder, s.table, s.state, sink, &impulse_found) != LoadResult::loaded)
+        return false;
+    s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
+    return true;
+}
+
+// The follow-up of a successful load; a reset keeps the selection and the camera's distance.
+void Application::show_loaded_project(bool opened)
+{
+    Session& s = session_;
+    // Slot 0 names the default skin while the skins load.
+    s.table.texture_file[0] = (s.program_folder / "def.bmp").string();
+    s.gl_window->load_skins(s.table);
+    s.table.texture_file[0].clear();
+    s.view.camera_target = {0, 0, 0};
+    s.scene.body_count = s.table.body_count;
+    reset_trails(s.scene);
+    s.state.exhaust_plume = {};
+
+    show_dt(s.panels, s.state);
+    if (opened) s.state.selected_body = 1;
+    // A reset project may hold fewer bodies than the selection named.
+    s.state.selected_body = std::clamp(s.state.selected_body, 1, std::max(1, s.table.body_count));
+    const int k = s.state.selected_body;
+    show_body_state(s.panels, s.table, k);
+    show_body_header(s.panels, s.table, k);
+    if (is_body(s.table, k)) {
+        s.view.camera_target = {s.table.x[k], s.table.y[k], s.table.z[k]};
+        s.view.look_at_body = k;
+    }
+    show_selection(s.panels, s.table, k, s.project_path);
+    s.state.sim_time = 0;
+    show_elapsed_time(s.panels, s.state, 0);
+    capture_positions(s.scene, s.table, s.state);
+    if (opened) fit_view_to_scene(s.view, s.scene);
+    fill_log_lists(s);
+    s.gl_window->apply_render_state();
+    s.gl_window->rebuild_view();
+}
+
+void Application::toggle_panel(Panel& panel, int& panel_state)
+{
+    if (panel_state == PANEL_SHOWN) {
+        panel.hide();
+        panel_state = PANEL_HIDDEN;
+    } else {
+        panel.show();
+        panel_state = PANEL_SHOWN;
+    }
+}
+
+void Application::toggle_full_screen()
+{
+    Session& s = session_;
+    HostWindow& host = *program_.main_window;
+    s.full_screen = static_cast<std::uint8_t>(~s.full_screen);
+    const int w = program_.work_area_width;
+    const int h = program_.work_area_height;
+    if (s.full_screen)
+        host.setGeometry(0, 0, w, h - 1);
+    else
+        host.setGeometry(static_cast<int>(std::nearbyint(w / 2.0 - 512)), static_cast<int>(std::nearbyint(h / 2.0 - 250)), 1030, 500);
+    s.view.view_width = host.width();
+    s.view.view_height = host.height();
+    s.gl_window->setGeometry(0, 0, s.view.view_width, s.view.view_height - 1);
+    s.gl_window->apply_render_state();
+    s.gl_window->redraw_view();
+}
+
+void Application::end_program()
+{
+    shut_down_run();
+    if (program_.main_window) program_.main_window->on_host_close();
+}
+
+void Application::on_selection(int k)
+{
+    Session& s = session_;
+    if (run_active(s))
+        s.run->post({RunCommand::Kind::set_selected_body, k});
+    else
+        s.state.selected_body = k;
+    const BodySnapshot& bodies = current_bodies(s);
+    show_selection(s.panels, bodies, k, s.project_path);
+    show_body_state(s.panels, bodies, k);
+    show_body_header(s.panels, bodies, k);
+}
+
+void Application::refresh_on_tick()
+{
+    Session& s = session_;
+    const BodySnapshot& bodies = current_bodies(s);
+    if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.state, bodies.sim_time);
+    if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, s.scene.selected_body);
+}
+
+void Application::start_run()
+{
+    Session& s = session_;
+    if (current_bodies(s).body_count <= 0) {
+        s.platform.message_box(no_objects_message());
+        return;
+    }
+    if (run_active(s)) return;
+    disable_run_controls(s.panels);
+    disable_time_controls(s.panels);
+    reset_trails(s.scene);
+    s.state.exhaust_plume = {};
+    read_time_settings(s);
+    read_log_settings(s);
+
+    RunOptions options;
+    if (s.state.log_enabled == 1) {
+        const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
+        options.log = LogWriter::open(s.state.log_file_name, sink);
+        if (!options.log) {
+            // No run may silently lose its log.
+            enable_time_controls(s.panels);
+            enable_run_controls(s.panels);
+            return;
+        }
+    }
+    const int k = s.state.selected_body;
+    if (is_body(s.table, k)) s.view.camera_target = {s.table.x[k], s.table.y[k], s.table.z[k]};
+    s.view.look_at_body = k;
+    s.state.collision_mode = s.collision_mode;
+    const int direction = s.state.stop_time >= s.state.sim_time ? 1 : 2;
+    options.camera_distance = s.view.camera_distance;
+    start_following_run(s.scene);
+    s.run->start(direction, std::move(options));
+    s.gl_window->set_redraw_timer(s.state.fps_index);
+    program_.main_window->setFocus();
+}
+
+void Application::on_mass_error()
+{
+    if (closing_.load()) return;
+    {
+        std::lock_guard lock(answer_mutex_);
+        answered_ = false;
+    }
+    QMetaObject::invokeMethod(this, [this] {
+        if (!closing_.load()) session_.platform.message_box({"Error : mass <= 0", "ORBILAN", MessageIcon::information});
+        {
+            std::lock_guard lock(answer_mutex_);
+            answered_ = true;
+        }
+        answer_given_.notify_all();
+    }, Qt::QueuedConnection);
+    std::unique_lock lock(answer_mutex_);
+    answer_given_.wait(lock, [this] { return answered_; });
+}
+
+void Application::on_body_deleted(int, bool selection_moved)
+{
+    QMetaObject::invokeMethod(this, [this, selection_moved] {
+        Session& s = session_;
+        if (selection_moved) {
+            s.view.camera_target = {0, 0, 0};
+            s.view.look_at_body = 0;
+        }
+        const BodySnapshot& bodies = current_bodies(s);
+        show_selection(s.panels, bodies, bodies.selected_body, s.project_path);
+    }, Qt::QueuedConnection);
+}
+
+void Application::on_run_end(RunEnd)
+{
+    QMetaObject::invokeMethod(this, [this] { finish_run(); }, Qt::QueuedConnection);
+}
+
+// The end of a run, in its order: timer off, controls back, the panels refreshed.
+void Application::finish_run()
+{
+    Session& s = session_;
+    if (run_active(s)) return;  // a newer run already started
+    s.run->join();
+    s.gl_window->kill_redraw_timer();
+    enable_time_controls(s.panels);
+    enable_run_controls(s.panels);
+    show_elapsed_time(s.panels, s.state, s.state.sim_time);
+    show_body_header(s.panels, s.table, s.state.selected_body);
+    show_body_state(s.panels, s.table, s.state.selected_body);
+}
+
+}  // namespace orbilan

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "app/program.h"
+#include "panels/session.h"
+
+namespace orbilan {
+
+class Panel;
+class Platform;
+
+// The program's commands: the toolbar's handler, the panels' handlers wired to their panels,
+// START with the run it creates, and the end of that run back on the user-interface thread.
+class Application : public QObject, public RunObserver {
+    Q_OBJECT
+public:
+    Application(Program& program, Platform& platform);
+    // Stops a run still going and waits for its thread.
+    ~Application() override;
+
+    Session& session() { return session_; }
+
+    // Connects the five panels and the view once start-up has made them.
+    void attach(Panels panels, GlView* gl_window);
+
+    void toolbar_command(int id);
+    void start_run();
+
+    void on_mass_error() override;
+    void on_body_deleted(int k, bool selection_moved) override;
+    void on_run_end(RunEnd why) override;
+
+private:
+    bool open_project();
+    bool reload_project();
+    void show_loaded_project(bool opened);
+    void toggle_panel(Panel& panel, int& panel_state);
+    void toggle_full_screen();
+    void end_program();
+    void on_selection(int k);
+    void refresh_on_tick();
+    void finish_run();
+    void shut_down_run();
+
+    Program& program_;
+    Session session_;
+
+    // The simulation thread waits here while the user reads "Error : mass <= 0".
+    std::mutex answer_mutex_;
+    std::condition_variable answer_given_;
+    bool answered_ = false;
+    std::atomic<bool> closing_{false};
+};
+
+}  // namespace orbilan

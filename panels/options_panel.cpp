@@ -1,0 +1,83 @@
+#include "files/settings_file.h"
+#include "panels/control_ids.h"
+#include "panels/panel.h"
+#include "panels/panel_handlers.h"
+#include "platform/platform.h"
+#include "view/camera.h"
+#include "view/trails.h"
+
+namespace orbilan {
+
+const char* const FPS_LABELS[7] = {"FPS=0 (OFF)", "FPS=1", "FPS=2", "FPS=5", "FPS=10", "FPS=20", "FPS=50"};
+
+namespace {
+
+void toggle(ViewSwitch& hidden) { hidden = static_cast<ViewSwitch>(~hidden); }
+
+void change_frame_rate(Session& s)
+{
+    if (current_bodies(s).body_count <= 0) {
+        s.platform.message_box(no_objects_message());
+        return;
+    }
+    s.gl_window->kill_redraw_timer();
+    reset_trails(s.scene);
+    s.state.fps_index = s.state.fps_index + 1 >= 7 ? 0 : s.state.fps_index + 1;
+    s.panels.options_panel->set_text(OP_FPS, FPS_LABELS[s.state.fps_index]);
+    if (run_active(s)) s.gl_window->set_redraw_timer(s.state.fps_index);
+}
+
+void toggle_collision_mode(Session& s)
+{
+    s.collision_mode = static_cast<std::uint8_t>(~s.collision_mode);
+    s.run->post({RunCommand::Kind::set_collision_mode, s.collision_mode});
+    s.panels.options_panel->set_text(OP_COLLISION, s.collision_mode ? "COLLISION : ON" : "COLLISION : OFF");
+}
+
+void next_theme(Session& s)
+{
+    s.theme_id = s.theme_id + 1 >= 4 ? 0 : s.theme_id + 1;
+    load_theme_colors(s.theme_id, s.colors);
+    apply_theme(s.panels, s.theme_id, s.colors);
+    save_settings(s.program_folder / "options.opt", s.theme_id);
+}
+
+// During a run the thread owns the radii: the change waits for the end of its step.
+void change_radius(Session& s, RunCommand command, void (GlView::*between_runs)(BodyTable&))
+{
+    if (run_active(s)) {
+        s.run->post(command);
+        refresh_view(s);
+        return;
+    }
+    (s.gl_window->*between_runs)(s.table);
+}
+
+}  // namespace
+
+void options_panel_handler(Session& s, int id)
+{
+    switch (id) {
+    case OP_AXIS: toggle(s.view.hide_axis); break;
+    case OP_PLANE: toggle(s.view.hide_xy_plane); break;
+    case OP_LINE: toggle(s.view.hide_origin_lines); break;
+    case OP_SPHERE: toggle(s.view.hide_spheres); break;
+    case OP_TRAILS:
+        toggle(s.view.hide_trails);
+        if (s.view.hide_trails == 0) reset_trails(s.scene);
+        break;
+    case OP_FPS: change_frame_rate(s); return;
+    case OP_COLLISION: toggle_collision_mode(s); return;
+    case OP_SKIN: next_theme(s); return;
+    case OP_LIGHT_MORE: s.gl_window->more_light(); return;
+    case OP_LIGHT_LESS: s.gl_window->less_light(); return;
+    case OP_RADIUS_DOUBLE: change_radius(s, {RunCommand::Kind::scale_radius, 0, 2.0}, &GlView::double_radius); return;
+    case OP_RADIUS_HALF: change_radius(s, {RunCommand::Kind::scale_radius, 0, 0.5}, &GlView::halve_radius); return;
+    case OP_RADIUS_RESET: change_radius(s, {RunCommand::Kind::reset_radius}, &GlView::reset_radius); return;
+    case OP_HIDE: hide_panel(*s.panels.options_panel, s.states.options_panel_state); return;
+    default: return;
+    }
+    refresh_view(s);
+}
+
+}  // namespace orbilan

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "panels/session.h"
+
+namespace orbilan {
+
+// What a click on each panel's control does; `id` is the control's identifier.
+void time_panel_handler(Session& s, int id);
+void log_panel_handler(Session& s, int id);
+void numeric_panel_handler(Session& s, int id);
+void options_panel_handler(Session& s, int id);
+
+// The log panel's two lists for the loaded project, first items selected.
+void fill_log_lists(Session& s);
+// The save dialog for the log file; its path goes into the panel ("Canceled !" when none).
+void choose_log_file(Session& s);
+// The log choices of the panel into the state, as a run starts.
+void read_log_settings(Session& s);
+// The step and the stop time (typed in the display unit) into the state, as a run starts.
+void read_time_settings(Session& s);
+
+// The options panel's frame-rate captions by fps_index.
+extern const char* const FPS_LABELS[7];
+
+}  // namespace orbilan

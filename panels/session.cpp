@@ -1,0 +1,27 @@
+#include "panels/session.h"
+
+namespace orbilan {
+
+const BodySnapshot& current_bodies(Session& s)
+{
+    if (run_active(s))
+        s.run->read_snapshot(s.bodies);
+    else
+        take_snapshot(s.table, s.state, s.bodies);
+    return s.bodies;
+}
+
+void hide_panel(QWidget& panel, int& panel_state)
+{
+    panel.hide();
+    panel_state = PANEL_HIDDEN;
+}
+
+void refresh_view(Session& s)
+{
+    if (!s.gl_window) return;
+    s.gl_window->apply_render_state();
+    s.gl_window->rebuild_view();
+}
+
+}  // namespace orbilan

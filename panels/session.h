@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "panels/panel_set.h"
+#include "panels/themes.h"
+#include "sim/body_snapshot.h"
+#include "sim/simulation_run.h"
+#include "view/gl_view.h"
+#include "view/view_state.h"
+
+namespace orbilan {
+
+class Platform;
+
+// Show command last applied to each panel by the toolbar: 5 shown, 0 hidden.
+constexpr int PANEL_SHOWN = 5;
+constexpr int PANEL_HIDDEN = 0;
+
+struct PanelStates {
+    int time_panel_state = PANEL_HIDDEN;
+    int options_panel_state = PANEL_HIDDEN;
+    int numeric_panel_state = PANEL_HIDDEN;
+    int log_panel_state = PANEL_HIDDEN;
+};
+
+// What the toolbar's and the panels' commands act on: the program's state, its windows, the
+// project and the run.
+struct Session {
+    Session(BodyTable& table, SimulationState& state, ViewState& view, SceneBodies& scene, Platform& platform,
+            std::filesystem::path program_folder, int& theme_id)
+        : table(table), state(state), view(view), scene(scene), platform(platform),
+          program_folder(std::move(program_folder)), theme_id(theme_id)
+    {
+    }
+
+    BodyTable& table;
+    SimulationState& state;
+    ViewState& view;
+    SceneBodies& scene;
+    Platform& platform;
+    std::filesystem::path program_folder;
+    int& theme_id;
+
+    QWidget* main_window = nullptr;
+    GlView* gl_window = nullptr;
+    Panels panels;
+    ThemeColors colors;
+    PanelStates states;
+
+    std::filesystem::path project_path;
+    std::uint8_t full_screen = 0xFF;
+    // The options panel's choice; a run gets it at its start and with every change.
+    std::uint8_t collision_mode = 0;
+    std::unique_ptr<SimulationRun> run;
+    BodySnapshot bodies;  // scratch for reading the bodies the user sees
+};
+
+// True while a simulation thread owns the table.
+inline bool run_active(const Session& s) { return s.run && s.run->active(); }
+
+// The bodies as the user sees them: the running simulation's latest step, or the table.
+const BodySnapshot& current_bodies(Session& s);
+
+// Hides a panel from its own hide button.
+void hide_panel(QWidget& panel, int& panel_state);
+
+// apply_render_state, then rebuild_view.
+void refresh_view(Session& s);
+
+}  // namespace orbilan
