@@ -65,7 +65,8 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     program.view.view_width = main_window.width();
     program.view.view_height = main_window.height();
 
-    if (steps.build_toolbar) main_window.set_toolbar_panel(steps.build_toolbar(program));
+    QWidget* toolbar = steps.build_toolbar ? steps.build_toolbar(program) : nullptr;
+    if (toolbar) main_window.set_toolbar_panel(toolbar);
 
     if (gl == GlSupport::no_window) {
         platform.message_box(error_message(gl_failure_text(gl)));
@@ -83,6 +84,8 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     if (steps.build_panels) steps.build_panels(program);
 
     main_window.show();
+    // A window manager keeps tool windows above their host; without one, raise the toolbar.
+    if (toolbar) toolbar->raise();
     program.gl_window->show();
     program.gl_window->setFocus();
     return StartUpOutcome::running;
