@@ -52,6 +52,7 @@ void Application::attach(Panels panels, GlView* gl_window)
     s.gl_window = gl_window;
     connect(panels.toolbar_panel, &Panel::command, this, &Application::toolbar_command);
     connect(panels.toolbar_panel, &Panel::close_requested, this, &Application::end_program);
+    connect(panels.toolbar_panel, &Panel::minimize_requested, this, [this] { program_.main_window->showMinimized(); });
     connect(panels.time_panel, &Panel::command, this, [this](int id) { time_panel_handler(session_, id); });
     connect(panels.log_panel, &Panel::command, this, [this](int id) { log_panel_handler(session_, id); });
     connect(panels.numeric_panel, &Panel::command, this, [this](int id) { numeric_panel_handler(session_, id); });

@@ -293,6 +293,76 @@ TEST_F(ProgramTest, EndingTheProgramDuringARunStopsIt)
     EXPECT_FALSE(run_active(s()));
 }
 
+TEST_F(ProgramTest, PanelsShowAndHideFromTheToolbarAndTheirOwnButton)
+{
+    const std::pair<int, Panel*> toggles[] = {{TB_SHOW_TIME, s().panels.time_panel},
+                                              {TB_SHOW_NUMERIC, s().panels.numeric_panel},
+                                              {TB_SHOW_OPTIONS, s().panels.options_panel},
+                                              {TB_SHOW_LOG, s().panels.log_panel}};
+    for (const auto& [id, panel] : toggles) {
+        EXPECT_FALSE(panel->isVisible()) << id;
+        click(toolbar(), id);
+        EXPECT_TRUE(panel->isVisible()) << id;
+        click(toolbar(), id);
+        EXPECT_FALSE(panel->isVisible()) << id;
+        click(toolbar(), id);
+        click(*panel, HIDE_BUTTON_ID);
+        EXPECT_FALSE(panel->isVisible()) << id;
+        click(toolbar(), id);
+        EXPECT_TRUE(panel->isVisible()) << id << ": one press shows a panel its own button hid";
+        panel->close();
+        EXPECT_TRUE(panel->isVisible()) << id << ": panels are never closed";
+    }
+}
+
+TEST_F(ProgramTest, FullScreenTogglesToTheFixedWindowAndBack)
+{
+    program.reset();
+    platform.area = {0, 0, 1920, 1040};
+    start();
+    QWidget& host = *program->main_window;
+    EXPECT_EQ(host.geometry(), QRect(0, 0, 1920, 1039));
+    click(toolbar(), TB_FULL_SCREEN);
+    EXPECT_EQ(host.geometry(), QRect(448, 270, 1030, 500));
+    EXPECT_EQ(s().gl_window->geometry(), QRect(0, 0, 1030, 499));
+    click(toolbar(), TB_FULL_SCREEN);
+    EXPECT_EQ(host.geometry(), QRect(0, 0, 1920, 1039));
+    EXPECT_EQ(s().gl_window->geometry(), QRect(0, 0, 1920, 1038));
+}
+
+TEST_F(ProgramTest, ThrustThatEmptiesTheCraftStopsTheRunWithItsMessage)
+{
+    const fs::path project = folder / "burn.txt";
+    std::ofstream(project, std::ios::binary) << "burn, one craft\r\nObjects, 1\r\ndt, 1\r\nG, 1\r\n"
+                                                "Object, 1, Craft,\r\nPosition, 0, 0, 0\r\nVelocity, 0, 0, 0\r\n"
+                                                "Mass, 10\r\nDensity, 1\r\n";
+    std::ofstream(folder / "BURN.ji", std::ios::binary) << "Impulses, 1\r\nBody, 1\r\nBurn, -1, 2\r\nMass, 30\r\n"
+                                                           "Exhaust, 1, 0, 0\r\n";
+    platform.dialog_answers.push_back(project.string());
+    click(toolbar(), TB_OPEN);
+    EXPECT_TRUE(toolbar().control(TB_IMPULSE)->isEnabled()) << "the impulse lamp is lit";
+    click(toolbar(), TB_START);
+    wait_for_end();
+    ASSERT_FALSE(platform.boxes.empty());
+    EXPECT_EQ(platform.boxes.back().text, "Error : mass <= 0");
+    EXPECT_EQ(s().state.sim_time, 1);
+}
+
+TEST_F(ProgramTest, TimeResetDuringARunRestartsTheClock)
+{
+    open("binary_star.txt");
+    set_stop_time("1E+99");
+    click(toolbar(), TB_START);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return current_bodies(s()).sim_time > 1; }, 30000));
+    click(*s().panels.time_panel, TM_RESET_TIME);
+    EXPECT_EQ(s().panels.time_panel->text(TM_ELAPSED), "0.000");
+    click(toolbar(), TB_STOP);
+    wait_for_end();
+    // Without the reset the clock would read steps x dt; it lost the second or more before it.
+    const long double unreset = static_cast<long double>(s().run->steps_done()) * 1e-3L;
+    EXPECT_LT(s().state.sim_time, unreset - 0.9L) << static_cast<double>(s().state.sim_time);
+}
+
 TEST_F(ProgramTest, CommandsThatNeedBodiesSayThereAreNone)
 {
     for (const int id : {TB_START, TB_LOOK_ORIGIN, TB_NEXT, TB_PREV}) {
