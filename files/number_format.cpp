@@ -126,7 +126,9 @@ std::string plain_integer_text(int value) { return std::to_string(value); }
 
 std::string signed_integer_text(int value)
 {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+    std::string text = value < 0 ? "" : " ";
+    text += std::to_string(value);
+    return text;
 }
 
 std::string_view time_unit_caption(int time_unit)

@@ -14,7 +14,9 @@ namespace {
 std::string text_field(std::string_view text)
 {
     if (text.find('"') != std::string_view::npos) return std::string(text);
-    return "\"" + std::string(text) + "\"";
+    std::string quoted(1, '"');
+    quoted.append(text).push_back('"');
+    return quoted;
 }
 
 std::string numbers(std::initializer_list<extended> values)
