@@ -59,9 +59,7 @@ void Application::attach(Panels panels, GlView* gl_window)
     connect(panels.options_panel, &Panel::command, this, [this](int id) { options_panel_handler(session_, id); });
     if (!gl_window) return;
     gl_window->set_position_source([this](BodySnapshot& out) {
-        if (run_active(session_))
-            return session_.run->read_snapshot(out);
-        take_snapshot(session_.table, session_.state, out);
+        session_.run->read_snapshot(out);
         return true;
     });
     gl_window->set_tick_listener([this] { refresh_on_tick(); });

@@ -4,10 +4,7 @@ namespace orbilan {
 
 const BodySnapshot& current_bodies(Session& s)
 {
-    if (run_active(s))
-        s.run->read_snapshot(s.bodies);
-    else
-        take_snapshot(s.table, s.state, s.bodies);
+    s.run->read_snapshot(s.bodies);
     return s.bodies;
 }
 

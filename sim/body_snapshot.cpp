@@ -18,6 +18,8 @@ void take_snapshot(const BodyTable& t, const SimulationState& s, BodySnapshot& o
     out.sim_time = s.sim_time;
     out.selected_body = s.selected_body;
     out.exhaust_plume = s.exhaust_plume;
+    out.steps = 0;
+    out.deleted_bodies.clear();
 }
 
 }  // namespace orbilan

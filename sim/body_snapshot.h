@@ -23,7 +23,8 @@ struct BodySnapshot {
     std::vector<int> deleted_bodies;  // bodies removed by merges in this run, in order
 };
 
-// Copies the table and the shown parts of the state; reuses the snapshot's storage.
+// Copies the table and the shown parts of the state, as no run has stepped it; reuses the
+// snapshot's storage.
 void take_snapshot(const BodyTable& table, const SimulationState& state, BodySnapshot& out);
 
 }  // namespace orbilan

@@ -100,21 +100,17 @@ void SimulationRun::publish(bool wait_for_lock)
     take_snapshot(table_, state_, published_);
     published_.steps = steps_done_.load(std::memory_order_relaxed);
     published_.deleted_bodies = deleted_;
-    has_published_ = true;
 }
 
-bool SimulationRun::read_snapshot(BodySnapshot& out)
+void SimulationRun::read_snapshot(BodySnapshot& out)
 {
-    {
-        std::lock_guard lock(snapshot_mutex_);
-        if (has_published_) {
-            out = published_;
-            snapshot_wanted_.store(true, std::memory_order_relaxed);
-            return true;
-        }
+    if (!active()) {
+        take_snapshot(table_, state_, out);
+        return;
     }
-    take_snapshot(table_, state_, out);
-    return true;
+    std::lock_guard lock(snapshot_mutex_);
+    out = published_;
+    snapshot_wanted_.store(true, std::memory_order_relaxed);
 }
 
 void SimulationRun::thread_main(RunOptions options)

@@ -65,9 +65,9 @@ public:
     void post(const RunCommand& command);
     void set_camera_distance(double distance);
 
-    // Copies the latest published step into out and asks for a fresher one. While no run has
-    // started, reads the table itself. Returns false if nothing was published yet.
-    bool read_snapshot(BodySnapshot& out);
+    // During a run: copies the latest published step into out and asks for a fresher one.
+    // Otherwise the caller owns the table, and out is taken from it.
+    void read_snapshot(BodySnapshot& out);
 
     RunEnd last_end() const { return last_end_; }
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
@@ -95,7 +95,6 @@ private:
 
     mutable std::mutex snapshot_mutex_;
     BodySnapshot published_;
-    bool has_published_ = false;
     std::vector<int> deleted_;
 };
 
