@@ -57,7 +57,12 @@ GlView::GlView(ViewState& view, SceneBodies& scene, Platform& platform, QWidget*
     connect(&redraw_timer_, &QTimer::timeout, this, &GlView::on_view_timer);
 }
 
-GlView::~GlView() { destroy_view(); }
+GlView::~GlView()
+{
+    // The base class destroys the context after this object is gone; it must not call back.
+    if (context()) disconnect(context(), nullptr, this, nullptr);
+    destroy_view();
+}
 
 bool GlView::make_current()
 {
@@ -81,7 +86,7 @@ void GlView::initializeGL()
     create_sphere_list();
     scene_stale_ = true;
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlView::destroy_view,
-            Qt::DirectConnection);
+            Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection));
 }
 
 void GlView::resizeGL(int, int)
