@@ -93,8 +93,10 @@ void GlView::resizeGL(int, int)
 {
     view_.view_width = width();
     view_.view_height = height();
-    orbilan::apply_render_state(view_, scene_, view_.view_width, view_.view_height);
+    orbilan::apply_render_state(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
 }
+
+int GlView::pixels(int length) const { return qRound(length * devicePixelRatioF()); }
 
 void GlView::paintGL()
 {
@@ -109,7 +111,7 @@ void GlView::paintGL()
 void GlView::setup_projection()
 {
     if (make_current())
-        orbilan::setup_projection(view_, scene_, view_.view_width, view_.view_height);
+        orbilan::setup_projection(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
     else
         update_projection_values(view_, scene_, view_.view_width, view_.view_height);
 }
@@ -117,7 +119,7 @@ void GlView::setup_projection()
 void GlView::apply_render_state()
 {
     if (make_current())
-        orbilan::apply_render_state(view_, scene_, view_.view_width, view_.view_height);
+        orbilan::apply_render_state(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
     else
         update_projection_values(view_, scene_, view_.view_width, view_.view_height);
 }

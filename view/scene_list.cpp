@@ -302,6 +302,7 @@ void draw_frame(const ViewState& view, const SceneLines& lines)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!scene_drawable(view)) return;
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     gluLookAt(view.camera_eye[0], view.camera_eye[1], view.camera_eye[2],
               static_cast<double>(view.camera_target[0]), static_cast<double>(view.camera_target[1]),
