@@ -1,0 +1,54 @@
+#pragma once
+
+#include "panels/control_table.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+
+namespace orbilan {
+
+class RoundButton;
+
+// A floating panel: a tool window owned by the host window, holding the controls of its table.
+// Every button or check box click comes out as `command(id)`; the window system can never close a
+// panel, and a close request on the toolbar comes out as `close_requested()` (minimising it as
+// `minimize_requested()`, so the program can minimise its host window instead).
+class Panel : public QWidget {
+    Q_OBJECT
+
+public:
+    Panel(const PanelDef& def, QWidget* owner, int client_width);
+
+    const PanelDef& def() const { return def_; }
+
+    QWidget* control(int id) const;
+    RoundButton* button(int id) const;
+    QComboBox* combo(int id) const;
+    QCheckBox* check_box(int id) const;
+
+    // Text of a label, edit box, button or check box (the caption for id 0).
+    void set_text(int id, const QString& text);
+    QString text(int id) const;
+    void set_checked(int id, bool checked);
+    bool is_checked(int id) const;
+    void set_control_enabled(int id, bool enabled);
+
+signals:
+    void command(int id);
+    void close_requested();
+    void minimize_requested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    const PanelDef& def_;
+};
+
+// Panels are centred on the host: x = client width / 2 - 240, the half rounded to even.
+int panel_x(int client_width);
+
+}  // namespace orbilan

@@ -1,0 +1,152 @@
+#include "widgets/button_paint.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbilan {
+
+namespace {
+
+QColor shifted(const QColor& color, int delta) {
+    auto channel = [delta](int c) { return std::clamp(c + delta, 0, 255); };
+    return QColor(channel(color.red()), channel(color.green()), channel(color.blue()));
+}
+
+// Halves go to the even neighbour, as every rounding in the program does.
+int half(int value) { return static_cast<int>(std::lrint(value / 2.0)); }
+
+const ButtonImage* first_loaded(std::initializer_list<const ButtonImage*> images) {
+    for (const ButtonImage* image : images) {
+        if (!image->is_null()) return image;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QColor default_face_color(const QColor& system_face) {
+    const QRgb rgb = system_face.rgb() & 0xFFFFFF;
+    if (rgb == 0x000000 || rgb == 0xFFFFFF) return system_face;
+    return shifted(system_face, 8);
+}
+
+void rebuild_colors(ButtonRecord& record, const QColor& system_face) {
+    if (record.built_for_face.isValid()) {
+        if (record.face_color == default_face_color(record.built_for_face))
+            record.face_color = default_face_color(system_face);
+        else if (record.face_color == record.built_for_face)
+            record.face_color = system_face;
+    }
+    record.built_for_face = system_face;
+}
+
+QPoint image_position(const ButtonRecord& r, int width, int height) {
+    const int w = r.image_width;
+    const int h = r.image_height;
+    const int left = r.image_margin_left;
+    const int top = r.image_margin_top;
+    const int centre_x = half(width - w) + left;
+    const int centre_y = half(height - h) + top;
+    const int right = width - w - r.image_margin_right;
+    const int bottom = height - h - r.image_margin_bottom;
+    switch (r.image_align) {
+    case -1: return {left, top};
+    case -2: return {centre_x, top};
+    case -3: return {right, top};
+    case -4: return {left, centre_y};
+    case -5: return {centre_x, centre_y};
+    case -6: return {right, centre_y};
+    case -7: return {left, bottom};
+    case -8: return {centre_x, bottom};
+    case -9: return {right, bottom};
+    default: return {r.image_x, r.image_y};
+    }
+}
+
+FrameLook frame_look(const ButtonRecord& r) {
+    const bool interactive = r.fixed_state == 0;
+    if (r.fixed_state == 2 ||
+        (interactive && (r.visual_state == VISUAL_HOT || (r.visual_state == VISUAL_NORMAL && r.raised == 1))))
+        return FrameLook::raised;
+    if (r.fixed_state == 3 || (interactive && r.visual_state == VISUAL_PRESSED)) return FrameLook::sunken;
+    return FrameLook::flat;
+}
+
+FrameLook paint_button(QPainter& painter, const ButtonRecord& r, const ButtonSurface& s) {
+    const int W = s.width;
+    const int H = s.height;
+    const double radius = r.corner / 2.0;
+    const QColor dark_face = shifted(s.system.face, -16);
+
+    painter.fillRect(0, 0, W, H, s.system.face);
+
+    // A round rectangle from (a, a) to (W - b, H - b), outlined in `pen` and filled with the face.
+    auto inset = [&](int a, int b, const QColor& pen) {
+        painter.setPen(QPen(pen, 1));
+        painter.setBrush(r.face_color);
+        painter.drawRoundedRect(QRectF(a, a, W - b - a - 1, H - b - a - 1), radius, radius);
+    };
+
+    const FrameLook look = frame_look(r);
+    const bool frozen = r.fixed_state != 0;
+    const bool shows_focus = r.focusable != 0 && s.has_focus;
+    switch (look) {
+    case FrameLook::raised:
+        inset(0, 1, s.system.highlight);
+        inset(1, 0, s.system.shadow);
+        inset(1, 1, r.face_color);
+        if (shows_focus && (r.raised != 0 || frozen)) inset(2, 2, dark_face);
+        break;
+    case FrameLook::sunken:
+        inset(1, 0, s.system.highlight);
+        inset(0, 1, s.system.shadow);
+        inset(1, 1, r.face_color);
+        if (shows_focus && frozen) inset(2, 2, s.system.info_back);
+        break;
+    case FrameLook::flat:
+        inset(0, frozen ? 0 : 1, r.face_color);
+        if (shows_focus && r.raised == 0) inset(0, 1, frozen ? dark_face : s.system.info_back);
+        break;
+    }
+
+    const QRect text_rect(r.text_margin_left, r.text_margin_top, W - r.text_margin_right - r.text_margin_left,
+                          H - r.text_margin_bottom - r.text_margin_top);
+    const QRect pressed_rect = frozen ? text_rect : text_rect.translated(1, 1);
+    auto caption = [&](const QRect& rect, const QColor& color) {
+        if (s.caption.isEmpty()) return;
+        if (r.text_bk_mode == TEXT_BK_OPAQUE)
+            painter.fillRect(painter.boundingRect(rect, r.text_format, s.caption), r.text_bk_color);
+        painter.setPen(color);
+        painter.drawText(rect, r.text_format, s.caption);
+    };
+
+    const QPoint at = r.image.is_null() ? QPoint() : image_position(r, W, H);
+    auto picture = [&](const ButtonImage* image, QPoint where) {
+        if (image != nullptr) image->draw(painter, r.image_type, where.x(), where.y(), r.image_width, r.image_height);
+    };
+
+    switch (r.visual_state) {
+    case VISUAL_PRESSED: {
+        if (r.emboss != 0) caption(pressed_rect.translated(1, 1), s.system.highlight);
+        caption(pressed_rect, r.pressed_text_color);
+        const bool shift = !frozen && r.no_press_shift == 0;
+        picture(first_loaded({&r.pressed_image, &r.hot_image, &r.image}), shift ? at + QPoint(1, 1) : at);
+        break;
+    }
+    case VISUAL_HOT:
+        if (r.emboss != 0) caption(text_rect.translated(1, 1), s.system.highlight);
+        caption(text_rect, r.hot_text_color);
+        picture(first_loaded({&r.hot_image, &r.pressed_image, &r.image}), at);
+        break;
+    default:
+        caption(text_rect, s.enabled ? r.text_color : QColor(0, 0, 255));
+        if (!r.image.is_null())
+            picture(s.enabled ? &r.image : first_loaded({&r.disabled_image, &r.image}), at);
+        break;
+    }
+    return look;
+}
+
+}  // namespace orbilan
