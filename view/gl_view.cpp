@@ -182,6 +182,7 @@ void GlView::show_loaded_bodies(BodyTable& table, const SimulationState& state)
     load_skins(table);
     scene_.body_count = table.body_count;
     reset_trails(scene_);
+    start_following_run(scene_);
     orbilan::capture_positions(scene_, table, state);
     fit_view_to_scene(view_, scene_);
     if (is_scene_body(scene_, scene_.selected_body)) {
