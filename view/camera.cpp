@@ -14,12 +14,13 @@ constexpr extended MAX_PITCH = 89;
 // Shared by next and previous: step is +1 or -1.
 bool select_body(ViewState& view, SceneBodies& scene, int step)
 {
-    if (scene.body_count <= 0) return false;
+    const int n = shown_body_count(scene);
+    if (n <= 0) return false;
     if (view.look_at_body > 0)
         scene.selected_body += step;
     else
         view.look_at_body = scene.selected_body;
-    scene.selected_body = std::clamp(scene.selected_body, 1, scene.body_count);
+    scene.selected_body = std::clamp(scene.selected_body, 1, n);
 
     const Trail& trail = scene.trail[scene.selected_body];
     view.camera_target = {trail.trail_x[0], trail.trail_y[0], trail.trail_z[0]};
@@ -36,7 +37,7 @@ UserMessage no_objects_message() { return {"NO OBJECTS !!", "ORBILAN", MessageIc
 double selected_radius(const SceneBodies& scene)
 {
     const int k = scene.selected_body;
-    return is_scene_body(scene, k) && k < static_cast<int>(scene.radius.size()) ? scene.radius[k] : 0;
+    return is_scene_body(scene, k) ? scene.radius[k] : 0;
 }
 
 void compute_eye(ViewState& view, const std::array<extended, 3>& target)
@@ -77,7 +78,7 @@ void zoom_camera(ViewState& view, const SceneBodies& scene, int delta)
 void fit_view_to_scene(ViewState& view, const SceneBodies& scene)
 {
     double reach = 0;
-    for (int i = 1; i <= scene.body_count; ++i) {
+    for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
         const Trail& t = scene.trail[i];
         const double x = t.trail_x[0], y = t.trail_y[0], z = t.trail_z[0];
         const double value = scene.radius[i] + std::sqrt(x * x + y * y + z * z);

@@ -57,7 +57,12 @@ GlView::GlView(ViewState& view, SceneBodies& scene, Platform& platform, QWidget*
     connect(&redraw_timer_, &QTimer::timeout, this, &GlView::on_view_timer);
 }
 
-GlView::~GlView() { destroy_view(); }
+GlView::~GlView()
+{
+    // The base class destroys the context after this object is gone; it must not call back.
+    if (context()) disconnect(context(), nullptr, this, nullptr);
+    destroy_view();
+}
 
 bool GlView::make_current()
 {
@@ -81,15 +86,17 @@ void GlView::initializeGL()
     create_sphere_list();
     scene_stale_ = true;
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlView::destroy_view,
-            Qt::DirectConnection);
+            Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection));
 }
 
 void GlView::resizeGL(int, int)
 {
     view_.view_width = width();
     view_.view_height = height();
-    orbilan::apply_render_state(view_, scene_, view_.view_width, view_.view_height);
+    orbilan::apply_render_state(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
 }
+
+int GlView::pixels(int length) const { return qRound(length * devicePixelRatioF()); }
 
 void GlView::paintGL()
 {
@@ -104,7 +111,7 @@ void GlView::paintGL()
 void GlView::setup_projection()
 {
     if (make_current())
-        orbilan::setup_projection(view_, scene_, view_.view_width, view_.view_height);
+        orbilan::setup_projection(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
     else
         update_projection_values(view_, scene_, view_.view_width, view_.view_height);
 }
@@ -112,7 +119,7 @@ void GlView::setup_projection()
 void GlView::apply_render_state()
 {
     if (make_current())
-        orbilan::apply_render_state(view_, scene_, view_.view_width, view_.view_height);
+        orbilan::apply_render_state(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
     else
         update_projection_values(view_, scene_, view_.view_width, view_.view_height);
 }
@@ -175,6 +182,7 @@ void GlView::show_loaded_bodies(BodyTable& table, const SimulationState& state)
     load_skins(table);
     scene_.body_count = table.body_count;
     reset_trails(scene_);
+    start_following_run(scene_);
     orbilan::capture_positions(scene_, table, state);
     fit_view_to_scene(view_, scene_);
     if (is_scene_body(scene_, scene_.selected_body)) {

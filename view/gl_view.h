@@ -78,6 +78,8 @@ protected:
 
 private:
     bool make_current();
+    // The viewport counts device pixels; the window's size is in Qt's logical ones.
+    int pixels(int length) const;
     void after_selection(bool selected);
 
     ViewState& view_;

@@ -8,7 +8,7 @@ void setup_lighting(const ViewState& view, const SceneBodies& scene)
 {
     const auto a = static_cast<GLfloat>(view.ambient_level);
     GLfloat position[4] = {0, 0, 0, 1};
-    if (scene.body_count >= 1) {
+    if (is_scene_body(scene, 1)) {
         const Trail& sun = scene.trail[1];
         position[0] = static_cast<GLfloat>(sun.trail_x[0]);
         position[1] = static_cast<GLfloat>(sun.trail_y[0]);

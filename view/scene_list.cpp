@@ -131,7 +131,7 @@ void add_trail(SceneLines& lines, const Trail& t, int trail_length)
 
 void collect_trails(const SceneBodies& scene, int trail_length, SceneLines& lines)
 {
-    for (int i = 1; i <= scene.body_count; ++i) add_trail(lines, scene.trail[i], trail_length);
+    for (int i = 1, n = shown_body_count(scene); i <= n; ++i) add_trail(lines, scene.trail[i], trail_length);
 }
 
 void draw_trails(const SceneLines& lines)
@@ -168,7 +168,7 @@ void draw_exhaust_plume(const ExhaustPlume& plume)
 
 void draw_origin_lines(const SceneBodies& scene)
 {
-    for (int i = 1; i <= scene.body_count; ++i) {
+    for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
         const Trail& t = scene.trail[i];
         glBegin(GL_LINES);
         colour(ORIGIN_LINE_COLOUR);
@@ -204,7 +204,7 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
-    for (int i = 1; i <= scene.body_count; ++i) {
+    for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
         const double r = scene.radius[i];
         const Trail& t = scene.trail[i];
         glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, i == 1 ? GLOW : DARK);
@@ -276,7 +276,7 @@ void build_scene_list(ViewState& view, const SceneBodies& scene, SceneLines& lin
 
     if (view.hide_xy_plane == 0) draw_xy_plane(view);
     if (view.hide_axis == 0) draw_axes(view, scene);
-    if (scene.body_count > 0) {
+    if (shown_body_count(scene) > 0) {
         if (view.hide_trails == 0) {
             const int trail_length = std::clamp(view.trail_length, 0, TRAIL_SLOTS - 2);
             collect_trails(scene, trail_length, lines);
@@ -302,6 +302,7 @@ void draw_frame(const ViewState& view, const SceneLines& lines)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!scene_drawable(view)) return;
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     gluLookAt(view.camera_eye[0], view.camera_eye[1], view.camera_eye[2],
               static_cast<double>(view.camera_target[0]), static_cast<double>(view.camera_target[1]),

@@ -60,7 +60,8 @@ void capture_positions(SceneBodies& scene, const BodyTable& table, const Simulat
 void advance_trails(SceneBodies& scene, const ViewState& view)
 {
     const int last = std::clamp(view.trail_length, 0, TRAIL_SLOTS - 2);
-    for (int i = 1; i <= scene.body_count; ++i) {
+    const int n = std::min(scene.body_count, static_cast<int>(scene.trail.size()) - 1);
+    for (int i = 1; i <= n; ++i) {
         Trail& t = scene.trail[i];
         for (int j = last; j >= 0; --j) {
             t.trail_x[j + 1] = t.trail_x[j];

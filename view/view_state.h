@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -69,10 +70,19 @@ struct SceneBodies {
     std::size_t merges_seen = 0;  // entries of the run's deleted_bodies already applied
 };
 
+// The bodies that have a trail and a radius: all of them unless a caller left the scene half
+// filled, which then draws fewer bodies rather than reading past its arrays.
+inline int shown_body_count(const SceneBodies& scene)
+{
+    const int with_trail = static_cast<int>(scene.trail.size()) - 1;
+    const int with_radius = static_cast<int>(scene.radius.size()) - 1;
+    return std::max(0, std::min({scene.body_count, with_trail, with_radius}));
+}
+
 // True when k names a body of the scene.
 inline bool is_scene_body(const SceneBodies& scene, int k)
 {
-    return k >= 1 && k <= scene.body_count;
+    return k >= 1 && k <= shown_body_count(scene);
 }
 
 }  // namespace orbilan

@@ -101,19 +101,6 @@ void BM_RebuildOnly(benchmark::State& state)
 }
 BENCHMARK(BM_RebuildOnly)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-void BM_RebuildParts(benchmark::State& state)
-{
-    prepare(1000);
-    Stage& st = *stage;
-    st.view.hide_spheres = state.range(0) == 1 ? -1 : 0;
-    st.view.hide_trails = state.range(0) == 2 ? -1 : 0;
-    for (auto _ : state) {
-        build_scene_list(st.view, st.scene, st.lines);
-        glFinish();
-    }
-}
-BENCHMARK(BM_RebuildParts)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
-
 void BM_FrameOnly(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
@@ -128,23 +115,7 @@ void BM_FrameOnly(benchmark::State& state)
         glFinish();
     }
 }
-void BM_FirstFrameAfterRebuild(benchmark::State& state)
-{
-    const int n = static_cast<int>(state.range(0));
-    prepare(n);
-    Stage& st = *stage;
-    compute_eye(st.view, st.view.camera_target);
-    for (auto _ : state) {
-        state.PauseTiming();
-        build_scene_list(st.view, st.scene, st.lines);
-        glFinish();
-        state.ResumeTiming();
-        draw_frame(st.view, st.lines);
-        glFinish();
-    }
-}
-BENCHMARK(BM_FirstFrameAfterRebuild)->Arg(1000)->Unit(benchmark::kMillisecond);
-
+// Second argument: 0 everything shown, 1 spheres hidden, 2 trails hidden.
 BENCHMARK(BM_FrameOnly)->Args({1000, 0})->Args({1000, 1})->Args({1000, 2})->Unit(benchmark::kMillisecond);
 
 void BM_CaptureAndAdvance(benchmark::State& state)

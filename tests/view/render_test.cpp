@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "bmp_bytes.h"
@@ -236,6 +237,23 @@ TEST_F(RenderTest, TrailsRunYellowThenFadeToBlack)
     EXPECT_NEAR(old.r, old.g, 8);
     EXPECT_LT(old.b, 15);
     EXPECT_EQ(brightness(brightest_in_column(image, 80 + 75, 55, 65)), 0) << "past the oldest point";
+
+    // The exhaust line goes with the trails; a thrust without exhaust velocity leaves its far
+    // end undefined, and then no line is drawn.
+    const auto white_pixels = [](const QImage& picture) {
+        int count = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) count += brightness(at(picture, x, y)) > 700;
+        return count;
+    };
+    scene_.exhaust_plume.trail_x = {1, 1};
+    scene_.exhaust_plume.trail_y = {0, 3};
+    scene_.exhaust_plume.trail_z = {0, 3};
+    gl_->rebuild_view();
+    EXPECT_GT(white_pixels(frame()), 10);
+    scene_.exhaust_plume.trail_y[1] = std::nan("");
+    gl_->rebuild_view();
+    EXPECT_EQ(white_pixels(frame()), 0);
 
     // A zero x marks the end of the filled slots of the newer half (y about -0.7 here).
     t.trail_x[40] = 0;

@@ -49,6 +49,7 @@ StartUpSteps logging_steps(OrderedPlatform& platform, QWidget*& toolbar)
     steps.build_toolbar = [&platform, &toolbar](Program& program) {
         platform.log.push_back("toolbar over " + std::to_string(program.view.view_width));
         toolbar = new QWidget(program.main_window.get(), Qt::Tool);
+        toolbar->show();
         return toolbar;
     };
     steps.build_panels = [&platform](Program& program) {
@@ -86,6 +87,12 @@ TEST(StartUp, BuildsEverythingInOrderOverTheWorkArea)
     EXPECT_EQ(program.gl_window->geometry(), QRect(0, 0, 1020, 699));
     EXPECT_EQ(program.view.view_height, 699);
     EXPECT_TRUE(platform.boxes.empty());
+
+    // The toolbar minimises and comes back with the host window.
+    main_window.showMinimized();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return toolbar->isMinimized(); }));
+    main_window.showNormal();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !toolbar->isMinimized(); }));
 
     // The view follows the host window's size.
     main_window.resize(800, 600);

@@ -81,22 +81,5 @@ TEST(Trails, MergesMoveTrailsAndTexturesDownOnce)
     EXPECT_EQ(scene.texture_id, (std::vector<unsigned>{0, 13, 14}));
 }
 
-TEST(Trails, TableCaptureTakesSelectionAndExhaustLine)
-{
-    BodyTable table;
-    SimulationState state;
-    allocate_body_table(table, state, 2);
-    table.x[2] = 5;
-    table.radius[2] = 7;
-    state.selected_body = 2;
-    state.exhaust_plume.trail_x[1] = 9;
-    SceneBodies scene;
-    capture_positions(scene, table, state);
-    EXPECT_EQ(scene.trail[2].trail_x[0], 5);
-    EXPECT_EQ(scene.radius[2], 7);
-    EXPECT_EQ(scene.selected_body, 2);
-    EXPECT_EQ(scene.exhaust_plume.trail_x[1], 9);
-}
-
 }  // namespace
 }  // namespace orbilan
