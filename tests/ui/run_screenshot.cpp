@@ -47,6 +47,6 @@ int main(int argc, char** argv)
     QTest::qWait(3000);
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
     app.toolbar_command(orbilan::TB_STOP);
-    QTest::qWaitFor([&] { return !orbilan::run_active(s); }, 10000);
+    if (!QTest::qWaitFor([&] { return !orbilan::run_active(s); }, 10000)) return 1;
     return shot.save(argv[3]) ? 0 : 1;
 }
