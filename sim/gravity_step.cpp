@@ -15,7 +15,7 @@ namespace {
 
 // Rows per block of the shared sums: small enough that the r^3 buffer stays under 8 MB.
 constexpr std::size_t R3_BUFFER_BYTES = 8u << 20;
-constexpr int MAX_BLOCK_ROWS = 64;
+constexpr int MAX_BLOCK_ROWS = 512;
 constexpr int MIN_BLOCK_ROWS = 8;
 
 int block_rows(int body_count)
@@ -110,23 +110,25 @@ struct ParallelSums {
 
     void block_terms(int member, int members, int k0, int k1)
     {
+        // Reading r^3 along a row (a block body's own row) and down a column (terms from the
+        // block's rows) cost differently, so every member takes the same mix of both: every
+        // members-th body of the block, whose mix changes along it, and an equal run of the later
+        // bodies, which all read columns only.
+        const int n = t.body_count;
+        body_terms(k0, k1, k0 + member, k1, members);
+        const int later = n + 1 - k1;
+        const int lo = k1 + static_cast<int>(static_cast<long long>(later) * member / members);
+        const int hi = k1 + static_cast<int>(static_cast<long long>(later) * (member + 1) / members);
+        body_terms(k0, k1, lo, hi, 1);
+    }
+
+    // Adds the block's terms to bodies first, first + step, ... below end.
+    void body_terms(int k0, int k1, int first, int end, int step)
+    {
         const int n = t.body_count;
         const std::size_t stride = static_cast<std::size_t>(n) + 1;
-        // Bodies of the block have n - k0 terms each, the later ones k1 - k0 each.
-        const long long inner_each = n - k0;
-        const long long outer_each = k1 - k0;
-        const long long inner = outer_each * inner_each;
-        const long long total = inner + (n + 1 - k1) * outer_each;
-        auto body_at = [&](long long offset) {
-            if (offset <= 0) return k0;
-            if (offset <= inner) return k0 + static_cast<int>((offset + inner_each - 1) / inner_each);
-            return std::min(n + 1, k1 + static_cast<int>((offset - inner + outer_each - 1) / outer_each));
-        };
-        const int lo = body_at(total * member / members);
-        const int hi = member == members - 1 ? n + 1 : body_at(total * (member + 1) / members);
-
         const extended* gm = w.gm.data();
-        for (int i = lo; i < hi; ++i) {
+        for (int i = first; i < end; i += step) {
             const extended xi = t.x[i], yi = t.y[i], zi = t.z[i];
             extended axi = w.ax[i], ayi = w.ay[i], azi = w.az[i];
             const int k_end = std::min(k1, i);
