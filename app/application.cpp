@@ -136,15 +136,6 @@ bool Application::reload_project()
 void Application::show_loaded_project(bool opened)
 {
     Session& s = session_;
-    // Slot 0 names the default skin while the skins load.
-    s.table.texture_file[0] = (s.program_folder / "def.bmp").string();
-    s.gl_window->load_skins(s.table);
-    s.table.texture_file[0].clear();
-    s.view.camera_target = {0, 0, 0};
-    s.scene.body_count = s.table.body_count;
-    reset_trails(s.scene);
-    s.state.exhaust_plume = {};
-
     show_dt(s.panels, s.state);
     if (opened) s.state.selected_body = 1;
     // A reset project may hold fewer bodies than the selection named.
@@ -152,18 +143,15 @@ void Application::show_loaded_project(bool opened)
     const int k = s.state.selected_body;
     show_body_state(s.panels, s.table, k);
     show_body_header(s.panels, s.table, k);
-    if (is_body(s.table, k)) {
-        s.view.camera_target = {s.table.x[k], s.table.y[k], s.table.z[k]};
-        s.view.look_at_body = k;
-    }
     show_selection(s.panels, s.table, k, s.project_path);
     s.state.sim_time = 0;
     show_elapsed_time(s.panels, s.state, 0);
-    capture_positions(s.scene, s.table, s.state);
-    if (opened) fit_view_to_scene(s.view, s.scene);
+    s.state.exhaust_plume = {};
     fill_log_lists(s);
-    s.gl_window->apply_render_state();
-    s.gl_window->rebuild_view();
+    // Slot 0 names the default skin while the skins load.
+    s.table.texture_file[0] = (s.program_folder / "def.bmp").string();
+    s.gl_window->show_loaded_bodies(s.table, s.state, opened);
+    s.table.texture_file[0].clear();
 }
 
 void Application::toggle_panel(Panel& panel, int& panel_state)

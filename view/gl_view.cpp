@@ -177,14 +177,14 @@ void GlView::load_skins(BodyTable& table)
     adopt_textures(scene_, table);
 }
 
-void GlView::show_loaded_bodies(BodyTable& table, const SimulationState& state)
+void GlView::show_loaded_bodies(BodyTable& table, const SimulationState& state, bool fit_camera)
 {
     load_skins(table);
     scene_.body_count = table.body_count;
     reset_trails(scene_);
     start_following_run(scene_);
     orbilan::capture_positions(scene_, table, state);
-    fit_view_to_scene(view_, scene_);
+    if (fit_camera) fit_view_to_scene(view_, scene_);
     if (is_scene_body(scene_, scene_.selected_body)) {
         const Trail& t = scene_.trail[scene_.selected_body];
         view_.camera_target = {t.trail_x[0], t.trail_y[0], t.trail_z[0]};

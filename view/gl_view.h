@@ -52,9 +52,9 @@ public:
 
     // Textures for a freshly loaded table; the previous project's are freed first.
     void load_skins(BodyTable& table);
-    // What OPEN PROJECT shows: skins, fresh trails, the bodies, a camera fitted to them and
-    // following the selected body. Between runs only.
-    void show_loaded_bodies(BodyTable& table, const SimulationState& state);
+    // What a load shows: skins, fresh trails, the bodies, the camera following the selected body
+    // (and fitted to them all when fit_camera is set). Between runs only.
+    void show_loaded_bodies(BodyTable& table, const SimulationState& state, bool fit_camera = true);
 
     void look_at_origin();
     void select_next_body();

@@ -7,7 +7,9 @@
 
 #include <memory>
 
-#include "app/show_project.h"
+#include "app/application.h"
+#include "app/start_up_steps.h"
+#include "panels/control_ids.h"
 #include "app/start_up.h"
 #include "platform/recording_platform.h"
 #include "view/gl_view.h"
@@ -105,18 +107,18 @@ TEST_F(ViewWidgetTest, MiddleDragTurnsAndWheelZooms)
     EXPECT_EQ(view_.z_near, view_.camera_distance / 4);
 }
 
-TEST(ShowProject, ASampleProjectLoadsWithItsSkins)
+TEST(OpenProject, ASampleProjectLoadsWithItsSkins)
 {
     RecordingPlatform platform;
     platform.folder = ORBILAN_PROGRAM_DIR "/";
     platform.area = {0, 0, 320, 241};
     Program program;
-    ASSERT_EQ(start_up(program, platform, {}), StartUpOutcome::running);
+    ASSERT_EQ(start_up(program, platform, program_start_up_steps(platform)), StartUpOutcome::running);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(program.main_window.get()));
     if (!program.gl_window->isValid()) GTEST_SKIP() << "no OpenGL context on this display";
 
-    ASSERT_EQ(show_project(program, platform, ORBILAN_SOURCE_DIR "/assets/Projects/solar_system.txt"),
-              LoadResult::loaded);
+    platform.dialog_answers.push_back(ORBILAN_SOURCE_DIR "/assets/Projects/solar_system.txt");
+    program.application->toolbar_command(TB_OPEN);
     EXPECT_TRUE(platform.boxes.empty());
     ASSERT_GT(program.scene.body_count, 5);
     for (int i = 1; i <= program.scene.body_count; ++i)
@@ -134,7 +136,8 @@ TEST(ShowProject, ASampleProjectLoadsWithItsSkins)
 
     // A missing project leaves the loaded one as it was.
     const int bodies = program.table.body_count;
-    EXPECT_NE(show_project(program, platform, ORBILAN_SOURCE_DIR "/assets/Projects/none.txt"), LoadResult::loaded);
+    platform.dialog_answers.push_back(ORBILAN_SOURCE_DIR "/assets/Projects/none.txt");
+    program.application->toolbar_command(TB_OPEN);
     EXPECT_EQ(program.table.body_count, bodies);
 }
 
