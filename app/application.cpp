@@ -110,7 +110,10 @@ bool Application::open_project()
     if (read_project_fields(s.project_path, s.program_folder, s.table, s.state, sink, &impulse_found) != LoadResult::loaded) {
         // The loaded project stays, and with it its name.
         s.project_path = previous;
-        show_selection(s.panels, s.table, s.state.selected_body, s.project_path);
+        if (s.table.body_count > 0)
+            show_selection(s.panels, s.table, s.state.selected_body, s.project_path);
+        else
+            s.panels.toolbar_panel->set_text(0, "ORBILAN");
         return false;
     }
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
