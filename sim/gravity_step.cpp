@@ -13,9 +13,10 @@ StepWorkspace::~StepWorkspace() = default;
 
 namespace {
 
-// Rows per block of the shared sums: small enough that the r^3 buffer stays under 8 MB.
-constexpr std::size_t R3_BUFFER_BYTES = 8u << 20;
-constexpr int MAX_BLOCK_ROWS = 512;
+// Rows per block of the shared sums: small enough that the r^3 buffer stays under 16 MB (a
+// thousand bodies fit in one block, so a step has only two barriers).
+constexpr std::size_t R3_BUFFER_BYTES = 16u << 20;
+constexpr int MAX_BLOCK_ROWS = 1024;
 constexpr int MIN_BLOCK_ROWS = 8;
 
 int block_rows(int body_count)
