@@ -74,6 +74,11 @@ QWidget* make_control(Panel* panel, const ControlDef& def, int theme_id, const T
         edit->setFrame((def.style & BORDER) != 0);
         edit->setReadOnly((def.style & READ_ONLY) != 0);
         edit->setTextMargins(0, 0, 0, 0);
+        // Slightly tighter letters, so that a signed number with a two-digit exponent
+        // ("-6.31100722E+08") fits the numeric panel's 90-pixel boxes whole.
+        QFont font = panel->font();
+        font.setLetterSpacing(QFont::PercentageSpacing, 90);
+        edit->setFont(font);
         set_edit_colors(edit, colors);
         return edit;
     }
