@@ -58,11 +58,8 @@ void Application::attach(Panels panels, GlView* gl_window)
     connect(panels.numeric_panel, &Panel::command, this, [this](int id) { numeric_panel_handler(session_, id); });
     connect(panels.options_panel, &Panel::command, this, [this](int id) { options_panel_handler(session_, id); });
     if (!gl_window) return;
-    gl_window->set_position_source([this](BodySnapshot& out) {
-        session_.run->read_snapshot(out);
-        return true;
-    });
-    gl_window->set_tick_listener([this] { refresh_on_tick(); });
+    gl_window->set_position_source([this](BodySnapshot& out) { session_.run->read_snapshot(out); });
+    gl_window->set_tick_listener([this](const BodySnapshot& bodies) { refresh_on_tick(bodies); });
     gl_window->set_selection_listener([this](int k) { on_selection(k); });
 }
 
@@ -205,10 +202,9 @@ void Application::on_selection(int k)
     show_body_header(s.panels, bodies, k);
 }
 
-void Application::refresh_on_tick()
+void Application::refresh_on_tick(const BodySnapshot& bodies)
 {
     Session& s = session_;
-    const BodySnapshot& bodies = current_bodies(s);
     if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.state, bodies.sim_time);
     if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, s.scene.selected_body);
 }

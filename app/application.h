@@ -43,7 +43,7 @@ private:
     void toggle_full_screen();
     void end_program();
     void on_selection(int k);
-    void refresh_on_tick();
+    void refresh_on_tick(const BodySnapshot& bodies);
     void finish_run();
     void shut_down_run();
 

@@ -139,7 +139,9 @@ void GlView::rebuild_view()
 
 void GlView::capture_positions()
 {
-    if (position_source_ && position_source_(snapshot_)) orbilan::capture_positions(scene_, snapshot_);
+    if (!position_source_) return;
+    position_source_(snapshot_);
+    orbilan::capture_positions(scene_, snapshot_);
 }
 
 void GlView::set_redraw_timer(int fps_index)
@@ -157,7 +159,7 @@ void GlView::on_view_timer()
 {
     capture_positions();
     if (view_.hide_trails == 0) advance_trails(scene_, view_);
-    if (tick_listener_) tick_listener_();
+    if (tick_listener_) tick_listener_(snapshot_);
     const int k = view_.look_at_body;
     if (k > 0 && is_scene_body(scene_, k)) {
         const Trail& t = scene_.trail[k];

@@ -25,15 +25,16 @@ class GlView : public QOpenGLWidget {
     Q_OBJECT
 public:
     // Fills a snapshot with the bodies to show: the running simulation's latest step, or the
-    // table between runs. Returns false when there is nothing new.
-    using PositionSource = std::function<bool(BodySnapshot&)>;
+    // table between runs.
+    using PositionSource = std::function<void(BodySnapshot&)>;
 
     GlView(ViewState& view, SceneBodies& scene, Platform& platform, QWidget* parent = nullptr);
     ~GlView() override;
 
     void set_position_source(PositionSource source) { position_source_ = std::move(source); }
-    // Called by each timer tick after the capture, to refresh the panels that show values.
-    void set_tick_listener(std::function<void()> listener) { tick_listener_ = std::move(listener); }
+    // Called by each timer tick after the capture with the bodies it captured, to refresh the
+    // panels that show values.
+    void set_tick_listener(std::function<void(const BodySnapshot&)> listener) { tick_listener_ = std::move(listener); }
     // Called after the camera commands changed scene.selected_body.
     void set_selection_listener(std::function<void(int)> listener) { selection_listener_ = std::move(listener); }
 
@@ -87,7 +88,7 @@ private:
     Platform& platform_;
     QTimer redraw_timer_;
     PositionSource position_source_;
-    std::function<void()> tick_listener_;
+    std::function<void(const BodySnapshot&)> tick_listener_;
     std::function<void(int)> selection_listener_;
     BodySnapshot snapshot_;
     SceneLines lines_;

@@ -39,6 +39,18 @@ void line(T x0, T y0, T z0, T x1, T y1, T z1)
     glVertex3f(static_cast<GLfloat>(x1), static_cast<GLfloat>(y1), static_cast<GLfloat>(z1));
 }
 
+// Three lines from (x, y, z) to (x1, y, z), (x, y1, z) and (x, y, z1), coloured x, y and z.
+template <typename T>
+void axis_lines(T x, T y, T z, T x1, T y1, T z1, const Colour& cx, const Colour& cy, const Colour& cz)
+{
+    colour(cx);
+    line(x, y, z, x1, y, z);
+    colour(cy);
+    line(x, y, z, x, y1, z);
+    colour(cz);
+    line(x, y, z, x, y, z1);
+}
+
 // Lines show the colours of their table; lit, they would take their shade from whatever
 // normal the last sphere left behind. A later line wins over an earlier one at the same depth,
 // so the axes show over the grid lines they lie on.
@@ -82,12 +94,7 @@ void draw_axes(const ViewState& view, const SceneBodies& scene)
     const extended s = view.plane_half_size;
     const extended o = 0;
     glBegin(GL_LINES);
-    colour(X_AXIS_COLOUR);
-    line(o, o, o, s, o, o);
-    colour(Y_AXIS_COLOUR);
-    line(o, o, o, o, s, o);
-    colour(Z_AXIS_COLOUR);
-    line(o, o, o, o, o, s);
+    axis_lines(o, o, o, s, s, s, X_AXIS_COLOUR, Y_AXIS_COLOUR, Z_AXIS_COLOUR);
     glEnd();
 
     if (!is_scene_body(scene, scene.selected_body)) return;
@@ -95,12 +102,7 @@ void draw_axes(const ViewState& view, const SceneBodies& scene)
     const double x = p.trail_x[0], y = p.trail_y[0], z = p.trail_z[0];
     const double a = 4 * scene.radius[scene.selected_body];
     glBegin(GL_LINES);
-    colour(X_AXIS_COLOUR);
-    line(x, y, z, x + a, y, z);
-    colour(Y_AXIS_COLOUR);
-    line(x, y, z, x, y + a, z);
-    colour(Z_AXIS_COLOUR);
-    line(x, y, z, x, y, z + a);
+    axis_lines(x, y, z, x + a, y + a, z + a, X_AXIS_COLOUR, Y_AXIS_COLOUR, Z_AXIS_COLOUR);
     glEnd();
 }
 
@@ -157,12 +159,7 @@ void draw_exhaust_plume(const ExhaustPlume& plume)
     glBegin(GL_LINES);
     colour(PLUME_COLOUR);
     line(x0, y0, z0, x1, y1, z1);
-    colour(PLUME_X_COLOUR);
-    line(x0, y0, z0, x1, y0, z0);
-    colour(PLUME_Y_COLOUR);
-    line(x0, y0, z0, x0, y1, z0);
-    colour(PLUME_Z_COLOUR);
-    line(x0, y0, z0, x0, y0, z1);
+    axis_lines(x0, y0, z0, x1, y1, z1, PLUME_X_COLOUR, PLUME_Y_COLOUR, PLUME_Z_COLOUR);
     glEnd();
 }
 

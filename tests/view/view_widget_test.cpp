@@ -47,10 +47,9 @@ TEST_F(ViewWidgetTest, TicksReadTheRunsSnapshotAndFollowTheBody)
         ++reads;
         published.y[2] += 10;
         out = published;
-        return true;
     });
     int ticks_seen = 0;
-    gl_->set_tick_listener([&] { ++ticks_seen; });
+    gl_->set_tick_listener([&](const BodySnapshot&) { ++ticks_seen; });
     scene_.body_count = 2;
     reset_trails(scene_);
     view_.look_at_body = 2;
