@@ -1,5 +1,5 @@
 // Renders the application icon's SVG to a square PNG of the given size, for the hicolor theme.
-#include <QGuiApplication>
+// Painting shapes into an image needs no application object and no display.
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -13,9 +13,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: render_icon SVG SIZE PNG\n");
         return 2;
     }
-    // No window: the offscreen platform is enough to paint into an image.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
     QSvgRenderer svg(QString::fromLocal8Bit(argv[1]));
     const int size = std::atoi(argv[2]);
     if (!svg.isValid() || size <= 0) {
