@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
 
 #include "app/host_window.h"
 #include "files/log_writer.h"
@@ -25,7 +26,7 @@ UserMessage information(const char* text) { return {text, "ORBILAN", MessageIcon
 
 Application::Application(Program& program, Platform& platform)
     : program_(program),
-      session_(program.table, program.state, program.view, program.scene, platform, program.program_folder,
+      session_(program.table, program.state, program.view, program.scene, platform, program.files,
                program.theme_id)
 {
     session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
@@ -91,12 +92,28 @@ void Application::toolbar_command(int id)
     }
 }
 
+void Application::open_project_file(const std::filesystem::path& path)
+{
+    Session& s = session_;
+    const std::filesystem::path previous = s.project_path;
+    std::error_code no_current_folder;
+    s.project_path = std::filesystem::absolute(path, no_current_folder);
+    if (no_current_folder) s.project_path = path;
+    if (open_chosen_project(previous)) show_loaded_project(true);
+}
+
 bool Application::open_project()
 {
     Session& s = session_;
     const std::filesystem::path previous = s.project_path;
     s.project_path.clear();
-    s.project_path = s.platform.open_file("Open Project", (s.program_folder / "Projects").string(), "TXT(*.txt)", "TXT");
+    s.project_path = s.platform.open_file("Open Project", (s.files.resource_folder / "Projects").string(), "TXT(*.txt)", "TXT");
+    return open_chosen_project(previous);
+}
+
+bool Application::open_chosen_project(const std::filesystem::path& previous)
+{
+    Session& s = session_;
     s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
     if (s.project_path.empty()) {
         s.platform.message_box(information("Canceled !"));
@@ -104,7 +121,7 @@ bool Application::open_project()
     }
     bool impulse_found = false;
     const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
-    if (read_project_fields(s.project_path, s.program_folder, s.table, s.state, sink, &impulse_found) != LoadResult::loaded) {
+    if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) != LoadResult::loaded) {
         // The loaded project stays, and with it its name.
         s.project_path = previous;
         if (s.table.body_count > 0)
@@ -126,7 +143,7 @@ bool Application::reload_project()
     }
     bool impulse_found = false;
     const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
-    if (read_project_fields(s.project_path, s.program_folder, s.table, s.state, sink, &impulse_found) != LoadResult::loaded)
+    if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) != LoadResult::loaded)
         return false;
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
@@ -149,7 +166,7 @@ void Application::show_loaded_project(bool opened)
     s.state.exhaust_plume = {};
     fill_log_lists(s);
     // Slot 0 names the default skin while the skins load.
-    s.table.texture_file[0] = (s.program_folder / "def.bmp").string();
+    s.table.texture_file[0] = (s.files.resource_folder / "def.bmp").string();
     s.gl_window->show_loaded_bodies(s.table, s.state, opened);
     s.table.texture_file[0].clear();
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 
 #include "app/program.h"
@@ -29,6 +30,8 @@ public:
     void attach(Panels panels, GlView* gl_window);
 
     void toolbar_command(int id);
+    // Opens a project named on the command line as OPEN PROJECT opens the chosen file.
+    void open_project_file(const std::filesystem::path& path);
     void start_run();
 
     void on_mass_error() override;
@@ -37,6 +40,7 @@ public:
 
 private:
     bool open_project();
+    bool open_chosen_project(const std::filesystem::path& previous);
     bool reload_project();
     void show_loaded_project(bool opened);
     void toggle_panel(Panel& panel, int& panel_state);

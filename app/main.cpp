@@ -1,15 +1,44 @@
 #include <QApplication>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
 #include "app/start_up.h"
 #include "app/start_up_steps.h"
+#include "orbilan_version.h"
 #include "platform/qt_platform.h"
 
-// The program reads no command line; Qt gets only the program name.
-int main(int, char** argv)
+namespace {
+
+// --help and --version answer on stdout without opening a window; a failed write is an error.
+int print(const std::string& text)
 {
+    std::fputs(text.c_str(), stdout);
+    if (std::fflush(stdout) == 0) return 0;
+    std::fputs("orbilan: cannot write to standard output\n", stderr);
+    return 1;
+}
+
+}  // namespace
+
+// Qt gets only the program name: the command line is ours.
+int main(int argc, char** argv)
+{
+    using orbilan::CommandLine;
+    const CommandLine command = orbilan::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.action) {
+    case CommandLine::Action::help: return print(orbilan::help_text());
+    case CommandLine::Action::version: return print(std::string("orbilan ") + ORBILAN_VERSION + "\n");
+    case CommandLine::Action::usage_error:
+        std::fprintf(stderr, "orbilan: %s\nTry 'orbilan --help'.\n", command.error.c_str());
+        return orbilan::EXIT_USAGE;
+    case CommandLine::Action::run: break;
+    }
     int qt_argc = 1;
     char* qt_argv[] = {argv[0], nullptr};
     QApplication application(qt_argc, qt_argv);
     orbilan::QtPlatform platform;
-    return orbilan::run_program(platform, orbilan::program_start_up_steps(platform));
+    return orbilan::run_program(platform, orbilan::program_start_up_steps(platform), command.project);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/host_window.h"
+#include "files/program_files.h"
 #include "sim/body_table.h"
 #include "sim/simulation_state.h"
 #include "view/view_state.h"
@@ -16,6 +17,7 @@ class GlView;
 // Everything the program keeps for its whole life, made at start-up.
 struct Program {
     std::string program_folder;
+    ProgramFiles files;
     int theme_id = 0;
     int work_area_width = 0;
     int work_area_height = 0;

@@ -41,10 +41,12 @@ void set_defaults(Program& program)
     program.scene.selected_body = 1;
 }
 
-StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps)
+StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps,
+                        const std::filesystem::path& project)
 {
     program.program_folder = platform.program_folder();
-    program.theme_id = steps.load_settings ? steps.load_settings(program.program_folder) : 0;
+    program.files = locate_program_files(program.program_folder);
+    program.theme_id = steps.load_settings ? steps.load_settings(program.files.settings_file) : 0;
     if (steps.set_theme_colours) steps.set_theme_colours(program);
     set_defaults(program);
     allocate_body_table(program.table, program.state, 0);
@@ -88,13 +90,14 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     if (toolbar) toolbar->raise();
     program.gl_window->show();
     program.gl_window->setFocus();
+    if (!project.empty() && program.application) program.application->open_project_file(project);
     return StartUpOutcome::running;
 }
 
-int run_program(Platform& platform, const StartUpSteps& steps)
+int run_program(Platform& platform, const StartUpSteps& steps, const std::filesystem::path& project)
 {
     Program program;
-    switch (start_up(program, platform, steps)) {
+    switch (start_up(program, platform, steps, project)) {
     case StartUpOutcome::failed: return 0;
     case StartUpOutcome::ended: return 1;
     case StartUpOutcome::running: break;

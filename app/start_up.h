@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -14,7 +15,7 @@ namespace orbilan {
 // What the rest of the program contributes to start-up, in the order the steps run. An empty
 // step is skipped (theme_id then stays 0 and no panel is built).
 struct StartUpSteps {
-    std::function<int(const std::string& program_folder)> load_settings;  // gives theme_id
+    std::function<int(const std::filesystem::path& settings_file)> load_settings;  // gives theme_id
     std::function<void(Program&)> set_theme_colours;
     // Builds and shows the toolbar panel over main_window; returns it.
     std::function<QWidget*(Program&)> build_toolbar;
@@ -33,10 +34,12 @@ UserMessage error_message(const std::string& text);
 // The message for a view whose OpenGL set-up failed at that step (ok has none).
 std::string gl_failure_text(GlSupport support);
 
-// Builds the program's windows in their fixed order.
-StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps);
+// Builds the program's windows in their fixed order; a project named on the command line is
+// then opened as OPEN PROJECT opens the file the user chose.
+StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps,
+                        const std::filesystem::path& project = {});
 
 // Start-up, then the event loop. The exit code: 1 when the loop ends, 0 when start-up fails.
-int run_program(Platform& platform, const StartUpSteps& steps);
+int run_program(Platform& platform, const StartUpSteps& steps, const std::filesystem::path& project = {});
 
 }  // namespace orbilan

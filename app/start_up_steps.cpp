@@ -3,8 +3,6 @@
 #include <QIcon>
 #include <QPixmap>
 
-#include <filesystem>
-
 #include "app/application.h"
 #include "app/host_window.h"
 #include "files/settings_file.h"
@@ -17,9 +15,7 @@ namespace orbilan {
 StartUpSteps program_start_up_steps(Platform& platform)
 {
     StartUpSteps steps;
-    steps.load_settings = [](const std::string& program_folder) {
-        return load_settings(std::filesystem::path(program_folder) / "options.opt");
-    };
+    steps.load_settings = load_settings;
     // The commands exist from the theme step on: the colours are theirs to change later.
     steps.set_theme_colours = [&platform](Program& program) {
         program.application = std::make_unique<Application>(program, platform);

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <string>
+#include <system_error>
 
 #include "files/field_reader.h"
 #include "files/number_format.h"
@@ -18,6 +19,9 @@ int load_settings(const std::filesystem::path& settings_path)
 
 void save_settings(const std::filesystem::path& settings_path, int theme_id)
 {
+    // The settings folder under the user's configuration folder may not exist yet.
+    std::error_code ignored;
+    std::filesystem::create_directories(settings_path.parent_path(), ignored);
     std::ofstream(settings_path, std::ios::binary | std::ios::trunc)
         << "\"THEME ID\"," << std::to_string(theme_id) << "\r\n";
 }

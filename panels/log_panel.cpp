@@ -37,7 +37,7 @@ void fill_log_lists(Session& s)
 void choose_log_file(Session& s)
 {
     s.state.log_file_name.clear();
-    s.state.log_file_name = s.platform.save_file("Open Log", (s.program_folder / "Logs").string(), "TXT(*.txt)", "TXT");
+    s.state.log_file_name = s.platform.save_file("Open Log", (s.files.data_folder / "Logs").string(), "TXT(*.txt)", "TXT");
     s.panels.log_panel->set_text(LG_FILE_NAME, QString::fromStdString(s.state.log_file_name));
     if (s.state.log_file_name.empty()) s.platform.message_box({"Canceled !", "ORBILAN", MessageIcon::information});
 }
@@ -49,7 +49,7 @@ void read_log_settings(Session& s)
     if (s.state.log_enabled == 0) return;
     s.state.log_file_name = p.text(LG_FILE_NAME).toStdString();
     if (s.state.log_file_name.empty()) {
-        s.state.log_file_name = default_log_path(s.program_folder).string();
+        s.state.log_file_name = default_log_path(s.files.data_folder).string();
         p.set_text(LG_FILE_NAME, QString::fromStdString(s.state.log_file_name));
     }
     s.state.log_mode = leading_number(p.combo(LG_MODE)->currentText());

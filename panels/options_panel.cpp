@@ -39,7 +39,7 @@ void next_theme(Session& s)
     s.theme_id = s.theme_id + 1 >= 4 ? 0 : s.theme_id + 1;
     load_theme_colors(s.theme_id, s.colors);
     apply_theme(s.panels, s.theme_id, s.colors);
-    save_settings(s.program_folder / "options.opt", s.theme_id);
+    save_settings(s.files.settings_file, s.theme_id);
 }
 
 // During a run the thread owns the radii: the change waits for the end of its step.

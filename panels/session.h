@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "files/program_files.h"
 #include "panels/panel_set.h"
 #include "panels/themes.h"
 #include "sim/body_snapshot.h"
@@ -33,9 +34,9 @@ struct PanelStates {
 // project and the run.
 struct Session {
     Session(BodyTable& table, SimulationState& state, ViewState& view, SceneBodies& scene, Platform& platform,
-            std::filesystem::path program_folder, int& theme_id)
-        : table(table), state(state), view(view), scene(scene), platform(platform),
-          program_folder(std::move(program_folder)), theme_id(theme_id)
+            ProgramFiles files, int& theme_id)
+        : table(table), state(state), view(view), scene(scene), platform(platform), files(std::move(files)),
+          theme_id(theme_id)
     {
     }
 
@@ -44,7 +45,7 @@ struct Session {
     ViewState& view;
     SceneBodies& scene;
     Platform& platform;
-    std::filesystem::path program_folder;
+    ProgramFiles files;
     int& theme_id;
 
     QWidget* main_window = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/qt_platform.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -64,6 +65,8 @@ std::string QtPlatform::open_file(const std::string& title, const std::string& f
 std::string QtPlatform::save_file(const std::string& title, const std::string& folder,
                                   const std::string& filter, const std::string& suffix)
 {
+    // The default log folder under the user's data folder exists only once a log was written.
+    QDir().mkpath(QString::fromStdString(folder));
     return file_dialog(QFileDialog::AcceptSave, title, folder, filter, suffix);
 }
 

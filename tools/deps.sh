@@ -7,6 +7,7 @@ packages=(
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri
     xvfb xauth fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
+    desktop-file-utils appstream man-db file dpkg-dev lintian
 )
 missing=()
 for p in "${packages[@]}"; do

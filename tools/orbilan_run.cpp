@@ -18,6 +18,7 @@
 
 #include "files/log_writer.h"
 #include "files/number_format.h"
+#include "files/program_files.h"
 #include "files/project_loader.h"
 #include "files/project_writer.h"
 #include "sim/energy.h"
@@ -177,7 +178,8 @@ int run(const Arguments& args)
     BodyTable table;
     SimulationState state;
     allocate_body_table(table, state, 0);
-    if (read_project_fields(args.project, program_folder(), table, state, print_message) != LoadResult::loaded)
+    const auto resources = locate_program_files(program_folder()).resource_folder;
+    if (read_project_fields(args.project, resources, table, state, print_message) != LoadResult::loaded)
         return EXIT_USAGE;
 
     // The step runs as the time panel shows it: four significant digits, 0 made 1.

@@ -6,9 +6,11 @@ cd "$(dirname "$0")/.."
 tools/deps.sh
 jobs=$(nproc)
 
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
 cmake --build build-test -j"$jobs"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-test --output-on-failure --no-tests=error
+# The installed tree and the Debian package, unpacked in a temporary folder.
+packaging/check_install.sh build-test
 
 cmake -S . -B build-asan -G Ninja -DORBILAN_GUI=OFF -DORBILAN_BENCH=OFF -DORBILAN_SANITIZE=address,undefined
 cmake --build build-asan -j"$jobs"

@@ -50,8 +50,14 @@ TEST(SettingsFile, MissingOrUnwritableFile)
     test::TempFolder folder;
     EXPECT_EQ(load_settings(folder.path() / "none.opt"), 0);
     EXPECT_EQ(load_settings(folder.path()), 0);
-    save_settings(folder.path() / "no-such-folder" / "options.opt", 3);
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "no-such-folder"));
+    // The first save under a fresh configuration folder makes the folder.
+    const auto fresh = folder.path() / "config" / "orbilan" / "options.opt";
+    save_settings(fresh, 3);
+    EXPECT_EQ(load_settings(fresh), 3);
+    // A folder that cannot be made (a file stands in its way) quietly loses the choice.
+    const auto blocker = folder.write("config-file", "x");
+    save_settings(blocker / "orbilan" / "options.opt", 3);
+    EXPECT_EQ(test::read_bytes(blocker), "x");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/application.h"
 #include "app/start_up.h"
@@ -24,6 +25,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
+std::string read_file(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // A program folder of its own: the built program's projects and skins, a fresh settings file.
 fs::path make_program_folder(const std::string& name)
 {
@@ -38,6 +45,7 @@ fs::path make_program_folder(const std::string& name)
 class ProgramTest : public ::testing::Test {
 protected:
     fs::path folder = make_program_folder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path program_dir = folder;
     RecordingPlatform platform;
     std::unique_ptr<Program> program;
 
@@ -48,11 +56,11 @@ protected:
         fs::remove_all(folder);
     }
 
-    void start()
+    void start(const fs::path& project = {})
     {
-        platform.folder = folder.string() + "/";
+        platform.folder = program_dir.string() + "/";
         program = std::make_unique<Program>();
-        ASSERT_EQ(start_up(*program, platform, program_start_up_steps(platform)), StartUpOutcome::running);
+        ASSERT_EQ(start_up(*program, platform, program_start_up_steps(platform), project), StartUpOutcome::running);
     }
 
     Session& s() { return program->application->session(); }
@@ -137,14 +145,15 @@ TEST_F(ProgramTest, PauseAndResumeContinueTheSameTrajectory)
     SimulationState expected_state = s().state;
     expected_state.dt = 1e-4L;  // as the time panel shows it
     expected_state.run_direction = 1;
-    expected_state.stop_time = 0.2L;
+    // Long enough (200,000 steps) for STOP/PAUSE to come before the end even on a busy machine.
+    expected_state.stop_time = 20;
     StepWorkspace work;
     init_workspace(work, expected, 1);
     prepare_step(expected, expected_state, work);
     while (!gravity_step(expected, expected_state, work, 0).stop) {
     }
 
-    set_stop_time("0.2");
+    set_stop_time("20");
     click(toolbar(), TB_START);
     EXPECT_TRUE(controls_locked());
     for (const int id : {TB_OPEN, TB_RESET, TB_END})
@@ -160,6 +169,7 @@ TEST_F(ProgramTest, PauseAndResumeContinueTheSameTrajectory)
     wait_for_end();
     const extended paused_at = s().state.sim_time;
     EXPECT_GT(paused_at, 0);
+    ASSERT_LT(paused_at, 20) << "the run ended before STOP/PAUSE";
     EXPECT_FALSE(s().gl_window->redraw_timer_active());
     EXPECT_EQ(s().panels.time_panel->text(TM_ELAPSED).toStdString(),
               elapsed_time_text(paused_at, 1)) << "the end of a run shows its time";
@@ -371,6 +381,93 @@ TEST_F(ProgramTest, CommandsThatNeedBodiesSayThereAreNone)
         ASSERT_EQ(platform.boxes.size(), 1u) << id;
         EXPECT_EQ(platform.boxes[0].text, "NO OBJECTS !!");
     }
+}
+
+TEST_F(ProgramTest, ProjectNamedOnTheCommandLineOpensAtStart)
+{
+    program.reset();
+    const fs::path cwd = fs::current_path();
+    fs::current_path(folder);
+    start("Projects/figure_eight.txt");  // relative to the current folder, as a shell passes it
+    fs::current_path(cwd);
+    EXPECT_TRUE(platform.dialogs.empty()) << "no dialog: the file is chosen";
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_EQ(s().table.body_count, 3);
+    EXPECT_EQ(toolbar().text(0), "figure_eight; Object : 1  (A)");
+    EXPECT_EQ(s().project_path, folder / "Projects/figure_eight.txt");
+    EXPECT_NE(s().scene.texture_id[1], 0u) << "the skins are loaded like those of a project opened later";
+    click(toolbar(), TB_RESET);
+    EXPECT_TRUE(platform.boxes.empty());
+    set_stop_time("0.01");
+    click(toolbar(), TB_START);
+    wait_for_end();
+    EXPECT_GE(s().state.sim_time, 0.01L);
+}
+
+TEST_F(ProgramTest, UnreadableProjectOnTheCommandLineSaysSoAndStartsEmpty)
+{
+    program.reset();
+    start(folder / "missing.txt");
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_NE(platform.boxes[0].text.find((folder / "missing.txt").string()), std::string::npos) << platform.boxes[0].text;
+    EXPECT_EQ(s().table.body_count, 0);
+    EXPECT_EQ(toolbar().text(0), "ORBILAN");
+    click(toolbar(), TB_RESET);
+    EXPECT_EQ(platform.boxes.back().text, "No project loaded !");
+    open("binary_star.txt");  // the program works as if started without a project
+}
+
+// Sets an environment variable for the length of a test; an empty value unsets it.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) old_ = old;
+        value.empty() ? ::unsetenv(name) : ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// The program installed under a prefix: nothing beside the program, the resources in
+// share/orbilan/, a fresh home.
+TEST_F(ProgramTest, InstalledProgramReadsShareAndWritesUnderTheHomeFolder)
+{
+    program.reset();
+    const fs::path prefix = folder / "usr";
+    const fs::path share = prefix / "share/orbilan";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(share);
+    for (const char* entry : {"Projects", "skins", "def.bmp"})
+        fs::create_symlink(fs::path(ORBILAN_PROGRAM_DIR) / entry, share / entry);
+    const fs::path home = folder / "home";
+    ScopedVariable home_variable("HOME", home.string());
+    ScopedVariable config("XDG_CONFIG_HOME", "");
+    ScopedVariable data("XDG_DATA_HOME", "");
+    program_dir = prefix / "bin";
+    start();
+
+    click(toolbar(), TB_OPEN);
+    EXPECT_EQ(fs::path(platform.dialogs.back().folder), share / "Projects") << "OPEN PROJECT starts in the samples";
+    platform.dialog_answers.push_back((share / "Projects/binary_star.txt").string());
+    click(toolbar(), TB_OPEN);
+    EXPECT_EQ(s().table.body_count, 2);
+
+    click(*s().panels.options_panel, OP_SKIN);
+    EXPECT_EQ(read_file(home / ".config/orbilan/options.opt"), "\"THEME ID\",1\r\n");
+    click(*s().panels.log_panel, LG_ENABLED);
+    set_stop_time("0.01");
+    click(toolbar(), TB_START);
+    wait_for_end();
+    EXPECT_TRUE(fs::is_regular_file(home / ".local/share/orbilan/Logs/noname.tXT"));
+    EXPECT_TRUE(fs::is_empty(prefix / "bin")) << "nothing is written beside an installed program";
+
+    program.reset();
+    start();
+    EXPECT_EQ(program->theme_id, 1);
 }
 
 }  // namespace

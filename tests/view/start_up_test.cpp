@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,8 @@ public:
 StartUpSteps logging_steps(OrderedPlatform& platform, QWidget*& toolbar)
 {
     StartUpSteps steps;
-    steps.load_settings = [&platform](const std::string& folder) {
-        platform.log.push_back("settings from " + folder);
+    steps.load_settings = [&platform](const std::filesystem::path& settings_file) {
+        platform.log.push_back("settings from " + settings_file.filename().string());
         return 2;
     };
     steps.set_theme_colours = [&platform](Program& program) {
@@ -68,7 +69,7 @@ TEST(StartUp, BuildsEverythingInOrderOverTheWorkArea)
     ASSERT_EQ(start_up(program, platform, logging_steps(platform, toolbar)), StartUpOutcome::running);
 
     EXPECT_EQ(platform.log, (std::vector<std::string>{
-                                "program folder", "settings from /opt/orbilan/", "theme 2", "opengl",
+                                "program folder", "settings from options.opt", "theme 2", "opengl",
                                 "work area", "toolbar over 1020", "panels after the view"}));
     EXPECT_EQ(program.program_folder, "/opt/orbilan/");
     EXPECT_EQ(program.state.fps_index, 4);

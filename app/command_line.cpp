@@ -1,0 +1,45 @@
+#include "app/command_line.h"
+
+namespace orbilan {
+
+CommandLine parse_command_line(const std::vector<std::string>& arguments)
+{
+    using Action = CommandLine::Action;
+    CommandLine command;
+    bool options_ended = false;
+    bool have_project = false;
+    for (const std::string& argument : arguments) {
+        const bool option = !options_ended && argument.size() > 1 && argument.front() == '-';
+        if (option && argument == "--") {
+            options_ended = true;
+        } else if (option && (argument == "--help" || argument == "-h")) {
+            return {Action::help, {}, {}};
+        } else if (option && argument == "--version") {
+            return {Action::version, {}, {}};
+        } else if (command.action == Action::usage_error) {
+            // The first fault is the one reported.
+        } else if (option) {
+            command = {Action::usage_error, {}, "unknown option '" + argument + "'"};
+        } else if (have_project) {
+            command = {Action::usage_error, {}, "one project at a time, not also '" + argument + "'"};
+        } else {
+            command.project = argument;
+            have_project = true;
+        }
+    }
+    return command;
+}
+
+std::string help_text()
+{
+    return "Usage: orbilan [PROJECT]\n"
+           "The ORBILAN N-body gravitation simulator. A PROJECT file named here is opened at start,\n"
+           "as OPEN PROJECT opens the file chosen in its dialog.\n"
+           "\n"
+           "  -h, --help     show this help and exit\n"
+           "      --version  show the version and exit\n"
+           "\n"
+           "The headless runner is orbilan-run (man orbilan-run).\n";
+}
+
+}  // namespace orbilan
