@@ -17,8 +17,9 @@ namespace orbilan {
 StartUpSteps program_start_up_steps(Platform& platform)
 {
     StartUpSteps steps;
-    steps.load_settings = [](const std::string& program_folder) {
-        return load_settings(std::filesystem::path(program_folder) / "options.opt");
+    steps.load_settings = [&platform](const std::string& program_folder) {
+        return load_settings(std::filesystem::path(program_folder) / "options.opt",
+                             [&platform](const UserMessage& m) { platform.message_box(m); });
     };
     // The commands exist from the theme step on: the colours are theirs to change later.
     steps.set_theme_colours = [&platform](Program& program) {
