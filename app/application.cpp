@@ -296,6 +296,7 @@ void Application::finish_run()
     show_elapsed_time(s.panels, s.state, s.state.sim_time);
     show_body_header(s.panels, s.table, s.state.selected_body);
     show_body_state(s.panels, s.table, s.state.selected_body);
+    if (!s.run->log_failure().empty()) s.platform.message_box({s.run->log_failure(), "ORBILAN", MessageIcon::error});
 }
 
 }  // namespace orbilan
