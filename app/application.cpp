@@ -227,7 +227,12 @@ void Application::start_run()
     RunOptions options;
     if (s.state.log_enabled == 1) {
         const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
-        options.log = LogWriter::open(s.state.log_file_name, sink);
+        if (is_project_input(s.state.log_file_name, s.project_path)) {
+            sink({"The log file " + s.state.log_file_name + " is the project's own file; choose another log file.",
+                  "ORBILAN", MessageIcon::error});
+        } else {
+            options.log = LogWriter::open(s.state.log_file_name, sink);
+        }
         if (!options.log) {
             // No run may silently lose its log.
             enable_time_controls(s.panels);
