@@ -205,14 +205,15 @@ TEST_F(ProgramTest, PauseAndResumeContinueTheSameTrajectory)
     SimulationState expected_state = s().state;
     expected_state.dt = 1e-4L;  // as the time panel shows it
     expected_state.run_direction = 1;
-    expected_state.stop_time = 0.2L;
+    // Long enough (200,000 steps) that STOP lands in the middle of the first run.
+    expected_state.stop_time = 20;
     StepWorkspace work;
     init_workspace(work, expected, 1);
     prepare_step(expected, expected_state, work);
     while (!gravity_step(expected, expected_state, work, 0).stop) {
     }
 
-    set_stop_time("0.2");
+    set_stop_time("20");
     click(toolbar(), TB_START);
     EXPECT_TRUE(controls_locked());
     for (const int id : {TB_OPEN, TB_RESET, TB_END})
@@ -228,6 +229,7 @@ TEST_F(ProgramTest, PauseAndResumeContinueTheSameTrajectory)
     wait_for_end();
     const extended paused_at = s().state.sim_time;
     EXPECT_GT(paused_at, 0);
+    ASSERT_LT(paused_at, 20) << "the first run ended before STOP";
     EXPECT_FALSE(s().gl_window->redraw_timer_active());
     EXPECT_EQ(s().panels.time_panel->text(TM_ELAPSED).toStdString(),
               elapsed_time_text(paused_at, 1)) << "the end of a run shows its time";
