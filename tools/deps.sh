@@ -7,6 +7,7 @@ packages=(
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri
     xvfb xauth fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
