@@ -1,8 +1,6 @@
 // Any bytes as a project file, and what follows a line "#JI" as the impulse program beside it.
 // A file either loads whole, with at most one message per kind of problem (never one per body),
 // or is named in one message and leaves the loaded project exactly as it was.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -13,20 +11,11 @@
 #include "files/field_reader.h"
 #include "files/number_format.h"
 #include "files/project_loader.h"
+#include "scratch_folder.h"
 
 using namespace orbilan;
 
 namespace {
-
-const std::filesystem::path& scratch_folder()
-{
-    static const std::filesystem::path folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orbilan-fuzz-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
 
 void write(const std::filesystem::path& path, std::string_view bytes)
 {
@@ -43,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FieldReader header{std::string(input.substr(0, split))};
     for (int label = 0; label < 3; ++label) header.read_text_field();
     if (round_half_even(header.read_number_field()) > 20000) return 0;
-    const auto project = scratch_folder() / "fuzz.txt";
-    const auto impulses = scratch_folder() / "fuzz.JI";
+    const auto project = fuzz::scratch_folder() / "fuzz.txt";
+    const auto impulses = fuzz::scratch_folder() / "fuzz.JI";
     write(project, input.substr(0, split));
     std::filesystem::remove(impulses);
     if (split != std::string_view::npos) write(impulses, input.substr(split + 5));
@@ -56,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.dt = 42;
     int messages = 0;
     int complete = -1;
-    const LoadResult result = read_project_fields(project, scratch_folder(), table, state,
+    const LoadResult result = read_project_fields(project, fuzz::scratch_folder(), table, state,
                                                   [&](const UserMessage&) { ++messages; }, nullptr, &complete);
     if (result != LoadResult::loaded) {
         if (messages != 1 || table.body_count != 1 || table.name[1] != "kept" || state.dt != 42) std::abort();
