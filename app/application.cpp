@@ -244,7 +244,12 @@ void Application::start_run()
     RunOptions options;
     if (s.state.log_enabled == 1) {
         const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
-        options.log = LogWriter::open(s.state.log_file_name, sink);
+        if (is_project_input(s.state.log_file_name, s.project_path)) {
+            sink({"The log file " + s.state.log_file_name + " is the project's own file; choose another log file.",
+                  "ORBILAN", MessageIcon::error});
+        } else {
+            options.log = LogWriter::open(s.state.log_file_name, sink);
+        }
         if (!options.log) {
             // No run may silently lose its log.
             enable_time_controls(s.panels);
@@ -313,6 +318,7 @@ void Application::finish_run()
     show_elapsed_time(s.panels, s.state, s.state.sim_time);
     show_body_header(s.panels, s.table, s.state.selected_body);
     show_body_state(s.panels, s.table, s.state.selected_body);
+    if (!s.run->log_failure().empty()) s.platform.message_box({s.run->log_failure(), "ORBILAN", MessageIcon::error});
 }
 
 }  // namespace orbilan

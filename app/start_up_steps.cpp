@@ -15,7 +15,9 @@ namespace orbilan {
 StartUpSteps program_start_up_steps(Platform& platform)
 {
     StartUpSteps steps;
-    steps.load_settings = load_settings;
+    steps.load_settings = [&platform](const std::filesystem::path& settings_file) {
+        return load_settings(settings_file, [&platform](const UserMessage& m) { platform.message_box(m); });
+    };
     // The commands exist from the theme step on: the colours are theirs to change later.
     steps.set_theme_colours = [&platform](Program& program) {
         program.application = std::make_unique<Application>(program, platform);

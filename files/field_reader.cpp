@@ -1,8 +1,6 @@
 #include "files/field_reader.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 
 #include "files/number_format.h"
 
@@ -12,35 +10,12 @@ namespace {
 
 constexpr char END_OF_DATA = 0x1A;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
-
-std::optional<std::string> read_whole_file(const std::filesystem::path& path)
-{
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return std::nullopt;
-    std::string bytes;
-    char chunk[65536];
-    std::size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
-    if (std::ferror(file.get())) return std::nullopt;
-    return bytes;
-}
 
 FieldReader::FieldReader(std::string data) : data_(std::move(data))
 {
     data_.resize(std::min(data_.size(), data_.find(END_OF_DATA)));
     lf_ends_lines_ = data_.find('\r') == std::string::npos;
-}
-
-std::optional<FieldReader> FieldReader::from_file(const std::filesystem::path& path)
-{
-    auto bytes = read_whole_file(path);
-    if (!bytes) return std::nullopt;
-    return FieldReader(std::move(*bytes));
 }
 
 void FieldReader::skip_spaces()
@@ -72,8 +47,12 @@ std::string FieldReader::read_text_field()
         field.assign(data_, pos_ + 1, close - pos_ - 1);
         pos_ = std::min(close + 1, data_.size());
     } else {
-        for (; pos_ < data_.size() && data_[pos_] != ',' && !is_line_end(data_[pos_]); ++pos_)
-            if (!is_dropped(data_[pos_])) field += data_[pos_];
+        // Measured first, so that a huge field is copied once rather than grown byte by byte.
+        const std::size_t start = pos_;
+        while (pos_ < data_.size() && data_[pos_] != ',' && !is_line_end(data_[pos_])) ++pos_;
+        field.reserve(pos_ - start);
+        for (std::size_t i = start; i < pos_; ++i)
+            if (!is_dropped(data_[i])) field += data_[i];
     }
     end_field();
     return field;

@@ -1,17 +1,12 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "sim/extended.h"
 
 namespace orbilan {
-
-// The bytes of a file, read whole; nullopt when it cannot be opened or read (a folder included).
-std::optional<std::string> read_whole_file(const std::filesystem::path& path);
 
 // Reads the program's text files (projects, impulse programs, settings) as a sequence of fields.
 // A field ends at a comma or a line end; where the lines break does not matter. Missing data
@@ -23,7 +18,6 @@ std::optional<std::string> read_whole_file(const std::filesystem::path& path);
 class FieldReader {
 public:
     explicit FieldReader(std::string data);
-    static std::optional<FieldReader> from_file(const std::filesystem::path& path);
 
     // Spaces before the field are skipped. A field starting with a double quote runs to the next
     // double quote (commas and line ends included); otherwise it runs to a comma or line end,

@@ -1,8 +1,10 @@
 #include "files/log_writer.h"
 
+#include <cerrno>
 #include <system_error>
 
 #include "files/number_format.h"
+#include "files/regular_file.h"
 
 namespace orbilan {
 
@@ -12,24 +14,45 @@ std::unique_ptr<LogWriter> LogWriter::open(const std::filesystem::path& path, co
         std::error_code ignored;  // a folder that cannot be made shows up as a file that cannot be opened
         std::filesystem::create_directories(path.parent_path(), ignored);
     }
-    std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "wb");
+    std::FILE* file = path.empty() ? nullptr : open_for_writing(path);
     if (!file) {
+        const int error = path.empty() ? ENOENT : errno;
+        const std::string reason = error == ENXIO ? "a pipe that nothing reads" : error_text(error);
         if (messages)
-            messages({"Cannot open the log file " + path.string(), "ORBILAN", MessageIcon::error});
+            messages({"Cannot open the log file " + path.string() + " (" + reason + ")", "ORBILAN",
+                      MessageIcon::error});
         return nullptr;
     }
-    return std::unique_ptr<LogWriter>(new LogWriter(file));
+    return std::unique_ptr<LogWriter>(new LogWriter(file, path));
 }
 
-LogWriter::~LogWriter() { std::fclose(file_); }
+LogWriter::~LogWriter() { close(); }
 
-void LogWriter::write_line(extended time, extended a, extended b, extended c)
+void LogWriter::fail(int error)
 {
+    if (failure_.empty()) failure_ = "Cannot write the log file " + path_.string() + " (" + error_text(error) + ")";
+}
+
+bool LogWriter::write_line(extended time, extended a, extended b, extended c)
+{
+    if (!failure_.empty() || !file_) return false;
     const std::string line = format_number(time, NumberMask::exp_3) + " , " +
                              format_number(a, NumberMask::exp_12) + " , " +
                              format_number(b, NumberMask::exp_12) + " , " +
                              format_number(c, NumberMask::exp_12) + "\r\n";
-    std::fwrite(line.data(), 1, line.size(), file_);
+    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size()) fail(errno);
+    return failure_.empty();
+}
+
+bool LogWriter::close()
+{
+    if (file_) {
+        // fclose reports the last buffered write; a failed fflush keeps errno, which fclose may not.
+        if (std::fflush(file_) != 0) fail(errno);
+        if (std::fclose(file_) != 0) fail(errno);
+        file_ = nullptr;
+    }
+    return failure_.empty();
 }
 
 std::filesystem::path default_log_path(const std::filesystem::path& program_folder)

@@ -16,16 +16,27 @@ class LogWriter {
 public:
     // Creates the file (and its folder when missing) or empties it. Reports a failure through
     // messages, naming the path, and returns null.
+    // A named pipe that nothing reads cannot be opened rather than blocking the caller.
     static std::unique_ptr<LogWriter> open(const std::filesystem::path& path, const MessageSink& messages);
     ~LogWriter();
     LogWriter(const LogWriter&) = delete;
     LogWriter& operator=(const LogWriter&) = delete;
 
-    void write_line(extended time, extended a, extended b, extended c);
+    // False once a write has failed (a full disk, a pipe closed by its reader); the lines
+    // written before stay in the file.
+    bool write_line(extended time, extended a, extended b, extended c);
+    // Writes what is buffered and closes the file; false when that or an earlier write failed.
+    bool close();
+    // Names the file and the reason once a write has failed; empty before.
+    const std::string& failure() const { return failure_; }
 
 private:
-    explicit LogWriter(std::FILE* file) : file_(file) {}
+    LogWriter(std::FILE* file, std::filesystem::path path) : file_(file), path_(std::move(path)) {}
+    void fail(int error);
+
     std::FILE* file_;
+    std::filesystem::path path_;
+    std::string failure_;
 };
 
 // The log file used when the user chose none: program_folder/Logs/noname.tXT

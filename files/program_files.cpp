@@ -12,10 +12,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The layout decides, not the health of its files: a damaged def.bmp is still this folder's own,
+// and the skin loader names it.
 bool holds_resources(const fs::path& folder)
 {
     std::error_code error;
-    return fs::is_regular_file(folder / "def.bmp", error) && fs::is_directory(folder / "Projects", error);
+    return fs::exists(folder / "def.bmp", error) && fs::is_directory(folder / "Projects", error);
 }
 
 std::string environment_value(const char* name)

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "files/field_reader.h"
-#include "files/file_lookup.h"
 #include "files/number_format.h"
+#include "files/regular_file.h"
 
 namespace orbilan {
 
@@ -20,12 +20,22 @@ void tell(const MessageSink& messages, const UserMessage& message)
     if (messages) messages(message);
 }
 
-UserMessage file_error(const std::filesystem::path& path, const std::string& problem)
+UserMessage file_error(const std::string& kind, const std::filesystem::path& path, const std::string& problem)
 {
-    return {"Project file " + path.string() + "\n" + problem, "ORBILAN", MessageIcon::error};
+    return {kind + " " + path.string() + "\n" + problem, "ORBILAN", MessageIcon::error};
 }
 
-void read_body(FieldReader& reader, BodyTable& table, int i)
+// Why a file's bytes cannot be read as text; empty when they can.
+std::string text_problem(const FileBytes& file, std::uint64_t max_bytes)
+{
+    if (file.problem != FileProblem::none) return file_problem_text(file, max_bytes);
+    // Before any cut at Ctrl-Z: an image has one within its first bytes.
+    if (looks_binary(file.bytes)) return "is not a text file.";
+    return {};
+}
+
+// True when the body's last field lies within the data.
+bool read_body(FieldReader& reader, BodyTable& table, int i)
 {
     reader.read_text_field();    // label
     reader.read_number_field();  // body number: bodies are numbered by their order in the file
@@ -42,7 +52,9 @@ void read_body(FieldReader& reader, BodyTable& table, int i)
     reader.read_text_field();
     table.mass[i] = reader.read_number_field();
     reader.read_text_field();
+    const bool complete = !reader.at_end();
     table.density[i] = reader.read_number_field();
+    return complete;
 }
 
 void read_impulse_entry(FieldReader& reader, ImpulseEntry& entry)
@@ -58,85 +70,114 @@ void read_impulse_entry(FieldReader& reader, ImpulseEntry& entry)
     entry.exhaust_vz = reader.read_number_field();
 }
 
-std::optional<std::filesystem::path> find_skin(const std::string& text,
-                                               const std::filesystem::path& project_folder)
+void fix_zero_densities(BodyTable& table, const MessageSink& messages)
+{
+    BodyList fixed;
+    for (int i = 1; i <= table.body_count; ++i) {
+        if (table.density[i] == 0) {
+            table.density[i] = 1;
+            fixed.add(i);
+        }
+    }
+    if (fixed.count() == 0) return;
+    UserMessage message = DENSITY_MESSAGE;
+    if (fixed.count() > 1) message.text += "\n(" + fixed.text() + ")";
+    tell(messages, message);
+}
+
+std::optional<std::filesystem::path> find_skin(const std::string& text, const std::filesystem::path& project_folder,
+                                               FolderListings& listings)
 {
     if (text.empty()) return std::nullopt;
     const std::filesystem::path name = slashed_name(text);
     if (name.is_relative()) {
-        if (auto beside = find_file(project_folder / name)) return beside;
+        if (auto beside = find_file(project_folder / name, &listings)) return beside;
     }
-    return find_file(text);
+    return find_file(text, &listings);
 }
 
 }  // namespace
 
-LoadResult read_project_fields(const std::filesystem::path& project_path,
-                               const std::filesystem::path& program_folder, BodyTable& table,
-                               SimulationState& state, const MessageSink& messages,
-                               bool* impulse_program_found)
+bool read_project_text(std::string data, ProjectText& project)
 {
-    auto bytes = read_whole_file(project_path);
-    if (!bytes) {
-        tell(messages, file_error(project_path, "cannot be opened."));
-        return LoadResult::unreadable;
-    }
-    FieldReader reader(std::move(*bytes));
-    if (reader.data().find('\0') != std::string_view::npos) {
-        tell(messages, file_error(project_path, "is not a text file."));
-        return LoadResult::refused;
-    }
-
+    FieldReader reader(std::move(data));
     reader.read_text_field();  // title
     reader.read_text_field();  // second title text
     reader.read_text_field();
-    const extended count_read = reader.read_number_field();
+    project.listed_count = reader.read_number_field();
     reader.read_text_field();
-    const extended dt = reader.read_number_field();
+    project.dt = reader.read_number_field();
     reader.read_text_field();
-    const extended grav_constant = reader.read_number_field();
+    project.grav_constant = reader.read_number_field();
 
-    const int count = round_half_even(count_read);
-    if (count > MAX_BODY_COUNT) {
+    const int count = round_half_even(project.listed_count);
+    SimulationState unused;
+    allocate_body_table(project.bodies, unused, count > MAX_BODY_COUNT ? 0 : std::max(count, 0));
+    project.complete_bodies = 0;
+    if (count > MAX_BODY_COUNT) return false;
+    // Past the end of the data every body reads as zeros and empty names, as allocated.
+    for (int i = 1; i <= project.bodies.body_count && !reader.at_end(); ++i)
+        if (read_body(reader, project.bodies, i)) project.complete_bodies = i;
+    return true;
+}
+
+LoadResult read_project_fields(const std::filesystem::path& project_path,
+                               const std::filesystem::path& program_folder, BodyTable& table,
+                               SimulationState& state, const MessageSink& messages,
+                               bool* impulse_program_found, int* complete_bodies)
+{
+    FileBytes file = read_regular_file(project_path, MAX_PROJECT_BYTES);
+    if (const std::string problem = text_problem(file, MAX_PROJECT_BYTES); !problem.empty()) {
+        tell(messages, file_error("Project file", project_path, problem));
+        const bool unreadable = file.problem == FileProblem::cannot_open ||
+                                file.problem == FileProblem::not_regular || file.problem == FileProblem::cannot_read;
+        return unreadable ? LoadResult::unreadable : LoadResult::refused;
+    }
+
+    ProjectText project;
+    if (!read_project_text(std::move(file.bytes), project)) {
+        const int count = round_half_even(project.listed_count);
         const std::string count_text = count < INT_MAX ? plain_integer_text(count)
-                                                       : format_number(count_read, NumberMask::exp_3);
-        tell(messages, file_error(project_path, "lists " + count_text + " objects; at most " +
-                                                    plain_integer_text(MAX_BODY_COUNT) + " can be loaded."));
+                                                       : format_number(project.listed_count, NumberMask::exp_3);
+        tell(messages, file_error("Project file", project_path,
+                                  "lists " + count_text + " objects; at most " +
+                                      plain_integer_text(MAX_BODY_COUNT) + " can be loaded."));
         return LoadResult::refused;
     }
-
-    BodyTable bodies;
     SimulationState loaded;
-    allocate_body_table(bodies, loaded, std::max(count, 0));
-    for (int i = 1; i <= bodies.body_count; ++i) read_body(reader, bodies, i);
-    for (int i = 1; i <= bodies.body_count; ++i) {
-        if (bodies.density[i] == 0) {
-            tell(messages, DENSITY_MESSAGE);
-            bodies.density[i] = 1;
-        }
-    }
-    prepare_bodies(bodies, project_path, program_folder);
-    const bool found = load_impulse_program(project_path, loaded);
+    const ImpulseProgramFile impulses = load_impulse_program(project_path, loaded, messages);
+    if (impulses == ImpulseProgramFile::refused) return LoadResult::refused;
+
+    BodyTable& bodies = project.bodies;
+    if (project.complete_bodies < bodies.body_count)
+        tell(messages, {"Project file " + project_path.string() + "\nlists " + plain_integer_text(bodies.body_count) +
+                            " objects but holds the data of only " + plain_integer_text(project.complete_bodies) +
+                            "; the missing values read as 0.",
+                        "ORBILAN", MessageIcon::information});
+    fix_zero_densities(bodies, messages);
+    FolderListings listings;
+    prepare_bodies(bodies, project_path, program_folder, listings);
 
     table = std::move(bodies);
-    state.dt = dt;
-    state.grav_constant = grav_constant;
+    state.dt = project.dt;
+    state.grav_constant = project.grav_constant;
     state.impulse_table = loaded.impulse_table;
     state.impulse_count = loaded.impulse_count;
     state.impulse_body = loaded.impulse_body;
     state.impulse_next = loaded.impulse_next;
-    if (impulse_program_found) *impulse_program_found = found;
+    if (impulse_program_found) *impulse_program_found = impulses == ImpulseProgramFile::read;
+    if (complete_bodies) *complete_bodies = project.complete_bodies;
     return LoadResult::loaded;
 }
 
 void prepare_bodies(BodyTable& table, const std::filesystem::path& project_path,
-                    const std::filesystem::path& program_folder)
+                    const std::filesystem::path& program_folder, FolderListings& listings)
 {
     const std::filesystem::path project_folder = project_path.parent_path();
     const std::string default_skin = (program_folder / "def.bmp").string();
     for (int i = 1; i <= table.body_count; ++i) {
         table.radius[i] = sphere_radius(table.mass[i], table.density[i]);
-        const auto skin = find_skin(table.texture_file[i], project_folder);
+        const auto skin = find_skin(table.texture_file[i], project_folder, listings);
         table.texture_file[i] = skin ? skin->string() : default_skin;
     }
 }
@@ -149,24 +190,42 @@ std::optional<std::filesystem::path> impulse_program_path(const std::filesystem:
     return find_file(project_path.parent_path() / (base + ".JI"));
 }
 
-bool load_impulse_program(const std::filesystem::path& project_path, SimulationState& state)
+ImpulseProgramFile load_impulse_program(const std::filesystem::path& project_path, SimulationState& state,
+                                        const MessageSink& messages)
 {
+    const auto path = impulse_program_path(project_path);
+    FileBytes file;
+    if (path) {
+        file = read_regular_file(*path, MAX_IMPULSE_PROGRAM_BYTES);
+        // A file found but not opened reads as empty, like any missing data.
+        if (file.problem == FileProblem::cannot_open) file = {};
+        if (const std::string problem = text_problem(file, MAX_IMPULSE_PROGRAM_BYTES); !problem.empty()) {
+            tell(messages, file_error("Impulse program", *path, problem));
+            return ImpulseProgramFile::refused;
+        }
+    }
+
     state.impulse_next = 1;
     state.impulse_table.fill(ImpulseEntry{});
     state.impulse_count = 0;
     state.impulse_body = 0;
-    const auto path = impulse_program_path(project_path);
-    if (!path) return false;
-
-    // A file found but unreadable reads as empty, like any missing data.
-    FieldReader reader(read_whole_file(*path).value_or(std::string{}));
+    if (!path) return ImpulseProgramFile::absent;
+    FieldReader reader(std::move(file.bytes));
     reader.read_text_field();
     const int count = round_half_even(reader.read_number_field());
     reader.read_text_field();
     state.impulse_body = round_half_even(reader.read_number_field());
     state.impulse_count = std::clamp(count, 0, MAX_IMPULSE_ENTRIES);
     for (int k = 1; k <= state.impulse_count; ++k) read_impulse_entry(reader, state.impulse_table[k]);
-    return true;
+    return ImpulseProgramFile::read;
+}
+
+bool is_project_input(const std::filesystem::path& file, const std::filesystem::path& project_path)
+{
+    if (project_path.empty()) return false;
+    if (same_file(file, project_path)) return true;
+    const auto impulses = impulse_program_path(project_path);
+    return impulses && same_file(file, *impulses);
 }
 
 }  // namespace orbilan

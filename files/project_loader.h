@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
+#include "files/file_lookup.h"
 #include "files/user_message.h"
 #include "sim/body_table.h"
 #include "sim/simulation_state.h"
@@ -11,36 +13,60 @@ namespace orbilan {
 
 enum class LoadResult {
     loaded,      // the table, dt, G and the impulse program now hold the file's project
-    unreadable,  // the file could not be opened or read; nothing changed
-    refused,     // not a project the program can hold (binary data, too many bodies); nothing changed
+    unreadable,  // the file could not be opened or read (a folder, a pipe, a device); nothing changed
+    refused,     // not a project the program can hold (binary data, too large, too many bodies); nothing changed
 };
 
 // Body counts above this refuse the file instead of allocating for it.
 constexpr int MAX_BODY_COUNT = 1000000;
 
+// A project's text as it reads, before any check: the header and the bodies, with their names and
+// skin names as written (radius and texture_id are not set).
+struct ProjectText {
+    extended listed_count = 0;  // the header's number of bodies, before rounding
+    extended dt = 0;
+    extended grav_constant = 0;
+    BodyTable bodies;
+    int complete_bodies = 0;  // bodies whose 16 fields all lie within the data
+};
+
+// Reads the header, then 16 fields per body, from the data up to its first Ctrl-Z. False, with no
+// body read, when the header lists more than MAX_BODY_COUNT bodies.
+bool read_project_text(std::string data, ProjectText& project);
+
 // Reads a project file: header (title, count, dt, G), then 16 fields per body; fixes zero
-// densities (one message per body), derives radii, resolves skins (texture_id stays 0: the view
-// uploads the textures) and reads the impulse program beside the file. Everything is read into
-// temporaries first, so a file that is not loaded leaves table and state exactly as they were;
-// such a file is named in a message. impulse_program_found, when given, is set on a load.
+// densities, derives radii, resolves skins (texture_id stays 0: the view uploads the textures) and
+// reads the impulse program beside the file. Everything is read into temporaries first, so a file
+// that is not loaded leaves table and state exactly as they were; such a file is named in a
+// message. A problem shared by many bodies (a zero density) is one message with their count, and
+// so is a body count that the file does not hold. On a load, impulse_program_found is set, and
+// complete_bodies to the number of bodies whose data the file holds in full.
 LoadResult read_project_fields(const std::filesystem::path& project_path,
                                const std::filesystem::path& program_folder, BodyTable& table,
                                SimulationState& state, const MessageSink& messages,
-                               bool* impulse_program_found = nullptr);
+                               bool* impulse_program_found = nullptr, int* complete_bodies = nullptr);
 
 // For bodies 1..body_count: radius from mass and density; texture_file becomes the skin file
 // found (a relative name beside the project first, then in the current folder), or
-// program_folder/def.bmp when the name is empty or finds nothing.
+// program_folder/def.bmp when the name is empty or finds nothing. Each folder is listed at most
+// once through `listings`.
 void prepare_bodies(BodyTable& table, const std::filesystem::path& project_path,
-                    const std::filesystem::path& program_folder);
+                    const std::filesystem::path& program_folder, FolderListings& listings);
 
 // The impulse program of a project: in its folder, the project's file name cut before its first
 // "." followed by ".JI", in any letter case. nullopt when there is none.
 std::optional<std::filesystem::path> impulse_program_path(const std::filesystem::path& project_path);
 
+enum class ImpulseProgramFile { absent, read, refused };
+
 // Replaces the impulse program of state with the one beside the project (at most
 // MAX_IMPULSE_ENTRIES entries; the rest of the file is not read) and sets impulse_next to 1.
-// Without an impulse file the program is empty. Returns whether a file was found.
-bool load_impulse_program(const std::filesystem::path& project_path, SimulationState& state);
+// Without an impulse file the program is empty; one that cannot be opened reads as empty. A file
+// that is binary or too large is refused with a message naming it, and leaves state alone.
+ImpulseProgramFile load_impulse_program(const std::filesystem::path& project_path, SimulationState& state,
+                                        const MessageSink& messages = {});
+
+// True when writing `file` would overwrite the project or its impulse program.
+bool is_project_input(const std::filesystem::path& file, const std::filesystem::path& project_path);
 
 }  // namespace orbilan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "files/user_message.h"
@@ -9,12 +10,17 @@
 
 namespace orbilan {
 
-// Writes the bodies 1..body_count, dt and G as a project file that the loader reads back to the
-// same 80-bit values (CR LF lines, 21 significant digits). Names and skin paths are written
-// between double quotes, except those holding a double quote, which only an unquoted field can
-// have produced. Infinities and NaNs cannot be written back and read as 0. The file is written
-// beside the target and then renamed over it, so a failed write leaves the old file intact; a
-// failure is reported through messages, naming the path.
+// The bodies 1..body_count, dt and G as the text of a project file that the loader reads back to
+// the same names, skin names and 80-bit values (CR LF lines, 21 significant digits, infinities
+// as 1E+5000). Texts are written between double quotes, or bare when they hold a double quote;
+// a few texts have no spelling at all (a double quote together with a comma, a line end or a
+// TAB) and NaN reads back as 0: those are written as closely as the format allows and named,
+// body by body, in one message each.
+std::string project_text(const BodyTable& table, const SimulationState& state, std::string_view title,
+                         const MessageSink& messages);
+
+// Writes project_text to the file: beside the target first, then renamed over it, so a failed
+// write leaves the old file intact; a failure is reported through messages, naming the path.
 bool write_project(const std::filesystem::path& path, const BodyTable& table, const SimulationState& state,
                    std::string_view title, const MessageSink& messages);
 

@@ -1,20 +1,30 @@
 #include "files/settings_file.h"
 
-#include <fstream>
 #include <string>
 #include <system_error>
 
 #include "files/field_reader.h"
 #include "files/number_format.h"
+#include "files/regular_file.h"
 
 namespace orbilan {
 
-int load_settings(const std::filesystem::path& settings_path)
+int load_settings(const std::filesystem::path& settings_path, const MessageSink& messages)
 {
-    auto reader = FieldReader::from_file(settings_path);
-    if (!reader) return 0;
-    reader->read_text_field();
-    return round_half_even(reader->read_number_field());
+    FileBytes file = read_regular_file(settings_path, MAX_SETTINGS_BYTES);
+    // A missing file is the usual first start; nothing to say.
+    if (file.problem == FileProblem::cannot_open) return 0;
+    std::string problem = file_problem_text(file, MAX_SETTINGS_BYTES);
+    if (file.problem == FileProblem::none && looks_binary(file.bytes)) problem = "is not a text file.";
+    if (!problem.empty()) {
+        if (messages)
+            messages({"Settings file " + settings_path.string() + "\n" + problem + " The theme starts at 0.",
+                      "ORBILAN", MessageIcon::error});
+        return 0;
+    }
+    FieldReader reader(std::move(file.bytes));
+    reader.read_text_field();
+    return round_half_even(reader.read_number_field());
 }
 
 void save_settings(const std::filesystem::path& settings_path, int theme_id)
@@ -22,8 +32,11 @@ void save_settings(const std::filesystem::path& settings_path, int theme_id)
     // The settings folder under the user's configuration folder may not exist yet.
     std::error_code ignored;
     std::filesystem::create_directories(settings_path.parent_path(), ignored);
-    std::ofstream(settings_path, std::ios::binary | std::ios::trunc)
-        << "\"THEME ID\"," << std::to_string(theme_id) << "\r\n";
+    std::FILE* file = open_for_writing(settings_path);
+    if (!file) return;
+    const std::string record = "\"THEME ID\"," + std::to_string(theme_id) + "\r\n";
+    std::fwrite(record.data(), 1, record.size(), file);
+    std::fclose(file);
 }
 
 }  // namespace orbilan

@@ -20,6 +20,7 @@ bool SimulationRun::start(int run_direction, RunOptions options)
     deleted_.clear();
     deleted_.reserve(static_cast<std::size_t>(table_.body_count));
     steps_done_.store(0, std::memory_order_relaxed);
+    log_failure_.clear();
     camera_distance_.store(options.camera_distance, std::memory_order_relaxed);
     publish(true);
     stop_request_.store(false, std::memory_order_relaxed);
@@ -138,17 +139,20 @@ void SimulationRun::thread_main(RunOptions options)
         }
         if (step.mass_error) observer_.on_mass_error();
 
+        bool log_written = true;
         if (options.log && ++log_counter >= state_.log_every) {
             log_counter = 0;
             const int k = state_.log_body;
             if (log_mode == LogMode::acceleration && is_body(table_, k))
-                options.log->write_line(state_.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
+                log_written = options.log->write_line(state_.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
             else if (log_mode == LogMode::position && is_body(table_, k))
-                options.log->write_line(state_.sim_time, table_.x[k], table_.y[k], table_.z[k]);
+                log_written = options.log->write_line(state_.sim_time, table_.x[k], table_.y[k], table_.z[k]);
         }
 
         if (step.mass_error)
             end = RunEnd::mass_error;
+        else if (!log_written)
+            end = RunEnd::log_failed;  // a run must not go on losing its log
         else if (step.stop)
             end = RunEnd::stop_time;
         else if (options.max_steps >= 0 && steps >= options.max_steps)
@@ -165,7 +169,9 @@ void SimulationRun::thread_main(RunOptions options)
         commands_.clear();
         commands_pending_.store(false, std::memory_order_relaxed);
         publish(true);
-        options.log.reset();  // the file is complete before anyone hears of the end
+        // The file is complete before anyone hears of the end.
+        if (options.log && !options.log->close()) log_failure_ = options.log->failure();
+        options.log.reset();
         last_end_ = end;
         active_.store(false, std::memory_order_release);
     }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -14,7 +15,7 @@ namespace orbilan {
 
 class LogWriter;
 
-enum class RunEnd { stopped, stop_time, mass_error, step_limit };
+enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed };
 
 // Callbacks from the simulation thread. A GUI hands them on to its own thread.
 class RunObserver {
@@ -70,6 +71,8 @@ public:
     void read_snapshot(BodySnapshot& out);
 
     RunEnd last_end() const { return last_end_; }
+    // After a run whose log could not be written: what failed, naming the file. Empty otherwise.
+    const std::string& log_failure() const { return log_failure_; }
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
 
 private:
@@ -89,6 +92,7 @@ private:
     std::atomic<double> camera_distance_{0};
     std::atomic<long long> steps_done_{0};
     RunEnd last_end_ = RunEnd::stopped;
+    std::string log_failure_;
 
     std::mutex command_mutex_;
     std::vector<RunCommand> commands_, applying_;

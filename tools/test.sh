@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: every test program under Xvfb, the engine and file code again under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and the run-control tests under ThreadSanitizer.
+# AddressSanitizer + UndefinedBehaviorSanitizer, the run-control tests under ThreadSanitizer, and
+# a short fuzzing of every reader (tools/fuzz.sh fuzzes for longer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
@@ -20,3 +21,9 @@ cmake -S . -B build-tsan -G Ninja -DORBILAN_GUI=OFF -DORBILAN_BENCH=OFF -DORBILA
 cmake --build build-tsan -j"$jobs" --target run_control_tests
 # ThreadSanitizer needs the address layout that setarch -R gives on kernels with high ASLR entropy.
 setarch "$(uname -m)" -R ctest --test-dir build-tsan -L run_control --output-on-failure --no-tests=error
+
+# Each fuzz target replays its seeds, then fuzzes a few seconds (clang, ASan + UBSan).
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DORBILAN_GUI=OFF -DORBILAN_TESTS=OFF -DORBILAN_BENCH=OFF \
+    -DORBILAN_FUZZ=ON -DORBILAN_FUZZ_SECONDS=4
+cmake --build build-fuzz -j"$jobs" --target fuzz_targets
+ctest --test-dir build-fuzz -L fuzz --output-on-failure --no-tests=error

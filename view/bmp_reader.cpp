@@ -1,8 +1,5 @@
 #include "view/bmp_reader.h"
 
-#include <fstream>
-#include <iterator>
-
 namespace orbilan {
 
 namespace {
@@ -90,14 +87,6 @@ std::optional<BmpImage> read_bmp(std::span<const std::uint8_t> file)
         }
     }
     return image;
-}
-
-std::optional<BmpImage> read_bmp_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return read_bmp(bytes);
 }
 
 }  // namespace orbilan

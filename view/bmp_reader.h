@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace orbilan {
@@ -20,6 +19,7 @@ struct BmpImage {
 // header promises, gives nothing.
 std::optional<BmpImage> read_bmp(std::span<const std::uint8_t> file);
 
-std::optional<BmpImage> read_bmp_file(const std::string& path);
+// The largest bitmap file read: 16384 x 16384 pixels of 32 bits, with room for headers.
+constexpr std::uint64_t MAX_BMP_FILE_BYTES = (std::uint64_t{1} << 30) + (std::uint64_t{1} << 20);
 
 }  // namespace orbilan

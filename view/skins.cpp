@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "files/regular_file.h"
 #include "platform/platform.h"
 #include "view/bmp_reader.h"
 #include "view/gl_check.h"
@@ -22,7 +23,14 @@ unsigned load_bmp_texture(const std::string& path, Platform& platform)
         platform.message_box(missing_texture_message(path));
         return 0;
     }
-    const auto image = read_bmp_file(path);
+    // Only a regular file is read: a pipe or a device in its place must not stall the load.
+    const FileBytes file = read_regular_file(path, MAX_BMP_FILE_BYTES);
+    if (file.problem != FileProblem::none) {
+        platform.message_box({"Skin file " + path + "\n" + file_problem_text(file, MAX_BMP_FILE_BYTES), "ORBILAN",
+                              MessageIcon::error});
+        return 0;
+    }
+    const auto image = read_bmp({reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size()});
     if (!image) return 0;
 
     GLuint name = 0;

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "temp_folder.h"
-
 namespace orbilan {
 namespace {
 
@@ -128,18 +126,6 @@ TEST(FieldReader, NumberForms)
               (Fields{"31", "3", "15", "-250", "1000", "0", "0"}));
     // TAB inside a number is dropped; a space splits it.
     EXPECT_EQ(read_fields("1\t2 3", "nn"), (Fields{"12", "3"}));
-}
-
-TEST(FieldReader, FromFileReadsBytesOrNothing)
-{
-    test::TempFolder folder;
-    const auto file = folder.write("a.txt", "x, 2\r\n");
-    auto reader = FieldReader::from_file(file);
-    ASSERT_TRUE(reader.has_value());
-    EXPECT_EQ(reader->read_text_field(), "x");
-    EXPECT_EQ(reader->read_number_field(), 2);
-    EXPECT_FALSE(FieldReader::from_file(folder.path() / "missing.txt").has_value());
-    EXPECT_FALSE(FieldReader::from_file(folder.path()).has_value());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "files/log_writer.h"
 
+#include <sys/stat.h>
+
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -54,6 +56,33 @@ TEST(LogWriter, FileThatCannotBeOpenedIsReported)
         EXPECT_EQ(messages.received[0].caption, "ORBILAN");
         EXPECT_EQ(messages.received[0].icon, MessageIcon::error);
     }
+}
+
+// Failed writes are not lost in a buffer: the writer says so, naming the file and the reason.
+TEST(LogWriter, FailedWritesAreReported)
+{
+    auto full = LogWriter::open("/dev/full", {});
+    ASSERT_NE(full, nullptr);
+    bool written = true;
+    for (int line = 0; line < 1000 && written; ++line) written = full->write_line(line, 1, 2, 3);
+    EXPECT_FALSE(written) << "a full disk goes unnoticed";
+    EXPECT_FALSE(full->close());
+    EXPECT_EQ(full->failure(), "Cannot write the log file /dev/full (No space left on device)");
+
+    // Only the final flush finds it: a short run still hears of it.
+    auto short_run = LogWriter::open("/dev/full", {});
+    EXPECT_TRUE(short_run->write_line(1, 2, 3, 4));
+    EXPECT_FALSE(short_run->close());
+    EXPECT_NE(short_run->failure(), "");
+
+    // A named pipe that nothing reads would block START for ever.
+    test::TempFolder folder;
+    const auto pipe = folder.path() / "pipe.txt";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    RecordedMessages messages;
+    EXPECT_EQ(LogWriter::open(pipe, messages.sink()), nullptr);
+    ASSERT_EQ(messages.received.size(), 1u);
+    EXPECT_EQ(messages.received[0].text, "Cannot open the log file " + pipe.string() + " (a pipe that nothing reads)");
 }
 
 TEST(LogWriter, PanelTexts)

@@ -1,5 +1,7 @@
 #include "files/project_loader.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -7,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "files/number_format.h"
+#include "files/regular_file.h"
 #include "temp_folder.h"
 
 namespace orbilan {
@@ -29,7 +32,7 @@ class ProjectLoader : public ::testing::Test {
 protected:
     LoadResult load(const std::filesystem::path& project)
     {
-        return read_project_fields(project, program_folder(), table, state, sink, &impulse_found);
+        return read_project_fields(project, program_folder(), table, state, sink, &impulse_found, &complete_bodies);
     }
     std::filesystem::path program_folder() const { return folder.path() / "program"; }
     std::string default_skin() const { return (program_folder() / "def.bmp").string(); }
@@ -64,6 +67,7 @@ protected:
     BodyTable table;
     SimulationState state;
     bool impulse_found = false;
+    int complete_bodies = -1;
     std::vector<UserMessage> received;
     MessageSink sink = [this](const UserMessage& message) { received.push_back(message); };
 };
@@ -129,26 +133,50 @@ TEST_F(ProjectLoader, CountsRoundHalfToEven)
     EXPECT_EQ(table.name[4], "");
     EXPECT_EQ(table.mass[4], 0);
     EXPECT_EQ(table.density[4], 1);
-    EXPECT_EQ(received.size(), 1u);
+    EXPECT_EQ(complete_bodies, 3);
+    EXPECT_EQ(received.size(), 2u);  // the missing body, and its density
 }
 
-TEST_F(ProjectLoader, EachZeroDensityGetsItsMessage)
+TEST_F(ProjectLoader, ZeroDensitiesAreFixedWithOneMessage)
 {
     auto records = std::vector<std::string_view>(TWO_BODIES);
     records[8] = "Density, 0";
-    records[13] = "Density, -0.0";
     std::string text;
     for (auto record : records) text.append(record).append("\r\n");
-    ASSERT_EQ(load(folder.write("dense.txt", text)), LoadResult::loaded);
-    ASSERT_EQ(received.size(), 2u);
-    for (const UserMessage& message : received) {
-        EXPECT_EQ(message.text, "Density cannot be 0 (zero) ; changed to : 1 kg/m3");
-        EXPECT_EQ(message.caption, "Orbilan");
-        EXPECT_EQ(message.icon, MessageIcon::error);
-    }
+    ASSERT_EQ(load(folder.write("one.txt", text)), LoadResult::loaded);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].text, "Density cannot be 0 (zero) ; changed to : 1 kg/m3");
+    EXPECT_EQ(received[0].caption, "Orbilan");
+    EXPECT_EQ(received[0].icon, MessageIcon::error);
+    EXPECT_EQ(table.density[1], 1);
+    EXPECT_DOUBLE_EQ(table.radius[1], std::cbrt(300 / (4 * PI)));
+
+    received.clear();
+    records[13] = "Density, -0.0";
+    text.clear();
+    for (auto record : records) text.append(record).append("\r\n");
+    ASSERT_EQ(load(folder.write("two.txt", text)), LoadResult::loaded);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].text, "Density cannot be 0 (zero) ; changed to : 1 kg/m3\n(2 objects: 1, 2)");
     EXPECT_EQ(table.density[1], 1);
     EXPECT_EQ(table.density[2], 1);
-    EXPECT_DOUBLE_EQ(table.radius[1], std::cbrt(300 / (4 * PI)));
+}
+
+// 37 bytes that ask for a million bodies: one message for the count it does not hold, one for
+// the densities, never one per body.
+TEST_F(ProjectLoader, ACountTheFileDoesNotHoldIsReportedOnce)
+{
+    const auto path = folder.write("million.txt", "Many, bodies\r\nObjects, 1000000\r\ndt, 1\r\n");
+    ASSERT_EQ(load(path), LoadResult::loaded);
+    EXPECT_EQ(table.body_count, 1000000);
+    EXPECT_EQ(complete_bodies, 0);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_NE(received[0].text.find(path.string()), std::string::npos);
+    EXPECT_NE(received[0].text.find("lists 1000000 objects but holds the data of only 0"), std::string::npos)
+        << received[0].text;
+    EXPECT_EQ(received[1].text,
+              "Density cannot be 0 (zero) ; changed to : 1 kg/m3\n(1000000 objects: 1, 2, 3, 4, 5, ...)");
+    EXPECT_EQ(table.texture_file[1000000], default_skin());
 }
 
 TEST_F(ProjectLoader, TruncatedFileReadsMissingFieldsAsZero)
@@ -161,7 +189,18 @@ TEST_F(ProjectLoader, TruncatedFileReadsMissingFieldsAsZero)
     EXPECT_EQ(table.name[1], "Sun");
     EXPECT_EQ(table.x[1], 0);
     EXPECT_EQ(table.texture_file[1], default_skin());
-    EXPECT_EQ(received.size(), 2u);  // both densities were missing
+    EXPECT_EQ(complete_bodies, 0);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_NE(received[0].text.find("lists 2 objects but holds the data of only 0"), std::string::npos);
+    EXPECT_NE(received[1].text.find("(2 objects: 1, 2)"), std::string::npos);  // both densities were missing
+
+    // Ending right after the last number is no truncation.
+    received.clear();
+    std::string whole = lines(TWO_BODIES);
+    whole.resize(whole.size() - 2);
+    ASSERT_EQ(load(folder.write("whole.txt", whole)), LoadResult::loaded);
+    EXPECT_EQ(complete_bodies, 2);
+    EXPECT_TRUE(received.empty());
 }
 
 TEST_F(ProjectLoader, UnreadableFileKeepsTheLoadedProject)
@@ -177,15 +216,56 @@ TEST_F(ProjectLoader, UnreadableFileKeepsTheLoadedProject)
     expect_one_message_naming(folder.path() / "Projects");
 }
 
-TEST_F(ProjectLoader, BinaryFileIsRefused)
+TEST_F(ProjectLoader, BinaryFilesAreRefusedWhereverTheirNulByteLies)
 {
     load_previous_project();
     std::string binary = lines(TWO_BODIES);
     binary[20] = '\0';
-    const auto path = folder.write("Projects/image.txt", binary);
-    EXPECT_EQ(load(path), LoadResult::refused);
+    // A PNG has Ctrl-Z, the end of the text, at byte 6, and its NUL bytes after it.
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20);
+    for (const auto& [name, bytes] : {std::pair{"image.txt", binary}, std::pair{"picture.png", png},
+                                      std::pair{"tail.txt", lines(TWO_BODIES) + "\x1a" + std::string(4, '\0')}}) {
+        const auto path = folder.write(std::string("Projects/") + name, bytes);
+        EXPECT_EQ(load(path), LoadResult::refused) << name;
+        expect_previous_project_kept();
+        expect_one_message_naming(path, "is not a text file");
+        received.clear();
+    }
+}
+
+TEST_F(ProjectLoader, OnlyRegularFilesOfSaneSizeAreRead)
+{
+    load_previous_project();
+    const auto pipe = folder.path() / "Projects" / "pipe.txt";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::filesystem::path& path : {pipe, std::filesystem::path("/dev/zero"), std::filesystem::path("/dev/urandom")}) {
+        EXPECT_EQ(load(path), LoadResult::unreadable) << path;
+        expect_previous_project_kept();
+        expect_one_message_naming(path, "is not a regular file");
+        received.clear();
+    }
+    const auto huge = folder.write("Projects/huge.txt", lines(TWO_BODIES));
+    std::filesystem::resize_file(huge, MAX_PROJECT_BYTES + 1);
+    EXPECT_EQ(load(huge), LoadResult::refused);
     expect_previous_project_kept();
-    expect_one_message_naming(path, "not a text file");
+    expect_one_message_naming(huge, "is larger than 1 GiB");
+}
+
+// The impulse program is part of the project: a bad one refuses the load and names itself.
+TEST_F(ProjectLoader, ImpulseProgramThatIsNotTextRefusesTheProject)
+{
+    load_previous_project();
+    const auto program = folder.write("Projects/burn.JI", std::string("Impulses, 1\r\n\0\0", 15));
+    EXPECT_EQ(load(folder.write("Projects/burn.txt", lines(TWO_BODIES))), LoadResult::refused);
+    expect_previous_project_kept();
+    expect_one_message_naming(program, "is not a text file");
+    received.clear();
+
+    folder.write("Projects/burn.JI", lines({"Impulses, 1", "Body, 1"}));
+    std::filesystem::resize_file(program, MAX_IMPULSE_PROGRAM_BYTES + 1);
+    EXPECT_EQ(load(folder.path() / "Projects/burn.txt"), LoadResult::refused);
+    expect_previous_project_kept();
+    expect_one_message_naming(program, "is larger than 1 MiB");
 }
 
 TEST_F(ProjectLoader, AbsurdCountsAreRefusedOrEmpty)
@@ -256,6 +336,23 @@ TEST_F(ProjectLoader, SkinsAreLookedUpBesideTheProjectThenInTheCurrentFolder)
     EXPECT_EQ(table.texture_file[4], absolute.string());
     EXPECT_EQ(table.texture_file[5], default_skin());
     EXPECT_EQ(table.texture_file[6], default_skin());  // a folder is not a skin
+}
+
+// A thousand skins that are missing or spelled in another case, from a folder of many files:
+// the project's folder and the current one are each listed once, not once per body.
+TEST_F(ProjectLoader, EachFolderIsListedOnceHoweverManySkinsAreMissing)
+{
+    for (int k = 0; k < 300; ++k) folder.write("Projects/skin" + std::to_string(k) + ".bmp", "BM");
+    const auto project = folder.path() / "Projects" / "many.txt";
+    allocate_body_table(table, state, 1000);
+    for (int i = 1; i <= 1000; ++i)
+        table.texture_file[i] = i % 2 ? "SKIN" + std::to_string(i % 300) + ".BMP" : "missing" + std::to_string(i) + ".bmp";
+    FolderListings listings;
+    prepare_bodies(table, project, program_folder(), listings);
+    EXPECT_EQ(listings.folders_listed(), 2);
+    EXPECT_EQ(table.texture_file[1], (folder.path() / "Projects/skin1.bmp").string());
+    EXPECT_EQ(table.texture_file[999], (folder.path() / "Projects/skin99.bmp").string());
+    EXPECT_EQ(table.texture_file[2], default_skin());
 }
 
 TEST_F(ProjectLoader, ImpulseProgramBesideTheProject)

@@ -85,6 +85,50 @@ TEST_F(ProjectWriter, ReadingBackGivesTheSameBits)
     EXPECT_EQ(read.texture_file[2], (folder.path() / "def.bmp").string());
 }
 
+// Every name the reader can produce reads back as it was: a leading quote or space comes from a
+// bare field (a TAB before it in the source), and is written so again.
+TEST_F(ProjectWriter, NamesWithQuotesReadBackAsTheyWere)
+{
+    allocate_body_table(table, state, 5);
+    table.name = {"", "\"Quoted start", " \"space then quote", "in\"side", "\"", "end\""};
+    table.x[1] = std::numeric_limits<extended>::infinity();
+    table.y[1] = -std::numeric_limits<extended>::infinity();
+    const auto path = folder.path() / "quotes.txt";
+    ASSERT_TRUE(write_project(path, table, state, "q", sink));
+    EXPECT_TRUE(received.empty());
+    BodyTable read;
+    SimulationState read_state;
+    ASSERT_EQ(read_project_fields(path, folder.path(), read, read_state, {}), LoadResult::loaded);
+    EXPECT_EQ(read.name, table.name);
+    EXPECT_EQ(read.x[1], table.x[1]);
+    EXPECT_EQ(read.y[1], table.y[1]);
+}
+
+// A double quote together with a comma, a line end or a TAB has no spelling in the field format;
+// NaN has none either. The file is still written, and one message names the bodies concerned.
+TEST_F(ProjectWriter, WhatCannotBeSpelledIsNamedOnceWithItsBodies)
+{
+    allocate_body_table(table, state, 8);
+    for (int i = 2; i <= 8; ++i) table.name[i] = "Alpha \"A\", " + std::to_string(i);
+    table.texture_file[3] = "odd\",\tname.bmp";
+    table.vz[4] = std::numeric_limits<extended>::quiet_NaN();
+    const auto path = folder.path() / "lossy.txt";
+    ASSERT_TRUE(write_project(path, table, state, "l", sink));
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_NE(received[0].text.find("Names that"), std::string::npos) << received[0].text;
+    EXPECT_NE(received[0].text.find("(7 objects: 2, 3, 4, 5, 6, ...)"), std::string::npos) << received[0].text;
+    EXPECT_NE(received[1].text.find("(object 3)"), std::string::npos) << received[1].text;
+    EXPECT_NE(received[2].text.find("(NaN)"), std::string::npos) << received[2].text;
+    EXPECT_NE(received[2].text.find("(object 4)"), std::string::npos) << received[2].text;
+
+    BodyTable read;
+    SimulationState read_state;
+    ASSERT_EQ(read_project_fields(path, folder.path(), read, read_state, {}), LoadResult::loaded);
+    ASSERT_EQ(read.body_count, 8);
+    EXPECT_EQ(read.name[2], "Alpha A, 2");  // the closest spelling: without its quotes
+    EXPECT_EQ(read.vz[4], 0);
+}
+
 TEST_F(ProjectWriter, WritesTheReadableLayout)
 {
     allocate_body_table(table, state, 1);

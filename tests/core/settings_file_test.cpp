@@ -1,5 +1,9 @@
 #include "files/settings_file.h"
 
+#include <sys/stat.h>
+
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "temp_folder.h"
@@ -58,6 +62,16 @@ TEST(SettingsFile, MissingOrUnwritableFile)
     const auto blocker = folder.write("config-file", "x");
     save_settings(blocker / "orbilan" / "options.opt", 3);
     EXPECT_EQ(test::read_bytes(blocker), "x");
+
+    // A named pipe in its place neither blocks start-up nor the theme button, and is named.
+    const auto pipe = folder.path() / "options.opt";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::vector<UserMessage> received;
+    EXPECT_EQ(load_settings(pipe, [&](const UserMessage& m) { received.push_back(m); }), 0);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].text, "Settings file " + pipe.string() + "\nis not a regular file. The theme starts at 0.");
+    save_settings(pipe, 2);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 }  // namespace

@@ -204,6 +204,31 @@ TEST_F(RunFixture, RunEndsAtTheStopTimeWithItsLogComplete)
     std::filesystem::remove_all(folder);
 }
 
+// A log that cannot be written (a full disk) ends a run that would otherwise go on for ever.
+TEST_F(RunFixture, ALogThatFailsEndsTheRun)
+{
+    test::make_bodies(table, state, {{.x = 1, .vx = 1}});
+    state.dt = 1;
+    state.stop_time = 1e99L;
+    state.log_enabled = 1;
+    state.log_mode = 2;
+    state.log_body = 1;
+    state.log_every = 1;
+    SimulationRun run(table, state, recorder);
+    RunOptions options;
+    options.log = LogWriter::open("/dev/full", [](const UserMessage&) {});
+    ASSERT_TRUE(options.log);
+    ASSERT_TRUE(run.start(1, std::move(options)));
+    recorder.wait_for_ends(1);
+    run.join();
+    EXPECT_EQ(recorder.ends, std::vector<RunEnd>{RunEnd::log_failed});
+    EXPECT_EQ(run.log_failure(), "Cannot write the log file /dev/full (No space left on device)");
+
+    // The next run starts with a clean slate.
+    run_steps(run, 3);
+    EXPECT_EQ(run.log_failure(), "");
+}
+
 TEST_F(RunFixture, MassErrorWaitsForTheUserThenEndsTheRun)
 {
     test::make_bodies(table, state, {{.mass = 10}});

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -137,6 +141,70 @@ TEST_F(ProgramTest, UnreadableProjectLeavesTheLoadedOneInPlace)
     EXPECT_EQ(toolbar().text(0), "binary_star; Object : 1  (Alpha)");
 }
 
+// Files that are not projects: a PNG (Ctrl-Z at byte 6, NUL bytes after it), a named pipe with no
+// writer, a device, a folder. None may hang the window or replace the project on show.
+TEST_F(ProgramTest, FilesThatAreNotProjectsLeaveTheLoadedOneInPlace)
+{
+    open("binary_star.txt");
+    const fs::path png = folder / "picture.png";
+    std::ofstream(png, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20);
+    const fs::path pipe = folder / "pipe.txt";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const fs::path& path : {png, pipe, fs::path("/dev/zero"), folder / "Projects"}) {
+        platform.boxes.clear();
+        platform.dialog_answers.push_back(path.string());
+        click(toolbar(), TB_OPEN);
+        EXPECT_EQ(s().table.body_count, 2) << path;
+        ASSERT_EQ(platform.boxes.size(), 1u) << path;
+        EXPECT_NE(platform.boxes[0].text.find(path.string()), std::string::npos) << platform.boxes[0].text;
+        EXPECT_EQ(toolbar().text(0), "binary_star; Object : 1  (Alpha)") << path;
+    }
+}
+
+// A thousand bodies listed in a 37-byte file: one box for the count, one for the densities.
+TEST_F(ProgramTest, AMessageForManyBodiesIsShownOnce)
+{
+    const fs::path project = folder / "many.txt";
+    std::ofstream(project, std::ios::binary) << "Many bodies, x\r\nObjects, 1000\r\ndt, 1\r\n";
+    platform.dialog_answers.push_back(project.string());
+    click(toolbar(), TB_OPEN);
+    EXPECT_EQ(s().table.body_count, 1000);
+    ASSERT_EQ(platform.boxes.size(), 2u);
+    EXPECT_NE(platform.boxes[0].text.find("lists 1000 objects but holds the data of only 0"), std::string::npos)
+        << platform.boxes[0].text;
+    EXPECT_EQ(platform.boxes[1].text,
+              "Density cannot be 0 (zero) ; changed to : 1 kg/m3\n(1000 objects: 1, 2, 3, 4, 5, ...)");
+}
+
+// The settings file and the default skin as named pipes: start-up and OPEN PROJECT go on, and
+// say which file they could not read.
+TEST_F(ProgramTest, NamedPipesInTheProgramFolderNeverHangIt)
+{
+    program.reset();
+    ASSERT_EQ(::mkfifo((folder / "options.opt").c_str(), 0600), 0);
+    fs::remove(folder / "def.bmp");
+    ASSERT_EQ(::mkfifo((folder / "def.bmp").c_str(), 0600), 0);
+    start();
+    EXPECT_EQ(program->theme_id, 0);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_NE(platform.boxes[0].text.find((folder / "options.opt").string()), std::string::npos);
+    click(*s().panels.options_panel, OP_SKIN);  // saving the theme must not wait for a reader
+    EXPECT_EQ(s().theme_id, 1);
+
+    platform.boxes.clear();
+    const fs::path plain = folder / "plain.txt";
+    std::ofstream(plain, std::ios::binary) << "Plain, no skins\r\nObjects, 2\r\ndt, 1\r\nG, 1\r\n"
+                                              "Object, 1, A,\r\nPosition, 0, 0, 0\r\nVelocity, 0, 0, 0\r\nMass, 1\r\nDensity, 1\r\n"
+                                              "Object, 2, B,\r\nPosition, 9, 0, 0\r\nVelocity, 0, 0, 0\r\nMass, 1\r\nDensity, 1\r\n";
+    platform.dialog_answers.push_back(plain.string());
+    click(toolbar(), TB_OPEN);
+    EXPECT_EQ(s().table.body_count, 2);
+    ASSERT_EQ(platform.boxes.size(), 1u) << "one box for the default skin, not one per body";
+    EXPECT_NE(platform.boxes[0].text.find((folder / "def.bmp").string() + "\nis not a regular file"),
+              std::string::npos)
+        << platform.boxes[0].text;
+}
+
 // START, STOP/PAUSE and START again follow the same trajectory as one unbroken run.
 TEST_F(ProgramTest, PauseAndResumeContinueTheSameTrajectory)
 {
@@ -230,6 +298,58 @@ TEST_F(ProgramTest, LogGoesToTheChosenFileOrTheDefaultOne)
     click(toolbar(), TB_START);
     wait_for_end();
     EXPECT_TRUE(fs::exists(chosen));
+}
+
+// A disk that fills up during a run (here a file size limit): the run ends, a box names the file,
+// the controls come back and the lines written so far stay.
+TEST_F(ProgramTest, ALogThatCannotBeWrittenEndsTheRunAndSaysSo)
+{
+    open("binary_star.txt");
+    const fs::path log_file = folder / "long.txt";
+    platform.dialog_answers.push_back(log_file.string());
+    click(*s().panels.log_panel, LG_SELECT_FILE);
+    click(*s().panels.log_panel, LG_ENABLED);
+    set_stop_time("1E+99");
+
+    constexpr rlim_t LIMIT = 64 * 1024;
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    const rlimit small{LIMIT, previous.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const auto previous_handler = ::signal(SIGXFSZ, SIG_IGN);
+    click(toolbar(), TB_START);
+    wait_for_end();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    ::signal(SIGXFSZ, previous_handler);
+
+    ASSERT_FALSE(platform.boxes.empty());
+    EXPECT_EQ(platform.boxes.back().text, "Cannot write the log file " + log_file.string() + " (File too large)");
+    EXPECT_EQ(platform.boxes.back().icon, MessageIcon::error);
+    EXPECT_TRUE(toolbar().control(TB_START)->isEnabled());
+    EXPECT_TRUE(s().panels.log_panel->control(LG_ENABLED)->isEnabled());
+    std::ifstream written(log_file, std::ios::binary);
+    const std::string lines((std::istreambuf_iterator<char>(written)), {});
+    EXPECT_EQ(lines.size(), LIMIT);
+    EXPECT_EQ(lines.rfind("1.000E-03 , ", 0), 0u) << lines.substr(0, 80);
+}
+
+// However the log file is spelled, it may not be the project that is loaded.
+TEST_F(ProgramTest, ALogFileThatIsTheProjectIsRefused)
+{
+    const fs::path project = folder / "two.txt";
+    fs::copy_file(folder / "Projects" / "binary_star.txt", project);
+    platform.dialog_answers.push_back(project.string());
+    click(toolbar(), TB_OPEN);
+    platform.dialog_answers.push_back((folder / "." / "two.txt").string());
+    click(*s().panels.log_panel, LG_SELECT_FILE);
+    click(*s().panels.log_panel, LG_ENABLED);
+    click(toolbar(), TB_START);
+    EXPECT_FALSE(run_active(s()));
+    EXPECT_TRUE(toolbar().control(TB_START)->isEnabled());
+    ASSERT_FALSE(platform.boxes.empty());
+    EXPECT_NE(platform.boxes.back().text.find("is the project's own file"), std::string::npos) << platform.boxes.back().text;
+    std::ifstream kept(project, std::ios::binary), original(folder / "Projects" / "binary_star.txt", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), std::string(std::istreambuf_iterator<char>(original), {}));
 }
 
 TEST_F(ProgramTest, FrameRateCyclesDuringAndOutsideARun)
