@@ -219,7 +219,7 @@ void Application::start_run()
     if (run_active(s)) return;
     disable_run_controls(s.panels);
     disable_time_controls(s.panels);
-    reset_trails(s.scene);
+    reset_trails(s.scene, s.view);
     s.state.exhaust_plume = {};
     read_time_settings(s);
     read_log_settings(s);
