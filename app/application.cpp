@@ -36,12 +36,7 @@ Application::~Application() { shut_down_run(); }
 
 void Application::shut_down_run()
 {
-    closing_.store(true);
-    {
-        std::lock_guard lock(answer_mutex_);
-        answered_ = true;
-    }
-    answer_given_.notify_all();
+    mass_error_answer_.close();
     session_.run->join(true);
 }
 
@@ -62,6 +57,7 @@ void Application::attach(Panels panels, GlView* gl_window)
     gl_window->set_position_source([this](BodySnapshot& out) { session_.run->read_snapshot(out); });
     gl_window->set_tick_listener([this](const BodySnapshot& bodies) { refresh_on_tick(bodies); });
     gl_window->set_selection_listener([this](int k) { on_selection(k); });
+    gl_window->set_distance_listener([this](double d) { session_.run->set_camera_distance(d); });
 }
 
 void Application::toolbar_command(int id)
@@ -187,12 +183,16 @@ void Application::toggle_full_screen()
     Session& s = session_;
     HostWindow& host = *program_.main_window;
     s.full_screen = static_cast<std::uint8_t>(~s.full_screen);
+    // Both places are measured from the work area's corner, which a top bar or a dock moves.
+    const int left = program_.work_area_left;
+    const int top = program_.work_area_top;
     const int w = program_.work_area_width;
     const int h = program_.work_area_height;
     if (s.full_screen)
-        host.setGeometry(0, 0, w, h - 1);
+        host.setGeometry(left, top, w, h - 1);
     else
-        host.setGeometry(static_cast<int>(std::nearbyint(w / 2.0 - 512)), static_cast<int>(std::nearbyint(h / 2.0 - 250)), 1030, 500);
+        host.setGeometry(left + static_cast<int>(std::nearbyint(w / 2.0 - 512)),
+                         top + static_cast<int>(std::nearbyint(h / 2.0 - 250)), 1030, 500);
     s.view.view_width = host.width();
     s.view.view_height = host.height();
     s.gl_window->setGeometry(0, 0, s.view.view_width, s.view.view_height - 1);
@@ -236,7 +236,7 @@ void Application::start_run()
     if (run_active(s)) return;
     disable_run_controls(s.panels);
     disable_time_controls(s.panels);
-    reset_trails(s.scene);
+    reset_trails(s.scene, s.view);
     s.state.exhaust_plume = {};
     read_time_settings(s);
     read_log_settings(s);
@@ -271,21 +271,13 @@ void Application::start_run()
 
 void Application::on_mass_error()
 {
-    if (closing_.load()) return;
-    {
-        std::lock_guard lock(answer_mutex_);
-        answered_ = false;
-    }
+    if (!mass_error_answer_.arm()) return;
     QMetaObject::invokeMethod(this, [this] {
-        if (!closing_.load()) session_.platform.message_box({"Error : mass <= 0", "ORBILAN", MessageIcon::information});
-        {
-            std::lock_guard lock(answer_mutex_);
-            answered_ = true;
-        }
-        answer_given_.notify_all();
+        if (!mass_error_answer_.closing())
+            session_.platform.message_box({"Error : mass <= 0", "ORBILAN", MessageIcon::information});
+        mass_error_answer_.answer();
     }, Qt::QueuedConnection);
-    std::unique_lock lock(answer_mutex_);
-    answer_given_.wait(lock, [this] { return answered_; });
+    mass_error_answer_.wait();
 }
 
 void Application::on_body_deleted(int, bool selection_moved)

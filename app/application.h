@@ -2,11 +2,9 @@
 
 #include <QObject>
 
-#include <atomic>
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 
+#include "app/answer_gate.h"
 #include "app/program.h"
 #include "panels/session.h"
 
@@ -55,10 +53,7 @@ private:
     Session session_;
 
     // The simulation thread waits here while the user reads "Error : mass <= 0".
-    std::mutex answer_mutex_;
-    std::condition_variable answer_given_;
-    bool answered_ = false;
-    std::atomic<bool> closing_{false};
+    AnswerGate mass_error_answer_;
 };
 
 }  // namespace orbilan

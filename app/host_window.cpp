@@ -27,7 +27,8 @@ void HostWindow::on_host_resize()
 void HostWindow::on_host_close()
 {
     if (gl_window_) gl_window_->destroy_view();
-    QCoreApplication::quit();
+    // Not quit(): that first asks every window to close, and a shown panel refuses.
+    QCoreApplication::exit(0);
 }
 
 void HostWindow::resizeEvent(QResizeEvent* event)

@@ -19,6 +19,8 @@ struct Program {
     std::string program_folder;
     ProgramFiles files;
     int theme_id = 0;
+    int work_area_left = 0;
+    int work_area_top = 0;
     int work_area_width = 0;
     int work_area_height = 0;
 

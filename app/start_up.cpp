@@ -59,6 +59,8 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     }
 
     const WorkArea area = platform.work_area();
+    program.work_area_left = area.left;
+    program.work_area_top = area.top;
     program.work_area_width = area.width;
     program.work_area_height = area.height;
     program.main_window = std::make_unique<HostWindow>(program.view);

@@ -21,7 +21,7 @@ void change_frame_rate(Session& s)
         return;
     }
     s.gl_window->kill_redraw_timer();
-    reset_trails(s.scene);
+    reset_trails(s.scene, s.view);
     s.state.fps_index = s.state.fps_index + 1 >= 7 ? 0 : s.state.fps_index + 1;
     s.panels.options_panel->set_text(OP_FPS, FPS_LABELS[s.state.fps_index]);
     if (run_active(s)) s.gl_window->set_redraw_timer(s.state.fps_index);
@@ -64,7 +64,7 @@ void options_panel_handler(Session& s, int id)
     case OP_SPHERE: toggle(s.view.hide_spheres); break;
     case OP_TRAILS:
         toggle(s.view.hide_trails);
-        if (s.view.hide_trails == 0) reset_trails(s.scene);
+        if (s.view.hide_trails == 0) reset_trails(s.scene, s.view);
         break;
     case OP_FPS: change_frame_rate(s); return;
     case OP_COLLISION: toggle_collision_mode(s); return;

@@ -1,5 +1,6 @@
 #include "panels/panel.h"
 
+#include "panels/control_ids.h"
 #include "widgets/control_id.h"
 #include "widgets/round_button.h"
 
@@ -8,7 +9,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 
 namespace orbilan {
@@ -25,11 +28,24 @@ Qt::WindowFlags panel_flags(const PanelDef& def) {
 
 int panel_x(int client_width) { return static_cast<int>(std::lrint(client_width / 2.0)) - 240; }
 
-Panel::Panel(const PanelDef& def, QWidget* owner, int client_width) : QWidget(owner, panel_flags(def)), def_(def) {
+int stacked_y(const PanelDef& def, int frame_height) {
+    const PanelDef* column[] = {&TOOLBAR_PANEL, &TIME_PANEL, &LOG_PANEL, &NUMERIC_PANEL, &OPTIONS_PANEL};
+    std::sort(std::begin(column), std::end(column), [](const PanelDef* a, const PanelDef* b) { return a->y < b->y; });
+    int frame_end = 0;
+    for (const PanelDef* panel : column) {
+        const int y = std::max(panel->y, frame_end);
+        if (panel == &def) return y;
+        frame_end = y + panel->height + frame_height;
+    }
+    return def.y;
+}
+
+Panel::Panel(const PanelDef& def, QWidget* owner, int client_width)
+    : QWidget(owner, panel_flags(def)), def_(def), left_(panel_x(client_width)) {
     setObjectName(def.name);
     setWindowTitle(def.caption);
     setFixedSize(def.width, def.height);
-    move(panel_x(client_width), def.y);
+    move(left_, def.y);
 }
 
 QWidget* Panel::control(int id) const { return find_control(this, id); }
@@ -82,6 +98,25 @@ void Panel::closeEvent(QCloseEvent* event) {
 void Panel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange && def_.ends_program && isMinimized()) emit minimize_requested();
     QWidget::changeEvent(event);
+}
+
+void Panel::setVisible(bool visible) {
+    // Placed once, as it is first shown: by then the toolbar's frame tells how tall the window
+    // manager's title bars are, and later the user may have moved the panel. The panel's own
+    // window does not exist yet, so the position is still that of its frame.
+    if (visible && !placed_ && !def_.ends_program && parentWidget() != nullptr) {
+        int frame_height = 0;
+        for (const Panel* other : parentWidget()->findChildren<Panel*>(Qt::FindDirectChildrenOnly)) {
+            if (other->def_.ends_program && other->windowHandle() != nullptr) {
+                const QMargins frame = other->windowHandle()->frameMargins();
+                frame_height = frame.top() + frame.bottom();
+            }
+        }
+        const int top = stacked_y(def_, frame_height);
+        if (top != def_.y) move(left_, top);
+    }
+    if (visible) placed_ = true;
+    QWidget::setVisible(visible);
 }
 
 }  // namespace orbilan

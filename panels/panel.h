@@ -35,6 +35,8 @@ public:
     bool is_checked(int id) const;
     void set_control_enabled(int id, bool enabled);
 
+    void setVisible(bool visible) override;
+
 signals:
     void command(int id);
     void close_requested();
@@ -46,9 +48,16 @@ protected:
 
 private:
     const PanelDef& def_;
+    int left_;  // where the panel's frame starts, as first placed
+    bool placed_ = false;
 };
 
 // Panels are centred on the host: x = client width / 2 - 240, the half rounded to even.
 int panel_x(int client_width);
+
+// The y of a panel when a window manager adds `frame_height` pixels of title bar and border to
+// every panel: each keeps the y of its table unless the frame of the panel above would reach
+// into it, and then starts where that frame ends.
+int stacked_y(const PanelDef& def, int frame_height);
 
 }  // namespace orbilan

@@ -2,6 +2,7 @@
 #include "panels/panel.h"
 #include "panels/panel_set.h"
 #include "widgets/control_id.h"
+#include "widgets/fitted_edit.h"
 #include "widgets/round_button.h"
 #include "widgets/tooltips.h"
 
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <vector>
 
 namespace orbilan {
 
@@ -68,17 +70,18 @@ QWidget* make_control(Panel* panel, const ControlDef& def, int theme_id, const T
         return label;
     }
     case ControlKind::edit: {
-        auto* edit = new QLineEdit(def.text, panel);
+        auto* edit = new FittedEdit(def.text, panel);
         edit->setGeometry(def.x, def.y, def.w, def.h);
         edit->setAlignment((alignment(def.style) & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
         edit->setFrame((def.style & BORDER) != 0);
         edit->setReadOnly((def.style & READ_ONLY) != 0);
         edit->setTextMargins(0, 0, 0, 0);
         // Slightly tighter letters, so that a signed number with a two-digit exponent
-        // ("-6.31100722E+08") fits the numeric panel's 90-pixel boxes whole.
+        // ("-6.31100722E+08") fits the numeric panel's 90-pixel boxes at full width; longer
+        // exponents narrow the letters further.
         QFont font = panel->font();
         font.setLetterSpacing(QFont::PercentageSpacing, 90);
-        edit->setFont(font);
+        edit->set_base_font(font);
         set_edit_colors(edit, colors);
         return edit;
     }
@@ -111,6 +114,29 @@ QWidget* make_control(Panel* panel, const ControlDef& def, int theme_id, const T
     return nullptr;
 }
 
+// Tab goes through a panel as one reads it: row by row, left to right, and the hide button last.
+// Controls whose middles lie within half a row of each other share a row.
+void set_reading_tab_order(Panel* panel) {
+    constexpr int SAME_ROW = 10;
+    std::vector<QWidget*> stops;
+    for (const ControlDef& def : panel->def().controls) {
+        QWidget* control = panel->control(def.id);
+        if (def.id != HIDE_BUTTON_ID && (control->focusPolicy() & Qt::TabFocus) != 0) stops.push_back(control);
+    }
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->geometry().center().y() < b->geometry().center().y(); });
+    for (std::size_t first = 0; first < stops.size();) {
+        const int row_y = stops[first]->geometry().center().y();
+        std::size_t end = first;
+        while (end < stops.size() && stops[end]->geometry().center().y() - row_y <= SAME_ROW) ++end;
+        std::stable_sort(stops.begin() + static_cast<std::ptrdiff_t>(first), stops.begin() + static_cast<std::ptrdiff_t>(end),
+                         [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        first = end;
+    }
+    if (QWidget* hide = panel->control(HIDE_BUTTON_ID)) stops.push_back(hide);
+    for (std::size_t k = 1; k < stops.size(); ++k) QWidget::setTabOrder(stops[k - 1], stops[k]);
+}
+
 Panel* build_panel(const PanelDef& def, QWidget* main_window, int client_width, int theme_id,
                    const ThemeColors& colors) {
     auto* panel = new Panel(def, main_window, client_width);
@@ -125,6 +151,7 @@ Panel* build_panel(const PanelDef& def, QWidget* main_window, int client_width, 
     for (const ControlDef& def_row : def.controls) {
         if (def_row.tooltip != nullptr) AddTooltip(panel, def_row.id, def_row.tooltip);
     }
+    set_reading_tab_order(panel);
     return panel;
 }
 

@@ -1,6 +1,7 @@
 #include "sim/body_table.h"
 
 #include <cmath>
+#include <limits>
 
 #include "sim/simulation_state.h"
 
@@ -8,7 +9,14 @@ namespace orbilan {
 
 double sphere_radius(extended mass, extended density)
 {
-    return static_cast<double>(std::cbrt(3 * mass / (4 * static_cast<extended>(PI) * density)));
+    return real_cube_root(3 * mass / (4 * static_cast<extended>(PI) * density));
+}
+
+double real_cube_root(extended volume_term)
+{
+    // The power 1/3 of a negative number is not a number; cbrt would give a negative radius.
+    if (volume_term < 0) return std::numeric_limits<double>::quiet_NaN();
+    return static_cast<double>(std::cbrt(volume_term));
 }
 
 namespace {

@@ -20,8 +20,12 @@ struct BodyTable {
     std::vector<int> texture_id;
 };
 
-// Radius of a homogeneous sphere of that mass and density.
+// Radius of a homogeneous sphere of that mass and density; not a number when one of them is
+// negative, as such a body has no size.
 double sphere_radius(extended mass, extended density);
+
+// (volume_term)^(1/3) as a radius: not a number below zero.
+double real_cube_root(extended volume_term);
 
 // Discards every body and the impulse program; arrays get indices 0..body_count, all zero or empty.
 void allocate_body_table(BodyTable& table, SimulationState& state, int body_count);

@@ -28,7 +28,7 @@ MergeResult merge_bodies(BodyTable& t, SimulationState& state, int i, int j)
     t.z[s] = z;
     t.density[s] = density;
     t.mass[s] = mass;
-    t.radius[s] = static_cast<double>(std::cbrt(3 * mass / 4 / static_cast<extended>(PI) / density));
+    t.radius[s] = real_cube_root(3 * mass / 4 / static_cast<extended>(PI) / density);
 
     const bool moved = delete_body(t, state, d);
     return {d, moved};

@@ -114,6 +114,7 @@ void GlView::setup_projection()
         orbilan::setup_projection(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
     else
         update_projection_values(view_, scene_, view_.view_width, view_.view_height);
+    report_distance();
 }
 
 void GlView::apply_render_state()
@@ -122,6 +123,14 @@ void GlView::apply_render_state()
         orbilan::apply_render_state(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
     else
         update_projection_values(view_, scene_, view_.view_width, view_.view_height);
+    report_distance();
+}
+
+void GlView::report_distance()
+{
+    if (!distance_listener_ || view_.camera_distance == reported_distance_) return;
+    reported_distance_ = view_.camera_distance;
+    distance_listener_(reported_distance_);
 }
 
 void GlView::redraw_view()
@@ -182,10 +191,9 @@ void GlView::load_skins(BodyTable& table)
 void GlView::show_loaded_bodies(BodyTable& table, const SimulationState& state, bool fit_camera)
 {
     load_skins(table);
-    scene_.body_count = table.body_count;
-    reset_trails(scene_);
     start_following_run(scene_);
     orbilan::capture_positions(scene_, table, state);
+    reset_trails(scene_, view_);
     if (fit_camera) fit_view_to_scene(view_, scene_);
     if (is_scene_body(scene_, scene_.selected_body)) {
         const Trail& t = scene_.trail[scene_.selected_body];

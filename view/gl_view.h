@@ -37,6 +37,9 @@ public:
     void set_tick_listener(std::function<void(const BodySnapshot&)> listener) { tick_listener_ = std::move(listener); }
     // Called after the camera commands changed scene.selected_body.
     void set_selection_listener(std::function<void(int)> listener) { selection_listener_ = std::move(listener); }
+    // Called with camera_distance whenever the projection is set up again after it changed
+    // (wheel, floors, selection, a load), for a running simulation that sizes the exhaust line.
+    void set_distance_listener(std::function<void(double)> listener) { distance_listener_ = std::move(listener); }
 
     void setup_projection();
     void apply_render_state();
@@ -82,6 +85,7 @@ private:
     // The viewport counts device pixels; the window's size is in Qt's logical ones.
     int pixels(int length) const;
     void after_selection(bool selected);
+    void report_distance();
 
     ViewState& view_;
     SceneBodies& scene_;
@@ -90,6 +94,8 @@ private:
     PositionSource position_source_;
     std::function<void(const BodySnapshot&)> tick_listener_;
     std::function<void(int)> selection_listener_;
+    std::function<void(double)> distance_listener_;
+    double reported_distance_ = 0;
     BodySnapshot snapshot_;
     SceneLines lines_;
     bool scene_stale_ = true;

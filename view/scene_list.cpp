@@ -121,11 +121,12 @@ void add_trail(SceneLines& lines, const Trail& t, int trail_length)
 {
     const int half = static_cast<int>(std::nearbyint(trail_length / 2.0));
     const double half_length = trail_length / 2.0;
-    for (int j = 0; j <= half; ++j) {
+    const int last = std::min(trail_length, t.slot_count() - 2);  // a trail made for a shorter length
+    for (int j = 0; j <= std::min(half, last); ++j) {
         if (t.trail_x[j + 1] == 0.0) break;
         add_segment(lines, t, j, j + 1, 1);
     }
-    for (int j = half; j <= trail_length; ++j) {
+    for (int j = half; j <= last; ++j) {
         if (t.trail_x[j + 1] == 0.0) break;
         add_segment(lines, t, j, j + 1, static_cast<GLfloat>(1 - 2 * (j - half_length) / trail_length));
     }
@@ -225,12 +226,13 @@ void create_sphere_list()
 {
     // The unit sphere as one batch of triangles, with the texture layout of a GLU quadric
     // sphere: t runs from 0 at the south pole to 1 at the north pole, s from 0 at +y through
-    // 0.25 at +x, 0.5 at -y and 0.75 at -x. One batch per sphere instead of one strip per
-    // stack keeps a scene of many bodies cheap to draw.
+    // 0.25 at -x, 0.5 at -y and 0.75 at +x, so that a skin reads left to right seen from
+    // outside with +z up. One batch per sphere instead of one strip per stack keeps a scene of
+    // many bodies cheap to draw.
     const auto vertex = [](int slice, int stack) {
-        const double s = static_cast<double>(slice) / SPHERE_SLICES;
+        const double s = 1.0 - static_cast<double>(slice) / SPHERE_SLICES;
         const double t = 1.0 - static_cast<double>(stack) / SPHERE_STACKS;
-        const double around = 2 * PI * s;
+        const double around = 2 * PI * slice / SPHERE_SLICES;
         const double down = PI * stack / SPHERE_STACKS;
         const double x = std::sin(down) * std::sin(around);
         const double y = std::sin(down) * std::cos(around);
@@ -275,8 +277,7 @@ void build_scene_list(ViewState& view, const SceneBodies& scene, SceneLines& lin
     if (view.hide_axis == 0) draw_axes(view, scene);
     if (shown_body_count(scene) > 0) {
         if (view.hide_trails == 0) {
-            const int trail_length = std::clamp(view.trail_length, 0, TRAIL_SLOTS - 2);
-            collect_trails(scene, trail_length, lines);
+            collect_trails(scene, trail_slots(view.trail_length) - 2, lines);
             draw_exhaust_plume(scene.exhaust_plume);
         }
         if (view.hide_origin_lines == 0) draw_origin_lines(scene);

@@ -59,10 +59,10 @@ void capture_positions(SceneBodies& scene, const BodyTable& table, const Simulat
 
 void advance_trails(SceneBodies& scene, const ViewState& view)
 {
-    const int last = std::clamp(view.trail_length, 0, TRAIL_SLOTS - 2);
     const int n = std::min(scene.body_count, static_cast<int>(scene.trail.size()) - 1);
     for (int i = 1; i <= n; ++i) {
         Trail& t = scene.trail[i];
+        const int last = std::min(trail_slots(view.trail_length), t.slot_count()) - 2;
         for (int j = last; j >= 0; --j) {
             t.trail_x[j + 1] = t.trail_x[j];
             t.trail_y[j + 1] = t.trail_y[j];
@@ -71,9 +71,19 @@ void advance_trails(SceneBodies& scene, const ViewState& view)
     }
 }
 
-void reset_trails(SceneBodies& scene)
+void reset_trails(SceneBodies& scene, const ViewState& view)
 {
-    scene.trail.assign(static_cast<std::size_t>(scene.body_count) + 1, Trail{});
+    const auto slot_count = static_cast<std::size_t>(trail_slots(view.trail_length));
+    scene.trail.resize(static_cast<std::size_t>(scene.body_count) + 1);
+    // Slot 1 repeats slot 0, as after a tick: the body stays where it was drawn, and its trail
+    // grows from there.
+    for (Trail& t : scene.trail) {
+        for (std::vector<double>* column : {&t.trail_x, &t.trail_y, &t.trail_z}) {
+            const double here = column->front();
+            column->assign(slot_count, 0.0);
+            (*column)[0] = (*column)[1] = here;
+        }
+    }
     scene.exhaust_plume = ExhaustPlume{};
 }
 

@@ -18,8 +18,9 @@ void capture_positions(SceneBodies& scene, const BodyTable& table, const Simulat
 // Shifts every trail one slot older, keeping slots 0..trail_length + 1.
 void advance_trails(SceneBodies& scene, const ViewState& view);
 
-// All trails and the exhaust line back to zero, for the scene's body count.
-void reset_trails(SceneBodies& scene);
+// Every trail of the scene's bodies starts afresh where its body was last captured, with the
+// slots trail_length uses; the exhaust line goes back to zero.
+void reset_trails(SceneBodies& scene, const ViewState& view);
 
 // A run is starting: its snapshots list its merges from the first one on.
 void start_following_run(SceneBodies& scene);

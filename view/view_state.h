@@ -11,12 +11,24 @@
 
 namespace orbilan {
 
-constexpr int TRAIL_SLOTS = 1025;
+constexpr int DEFAULT_TRAIL_LENGTH = 100;
+constexpr int MAX_TRAIL_LENGTH = 1023;
+
+// The slots a trail of trail_length segments uses: the latest capture, trail_length older ones
+// and the one its oldest segment ends on.
+constexpr int trail_slots(int trail_length) { return std::clamp(trail_length, 0, MAX_TRAIL_LENGTH) + 2; }
 
 // A body's position history: slot 0 is the latest capture, slot k the one k ticks earlier.
-// A slot whose x is exactly 0.0 has not been filled yet.
+// A slot whose x is exactly 0.0 has not been filled yet. A trail holds only the slots its
+// trail_length uses, so that many bodies stay cheap.
 struct Trail {
-    std::array<double, TRAIL_SLOTS> trail_x{}, trail_y{}, trail_z{};
+    explicit Trail(int slot_count = trail_slots(DEFAULT_TRAIL_LENGTH))
+        : trail_x(static_cast<std::size_t>(slot_count)), trail_y(trail_x.size()), trail_z(trail_x.size())
+    {
+    }
+    int slot_count() const { return static_cast<int>(trail_x.size()); }
+
+    std::vector<double> trail_x, trail_y, trail_z;
 };
 
 // Display switches: 0 shown, -1 hidden; toggled with bitwise NOT.
@@ -54,7 +66,7 @@ struct ViewState {
     ViewSwitch hide_trails = 0;
     ViewSwitch hide_origin_lines = 0;
     ViewSwitch hide_spheres = 0;
-    int trail_length = 100;
+    int trail_length = DEFAULT_TRAIL_LENGTH;
 };
 
 // What the view draws, captured from the body table between runs or from a running

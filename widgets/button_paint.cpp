@@ -65,6 +65,43 @@ QPoint image_position(const ButtonRecord& r, int width, int height) {
     }
 }
 
+double contrast_ratio(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor readable_on(const QColor& color, const QColor& face) {
+    if (contrast_ratio(color, face) >= MIN_CAPTION_CONTRAST) return color;
+    auto mixed = [&](const QColor& pole, int step) {
+        auto channel = [&](int from, int to) { return from + (to - from) * step / 255; };
+        return QColor(channel(color.red(), pole.red()), channel(color.green(), pole.green()),
+                      channel(color.blue(), pole.blue()));
+    };
+    // Black or white always reads on any face, so one of the two ways ends in time.
+    for (int step = 1; step <= 255; ++step) {
+        for (const QColor& pole : {QColor(Qt::black), QColor(Qt::white)}) {
+            const QColor candidate = mixed(pole, step);
+            if (contrast_ratio(candidate, face) >= MIN_CAPTION_CONTRAST) return candidate;
+        }
+    }
+    return color;
+}
+
+QColor caption_color(const ButtonRecord& r, bool enabled) {
+    QColor color;
+    switch (r.visual_state) {
+    case VISUAL_PRESSED: color = r.pressed_text_color; break;
+    case VISUAL_HOT: color = r.hot_text_color; break;
+    default: color = enabled ? r.text_color : QColor(0, 0, 255); break;
+    }
+    return readable_on(color, r.face_color);
+}
+
 FrameLook frame_look(const ButtonRecord& r) {
     const bool interactive = r.fixed_state == 0;
     if (r.fixed_state == 2 ||
@@ -114,8 +151,10 @@ FrameLook paint_button(QPainter& painter, const ButtonRecord& r, const ButtonSur
     const QRect text_rect(r.text_margin_left, r.text_margin_top, W - r.text_margin_right - r.text_margin_left,
                           H - r.text_margin_bottom - r.text_margin_top);
     const QRect pressed_rect = frozen ? text_rect : text_rect.translated(1, 1);
+    // An image as large as the button stands in for its caption, also where the image is clear.
+    const bool image_covers = !r.image.is_null() && r.image_width >= W && r.image_height >= H;
     auto caption = [&](const QRect& rect, const QColor& color) {
-        if (s.caption.isEmpty()) return;
+        if (s.caption.isEmpty() || image_covers) return;
         if (r.text_bk_mode == TEXT_BK_OPAQUE)
             painter.fillRect(painter.boundingRect(rect, r.text_format, s.caption), r.text_bk_color);
         painter.setPen(color);
@@ -127,24 +166,36 @@ FrameLook paint_button(QPainter& painter, const ButtonRecord& r, const ButtonSur
         if (image != nullptr) image->draw(painter, r.image_type, where.x(), where.y(), r.image_width, r.image_height);
     };
 
+    const QColor text_color = caption_color(r, s.enabled);
     switch (r.visual_state) {
     case VISUAL_PRESSED: {
         if (r.emboss != 0) caption(pressed_rect.translated(1, 1), s.system.highlight);
-        caption(pressed_rect, r.pressed_text_color);
+        caption(pressed_rect, text_color);
         const bool shift = !frozen && r.no_press_shift == 0;
         picture(first_loaded({&r.pressed_image, &r.hot_image, &r.image}), shift ? at + QPoint(1, 1) : at);
         break;
     }
     case VISUAL_HOT:
         if (r.emboss != 0) caption(text_rect.translated(1, 1), s.system.highlight);
-        caption(text_rect, r.hot_text_color);
+        caption(text_rect, text_color);
         picture(first_loaded({&r.hot_image, &r.pressed_image, &r.image}), at);
         break;
     default:
-        caption(text_rect, s.enabled ? r.text_color : QColor(0, 0, 255));
+        caption(text_rect, text_color);
         if (!r.image.is_null())
             picture(s.enabled ? &r.image : first_loaded({&r.disabled_image, &r.image}), at);
         break;
+    }
+
+    // The thin outlines above all but vanish on some faces and under an image; a keyboard user
+    // needs to see at a glance which button Enter or Space will press.
+    if (shows_focus && s.focus_mark) {
+        const QColor ring = contrast_ratio(Qt::black, r.face_color) >= contrast_ratio(Qt::white, r.face_color)
+                                ? QColor(Qt::black)
+                                : QColor(Qt::white);
+        painter.setPen(QPen(ring, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(1.5, 1.5, W - 3, H - 3), radius, radius);
     }
     return look;
 }

@@ -77,6 +77,7 @@ struct ButtonSurface {
     QString caption;
     bool enabled = true;
     bool has_focus = false;
+    bool focus_mark = false;  // the focus came from the keyboard (or the window), not a click
     SystemColors system;
 };
 
@@ -89,5 +90,20 @@ void rebuild_colors(ButtonRecord& record, const QColor& system_face);
 
 QPoint image_position(const ButtonRecord& record, int width, int height);
 FrameLook frame_look(const ButtonRecord& record);
+
+// Captions must read on their face: at least this contrast ratio (as the web's accessibility
+// guidelines define it for large text and interface parts).
+constexpr double MIN_CAPTION_CONTRAST = 3.0;
+
+// The contrast ratio of two colours, from 1 (the same) to 21 (black on white).
+double contrast_ratio(const QColor& a, const QColor& b);
+
+// `color` if it reads on `face`; otherwise the first colour on the way from it to black or to
+// white, whichever is nearer, that does.
+QColor readable_on(const QColor& color, const QColor& face);
+
+// The colour the caption is drawn in for the button's state (disabled: blue), made readable on
+// its face.
+QColor caption_color(const ButtonRecord& record, bool enabled);
 
 }  // namespace orbilan

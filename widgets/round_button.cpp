@@ -155,7 +155,10 @@ void RoundButton::rebuild_region() {
     setMask(region_);
 }
 
-void RoundButton::update_focus_policy() { setFocusPolicy(deaf() ? Qt::NoFocus : Qt::ClickFocus); }
+// A focusable button is a tab stop, so the keyboard alone can reach and press it.
+void RoundButton::update_focus_policy() {
+    setFocusPolicy(deaf() ? Qt::NoFocus : record_.focusable != 0 ? Qt::StrongFocus : Qt::ClickFocus);
+}
 
 void RoundButton::set_visual_state(int state) {
     if (record_.visual_state == state) return;
@@ -189,7 +192,7 @@ void RoundButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setClipRegion(region_);
     painter.setFont(font());
-    const ButtonSurface surface{width(), height(), text(), isEnabled(), hasFocus(), system};
+    const ButtonSurface surface{width(), height(), text(), isEnabled(), hasFocus(), focus_mark_, system};
     const FrameLook look = paint_button(painter, record_, surface);
     // A raised button that is drawn flat is frozen; only truly flat buttons announce the flat frame.
     if (look != FrameLook::flat || record_.raised == 0) emit frame_drawn(look);
@@ -275,6 +278,7 @@ void RoundButton::keyReleaseEvent(QKeyEvent* event) {
 
 void RoundButton::focusInEvent(QFocusEvent* event) {
     record_.visual_state = VISUAL_NORMAL;
+    focus_mark_ = event->reason() != Qt::MouseFocusReason;
     if (deaf()) {
         focusNextPrevChild(event->reason() != Qt::BacktabFocusReason);
         return;

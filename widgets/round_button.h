@@ -116,6 +116,7 @@ private:
 
     ButtonRecord record_;
     QRegion region_;
+    bool focus_mark_ = false;
 };
 
 }  // namespace orbilan

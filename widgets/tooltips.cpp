@@ -13,19 +13,31 @@ namespace orbilan {
 namespace {
 
 // One watcher serves every control that has a hint: it shows the wrapped text when Qt asks for a tip.
+// A disabled control takes no mouse messages and so shows no tip; one that is disabled while
+// its tip is up takes the tip down.
 class TooltipWatcher : public QObject {
 public:
     using QObject::QObject;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::ToolTip) return false;
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget == nullptr || widget->toolTip().isEmpty()) return false;
+        if (widget == nullptr) return false;
+        if (event->type() == QEvent::EnabledChange) {
+            if (!widget->isEnabled() && QToolTip::isVisible() && QToolTip::text() == shown_for(widget))
+                QToolTip::hideText();
+            return false;
+        }
+        if (event->type() != QEvent::ToolTip || widget->toolTip().isEmpty()) return false;
+        if (!widget->isEnabled()) return true;
         const auto* help = static_cast<QHelpEvent*>(event);
-        const QString text = wrap_hint(widget->toolTip(), QFontMetrics(QToolTip::font()), TOOLTIP_MAX_WIDTH);
-        QToolTip::showText(help->globalPos(), text, widget, QRect(), TOOLTIP_AUTOPOP_MS);
+        QToolTip::showText(help->globalPos(), shown_for(widget), widget, QRect(), TOOLTIP_AUTOPOP_MS);
         return true;
+    }
+
+private:
+    static QString shown_for(const QWidget* widget) {
+        return wrap_hint(widget->toolTip(), QFontMetrics(QToolTip::font()), TOOLTIP_MAX_WIDTH);
     }
 };
 

@@ -2,10 +2,10 @@
 """Writes the panel artwork as SVG: every toolbar icon in its normal, hot (_H) and disabled (_D)
 look, the application icon and the four 1024 x 100 panel backgrounds.
 
-All icons share one style: a bold symbol with a top-lit gradient and a dark outline on an opaque
-dark slate tile that fills the whole 32 x 32 square, so a button's caption never shows through.
-The hot look brightens the colours and lights the tile with a soft halo; the disabled look is the
-same drawing in flat greys. Run it from anywhere; it rewrites icons/ and backgrounds/.
+All icons share one style: a bold symbol with a top-lit gradient and a dark outline on a clear
+background, so the button's own face, its raised frame under the mouse and the theme's colours
+show around the symbol. The hot look brightens the colours and adds a soft glow; the disabled look
+is the same drawing in flat greys. Run it from anywhere; it rewrites icons/ and backgrounds/.
 """
 import math
 import os
@@ -63,9 +63,8 @@ class Look:
 
 
 class Icon:
-    def __init__(self, look, tile=True):
+    def __init__(self, look):
         self.look = look
-        self.tile = tile
         self.defs = []
         self.body = []
         self.count = 0
@@ -97,13 +96,6 @@ class Icon:
 
     def svg(self):
         halo = ''
-        if self.tile:
-            top, bottom = TILES[self.look.variant]
-            self.defs.append('<linearGradient id="tile" x1="0" y1="0" x2="0" y2="1">'
-                             '<stop offset="0" stop-color="%s"/><stop offset="1" stop-color="%s"/></linearGradient>'
-                             % (top, bottom))
-            halo = ('<rect width="32" height="32" fill="url(#tile)"/>'
-                    '<rect x="0.5" y="0.5" width="31" height="31" fill="none" stroke="#ffffff" stroke-opacity="0.12"/>')
         if self.look.variant == 'H':
             self.defs.append('<radialGradient id="halo" cx="0.5" cy="0.5" r="0.5"><stop offset="0" stop-color="#fffbe0" stop-opacity="0.42"/>'
                              '<stop offset="0.6" stop-color="#fff3b0" stop-opacity="0.18"/>'
@@ -114,9 +106,6 @@ class Icon:
                 '<defs>%s</defs>%s<g%s>%s</g></svg>\n'
                 % (''.join(self.defs), halo, opacity, ''.join(self.body)))
 
-
-# Top and bottom of the tile behind each look.
-TILES = {'N': ('#3c4857', '#171d25'), 'H': ('#52627a', '#26303d'), 'D': ('#3d3d3d', '#2b2b2b')}
 
 GREEN = '#34b84a'
 RED = '#e0402f'
@@ -325,7 +314,7 @@ def main():
             icon = Icon(Look(variant))
             draw(icon)
             write(os.path.join(icons, 'ICON_%s%s.svg' % (name, suffix)), icon.svg())
-    app = Icon(Look('N'), tile=False)
+    app = Icon(Look('N'))
     icon_app(app)
     write(os.path.join(icons, 'ICON_app.svg'), app.svg())
     for theme, (top, bottom, detail) in enumerate(BACKGROUNDS):

@@ -55,7 +55,7 @@ void prepare(int n)
     st.scene = SceneBodies{};
     BodySnapshot s = disc_of(n);
     st.scene.body_count = n;
-    reset_trails(st.scene);
+    reset_trails(st.scene, st.view);
     for (int tick = 0; tick < st.view.trail_length + 2; ++tick) {
         for (int i = 1; i <= n; ++i) s.x[i] += 1e8;
         capture_positions(st.scene, s);
@@ -125,7 +125,7 @@ void BM_CaptureAndAdvance(benchmark::State& state)
     ViewState view;
     const BodySnapshot s = disc_of(n);
     scene.body_count = n;
-    reset_trails(scene);
+    reset_trails(scene, view);
     for (auto _ : state) {
         capture_positions(scene, s);
         advance_trails(scene, view);

@@ -41,6 +41,22 @@ TEST(Collisions, MergeKeepsMassMomentumAndCentreOfMass)
     EXPECT_NEAR(t.radius[1], std::cbrt(3 * 40 / (4 * PI * 2000)), 1e-15);
 }
 
+// A negative density or mass gives a body no size (its radius is not a number, not a negative
+// length), so it touches nothing: not even a wide body 5 m away.
+TEST(Collisions, BodiesWithANegativeDensityOrMassNeverTouch)
+{
+    BodyTable t;
+    SimulationState s;
+    make_bodies(t, s, {{.x = 0, .mass = 1000, .density = -1}, {.x = 5, .mass = 1000, .density = 1e-3L},
+                       {.x = 10, .mass = -1000, .density = 1}, {.x = 15, .mass = 1000, .density = -1}});
+    for (const int i : {1, 3, 4}) EXPECT_TRUE(std::isnan(t.radius[i])) << i << ": " << t.radius[i];
+    EXPECT_NEAR(t.radius[2], 62.035, 1e-3) << "the wide body reaches past the others";
+    EXPECT_EQ(sphere_radius(0, 1), 0) << "a mass of 0 is a point";
+    const StepResult r = step_with_collisions(t, s);
+    EXPECT_EQ(r.removed_body, 0);
+    EXPECT_EQ(t.body_count, 4);
+}
+
 TEST(Collisions, EqualMassesLeaveTheHigherNumberedBody)
 {
     BodyTable t;

@@ -1,7 +1,10 @@
 // ORBILAN end to end: start-up with the real panels and view, commands by click, runs to their end.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +12,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -458,6 +462,120 @@ TEST_F(ProgramTest, FullScreenTogglesToTheFixedWindowAndBack)
     click(toolbar(), TB_FULL_SCREEN);
     EXPECT_EQ(host.geometry(), QRect(0, 0, 1920, 1039));
     EXPECT_EQ(s().gl_window->geometry(), QRect(0, 0, 1920, 1038));
+
+    // A top bar and a dock on the left move the work area's corner; both modes keep clear of them.
+    program.reset();
+    platform.area = {64, 30, 1216, 994};
+    start();
+    QWidget& docked = *program->main_window;
+    EXPECT_EQ(docked.geometry(), QRect(64, 30, 1216, 993));
+    click(toolbar(), TB_FULL_SCREEN);
+    EXPECT_EQ(docked.geometry(), QRect(64 + 96, 30 + 247, 1030, 500));
+    click(toolbar(), TB_FULL_SCREEN);
+    EXPECT_EQ(docked.geometry(), QRect(64, 30, 1216, 993));
+}
+
+// END PROGRAM ends the event loop at once, whichever panels are shown.
+TEST_F(ProgramTest, EndProgramEndsTheLoopWithAnyPanelShown)
+{
+    for (const int shown : {0, TB_SHOW_TIME, TB_SHOW_NUMERIC, TB_SHOW_OPTIONS, TB_SHOW_LOG}) {
+        program.reset();
+        start();
+        if (shown != 0) click(toolbar(), shown);
+        QTimer::singleShot(0, [&] { click(toolbar(), TB_END); });
+        QTimer never_ended;
+        never_ended.setSingleShot(true);
+        QObject::connect(&never_ended, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        never_ended.start(5000);
+        EXPECT_EQ(QApplication::exec(), 0) << "with panel " << shown << " shown the program kept running";
+    }
+}
+
+// Minimising the toolbar takes the host window along, and restoring the host brings it back.
+TEST_F(ProgramTest, MinimisingTheToolbarTakesTheHostAlong)
+{
+    QWidget& host = *program->main_window;
+    toolbar().showMinimized();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return host.isMinimized(); }));
+    host.showNormal();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !toolbar().isMinimized(); }));
+}
+
+TEST_F(ProgramTest, LookToOriginNamesItselfInTheToolbar)
+{
+    open("binary_star.txt");
+    click(toolbar(), TB_LOOK_ORIGIN);
+    EXPECT_EQ(toolbar().text(0), "ORBILAN : LOOK TO CENTER (0,0,0)");
+    EXPECT_EQ(s().view.look_at_body, 0);
+    EXPECT_EQ(s().view.camera_target[0], 0);
+    EXPECT_TRUE(platform.boxes.empty());
+}
+
+// What is drawn stays put when the trails are switched off and on, the frame rate changes, or a
+// run starts without ticks and something rebuilds the scene: the bodies stay where they were.
+TEST_F(ProgramTest, BodiesStayPutWhenTrailsOrFrameRateChange)
+{
+    open("binary_star.txt");
+    GlView& view = *s().gl_window;
+    const QImage loaded = view.grabFramebuffer();
+    const auto same_picture = [&](const char* after) {
+        const QImage now = view.grabFramebuffer();
+        ASSERT_EQ(now.size(), loaded.size());
+        int differing = 0;
+        for (int y = 0; y < now.height(); ++y)
+            for (int x = 0; x < now.width(); ++x) differing += now.pixel(x, y) != loaded.pixel(x, y);
+        EXPECT_EQ(differing, 0) << "after " << after;
+    };
+    Panel& options = *s().panels.options_panel;
+    click(options, OP_TRAILS);
+    click(options, OP_TRAILS);
+    same_picture("trails off and on");
+    for (int k = 0; k < 3; ++k) click(options, OP_FPS);
+    ASSERT_EQ(options.text(OP_FPS), "FPS=0 (OFF)");
+    click(options, OP_AXIS);
+    click(options, OP_AXIS);
+    same_picture("frame rate changes");
+    click(toolbar(), TB_START);
+    click(options, OP_AXIS);
+    click(options, OP_AXIS);
+    same_picture("START with no ticks");
+    click(toolbar(), TB_STOP);
+    wait_for_end();
+}
+
+// The exhaust line keeps a tenth of the camera distance as the wheel zooms during a run.
+TEST_F(ProgramTest, ExhaustLineFollowsTheZoomDuringARun)
+{
+    const fs::path project = folder / "craft.txt";
+    std::ofstream(project, std::ios::binary) << "craft, one long burn\r\nObjects, 1\r\ndt, 1\r\nG, 1\r\n"
+                                                "Object, 1, Craft,\r\nPosition, 0, 0, 0\r\nVelocity, 0, 0, 0\r\n"
+                                                "Mass, 1000\r\nDensity, 1\r\n";
+    std::ofstream(folder / "craft.JI", std::ios::binary) << "Impulses, 1\r\nBody, 1\r\nBurn, -1, 1E+15\r\n"
+                                                            "Mass, 1\r\nExhaust, 1, 0, 0\r\n";
+    platform.dialog_answers.push_back(project.string());
+    click(toolbar(), TB_OPEN);
+    click(toolbar(), TB_START);
+    const auto plume_length = [&] {
+        const ExhaustPlume& p = current_bodies(s()).exhaust_plume;
+        return p.trail_x[1] - p.trail_x[0];
+    };
+    const auto follows_zoom = [&] {
+        const double wanted = s().view.camera_distance / 10;
+        return std::fabs(plume_length() - wanted) < 1e-9 * wanted;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(follows_zoom, 10000)) << plume_length();
+
+    GlView& view = *s().gl_window;
+    const double before = s().view.camera_distance;
+    const QPointF middle(view.width() / 2.0, view.height() / 2.0);
+    QWheelEvent toward_user(middle, view.mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton,
+                            Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &toward_user);
+    ASSERT_GT(s().view.camera_distance, before);
+    EXPECT_TRUE(QTest::qWaitFor(follows_zoom, 10000))
+        << plume_length() << " for a distance of " << s().view.camera_distance;
+    click(toolbar(), TB_STOP);
+    wait_for_end();
 }
 
 TEST_F(ProgramTest, ThrustThatEmptiesTheCraftStopsTheRunWithItsMessage)

@@ -1,7 +1,10 @@
-// Writes a PNG of each panel in each theme, and one sheet of all icons, into the folder given.
+// Writes a PNG of each panel in each theme, one sheet of all icons and one of the toolbar's looks,
+// into the folder given.
 #include "panels/panel.h"
 #include "panels/panel_set.h"
+#include "panels/themes.h"
 #include "widgets/button_image.h"
+#include "widgets/round_button.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,6 +27,40 @@ bool save_panel(Panel* panel, const QString& path) {
     const bool saved = panel->grab().save(path);
     panel->hide();
     return saved;
+}
+
+// The toolbar of each theme after a theme change (so the themed buttons take the theme's face),
+// in three rows: as it stands, each button under the mouse, and with a run's controls disabled.
+bool save_toolbar_looks(const QString& path) {
+    constexpr int row = 45;
+    QImage sheet(480, THEME_COUNT * 3 * row, QImage::Format_RGB32);
+    sheet.fill(Qt::black);
+    QPainter painter(&sheet);
+    for (int theme = 0; theme < THEME_COUNT; ++theme) {
+        ThemeColors colors;
+        load_theme_colors(theme, colors);
+        QWidget host;
+        host.setGeometry(0, 0, 1280, 1024);
+        Panels panels = create_panels(&host, host.width(), theme, colors);
+        apply_theme(panels, theme, colors);
+        Panel* toolbar = panels.toolbar_panel;
+        toolbar->show();
+        if (!QTest::qWaitForWindowExposed(toolbar)) return false;
+        const int top = theme * 3 * row;
+        painter.drawPixmap(0, top, toolbar->grab());
+        painter.drawPixmap(0, top + row, toolbar->grab());
+        for (const ControlDef& def : toolbar->def().controls) {
+            RoundButton* button = toolbar->button(def.id);
+            if (button == nullptr || !button->isEnabled()) continue;
+            QTest::mouseMove(toolbar->windowHandle(), QPoint(1, 1));
+            QTest::mouseMove(toolbar->windowHandle(), button->geometry().center());
+            painter.drawPixmap(button->x(), top + row + button->y(), button->grab());
+        }
+        QTest::mouseMove(toolbar->windowHandle(), QPoint(1, 1));
+        disable_run_controls(panels);
+        painter.drawPixmap(0, top + 2 * row, toolbar->grab());
+    }
+    return sheet.save(path);
 }
 
 // Rows of normal, hot and disabled looks at twice their size, on a light and a dark strip.
@@ -73,5 +110,6 @@ int main(int argc, char** argv) {
             ok = save_panel(panel, out.filePath(QStringLiteral("%1-theme%2.png").arg(name).arg(theme))) && ok;
     }
     ok = save_icon_sheet(out.filePath(QStringLiteral("icons.png"))) && ok;
+    ok = save_toolbar_looks(out.filePath(QStringLiteral("toolbar-looks.png"))) && ok;
     return ok ? 0 : 1;
 }

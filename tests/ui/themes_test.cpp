@@ -148,3 +148,51 @@ TEST_F(ThemesTest, ThemeOutsideTheTableLeavesBlackColoursAndNoBackground) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every caption reads on its face, in every theme and every state: normal, under the mouse,
+// pressed and disabled (the disabled blue where it reads, the nearest readable colour elsewhere).
+TEST_F(ThemesTest, EveryCaptionReadsOnItsFace) {
+    for (int theme = 0; theme < THEME_COUNT; ++theme) {
+        build(theme);
+        for (Panel* panel : {panels_.time_panel, panels_.options_panel, panels_.toolbar_panel, panels_.log_panel}) {
+            for (const ControlDef& def : panel->def().controls) {
+                RoundButton* button = panel->button(def.id);
+                if (button == nullptr || QString(def.text).isEmpty()) continue;
+                ButtonRecord record = button->record();
+                for (const int state : {VISUAL_NORMAL, VISUAL_HOT, VISUAL_PRESSED}) {
+                    record.visual_state = state;
+                    for (const bool enabled : {true, false}) {
+                        if (!enabled && state != VISUAL_NORMAL) continue;
+                        const QColor caption = caption_color(record, enabled);
+                        EXPECT_GE(contrast_ratio(caption, record.face_color), MIN_CAPTION_CONTRAST)
+                            << "theme " << theme << " " << def.name << " state " << state
+                            << (enabled ? "" : " disabled") << ": " << caption.name().toStdString() << " on "
+                            << record.face_color.name().toStdString();
+                    }
+                }
+            }
+        }
+    }
+    ButtonRecord light;
+    light.face_color = QColor(230, 230, 230);
+    EXPECT_EQ(caption_color(light, false), QColor(0, 0, 255)) << "blue stays where it reads";
+}
+
+// The same in pixels: the disabled "/ 10" of the dark blue theme is drawn in a colour that reads
+// (its strongest pixel; smoothed glyph edges come a little short of the caption's colour).
+TEST_F(ThemesTest, DisabledCaptionIsDrawnReadable) {
+    build(2);
+    orbilan::test::show_and_wait(panels_.time_panel);
+    disable_time_controls(panels_);
+    RoundButton* divide = panels_.time_panel->button(TM_DT_DIV10);
+    const QImage image = divide->grab().toImage();
+    double strongest = 1;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            strongest = std::max(strongest, contrast_ratio(QColor(image.pixel(x, y)), divide->face_color()));
+    EXPECT_GE(strongest, 0.9 * MIN_CAPTION_CONTRAST);
+}
+
+}  // namespace

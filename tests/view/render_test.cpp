@@ -261,6 +261,57 @@ TEST_F(RenderTest, TrailsRunYellowThenFadeToBlack)
     EXPECT_EQ(brightness(brightest_in_column(frame(), 80 - 6, 55, 65)), 0);
 }
 
+// A skin whose left half is red and right half blue, with a green stripe a quarter of the way
+// across: wrapped as on a GLU sphere, seen from outside with +z up it reads left to right.
+TEST_F(RenderTest, SkinsReadLeftToRightFromOutside)
+{
+    constexpr int W = 64, H = 8;
+    test::Bytes pixels(W * 3 * H);
+    for (int row = 0; row < H; ++row)
+        for (int col = 0; col < W; ++col) {
+            const bool stripe = col >= 14 && col <= 17;  // s = 0.22 .. 0.28
+            const std::uint8_t r = !stripe && col < W / 2 ? 220 : 0;
+            const std::uint8_t g = stripe ? 220 : 0;
+            const std::uint8_t b = !stripe && col >= W / 2 ? 220 : 0;
+            std::uint8_t* p = &pixels[(row * W + col) * 3];
+            p[0] = b, p[1] = g, p[2] = r;
+        }
+    allocate_body_table(table_, state_, 1);
+    table_.texture_file[0] = skin("def.bmp", test::solid_bmp(16, 16, 128, 128, 128));
+    table_.texture_file[1] = skin("halves.bmp", test::bmp_file(W, H, 24, pixels));
+    table_.radius[1] = 3;
+    gl_->show_loaded_bodies(table_, state_);
+    hide_all_but_spheres();
+
+    const auto seen_from_yaw = [&](double yaw) {
+        view_.camera_yaw = yaw;
+        view_.camera_yaw_d = yaw;
+        look_from(30);
+        return frame();
+    };
+    // From -y the middle of the skin faces the camera: red to its left, blue to its right.
+    QImage image = seen_from_yaw(-90);
+    const Rgb left = at(image, 70, 60), right = at(image, 90, 60);
+    EXPECT_GT(left.r, 150) << "left of the middle: the skin's left half";
+    EXPECT_LT(left.b, 40);
+    EXPECT_GT(right.b, 150) << "right of the middle: the skin's right half";
+    EXPECT_LT(right.r, 40);
+
+    // From -x the camera looks at s = 0.25, the stripe, with red on both sides.
+    image = seen_from_yaw(180);
+    const Rgb middle = at(image, 80, 60);
+    EXPECT_GT(middle.g, 150) << "the stripe faces -x";
+    EXPECT_GT(at(image, 66, 60).r, 150);
+    EXPECT_GT(at(image, 94, 60).r, 150);
+
+    // From +x only blue: s = 0.75 faces +x.
+    image = seen_from_yaw(0);
+    for (const int x : {66, 80, 94}) {
+        EXPECT_GT(at(image, x, 60).b, 150) << x;
+        EXPECT_LT(at(image, x, 60).g, 40) << x;
+    }
+}
+
 TEST_F(RenderTest, GridCentreLinesGiveWayToTheAxes)
 {
     // Seen from straight above: +x runs down the picture, +y to the right.

@@ -26,7 +26,7 @@ TEST(Trails, TicksShiftHistoryAndKeepOnlyTheUsedSlots)
     SceneBodies scene;
     BodySnapshot s = snapshot_of(2);
     scene.body_count = 2;
-    reset_trails(scene);
+    reset_trails(scene, view);
     for (int tick = 1; tick <= 3; ++tick) {
         move_to_tick(s, tick);
         capture_positions(scene, s);
@@ -45,11 +45,48 @@ TEST(Trails, TicksShiftHistoryAndKeepOnlyTheUsedSlots)
         advance_trails(scene, view);
     }
     EXPECT_EQ(t.trail_x[view.trail_length + 1], 200 + 300 - view.trail_length);
-    EXPECT_EQ(t.trail_x[view.trail_length + 2], 0) << "slots past trail_length + 1 stay unused";
+    EXPECT_EQ(t.slot_count(), view.trail_length + 2) << "a trail holds only the slots it uses";
+}
 
-    reset_trails(scene);
-    EXPECT_EQ(scene.trail[2].trail_x[0], 0);
+// Switching trails on, a new frame rate and START restart the trails; the bodies stay where
+// they were last captured, and their trails grow from there.
+TEST(Trails, ResetKeepsEveryBodyWhereItIs)
+{
+    ViewState view;
+    SceneBodies scene;
+    BodySnapshot s = snapshot_of(2);
+    scene.body_count = 2;
+    reset_trails(scene, view);
+    for (int tick = 1; tick <= 5; ++tick) {
+        move_to_tick(s, tick);
+        capture_positions(scene, s);
+        advance_trails(scene, view);
+    }
+    scene.exhaust_plume.trail_x = {1, 2};
+    s.y[2] = -7;
+    capture_positions(scene, s);
+
+    reset_trails(scene, view);
+    const Trail& t = scene.trail[2];
+    EXPECT_EQ(t.trail_x[0], 205) << "the body is drawn where it was";
+    EXPECT_EQ(t.trail_y[0], -7);
+    EXPECT_EQ(t.trail_x[1], 205);
+    EXPECT_EQ(t.trail_x[2], 0) << "the history is gone";
     EXPECT_EQ(scene.exhaust_plume.trail_x[1], 0);
+
+    move_to_tick(s, 6);
+    capture_positions(scene, s);
+    advance_trails(scene, view);
+    EXPECT_EQ(t.trail_x[2], 205) << "the trail starts where the reset left the body";
+    EXPECT_EQ(t.trail_x[3], 0);
+
+    // A longer trail gets its slots at the next reset, and a new body its own trail.
+    view.trail_length = 300;
+    scene.body_count = 3;
+    reset_trails(scene, view);
+    EXPECT_EQ(scene.trail[2].slot_count(), 302);
+    EXPECT_EQ(scene.trail[3].slot_count(), 302);
+    EXPECT_EQ(scene.trail[2].trail_x[0], 206);
 }
 
 TEST(Trails, MergesMoveTrailsAndTexturesDownOnce)

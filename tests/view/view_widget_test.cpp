@@ -51,7 +51,7 @@ TEST_F(ViewWidgetTest, TicksReadTheRunsSnapshotAndFollowTheBody)
     int ticks_seen = 0;
     gl_->set_tick_listener([&](const BodySnapshot&) { ++ticks_seen; });
     scene_.body_count = 2;
-    reset_trails(scene_);
+    reset_trails(scene_, view_);
     view_.look_at_body = 2;
     view_.camera_distance = 100;
 

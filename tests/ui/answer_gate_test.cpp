@@ -1,0 +1,62 @@
+// The simulation thread's wait for the user's answer, against a program that is closing.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "app/answer_gate.h"
+
+namespace orbilan {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Lets a test hold the gate's lock, so that a caller stops right at the door, and close the gate
+// while it stands there.
+class HeldGate : public AnswerGate {
+public:
+    std::unique_lock<std::mutex> hold() { return std::unique_lock(mutex_); }
+    void close_while_held()
+    {
+        closing_ = true;
+        answered_ = true;
+    }
+};
+
+TEST(AnswerGate, AnAnswerOrAClosingReleasesTheWait)
+{
+    AnswerGate gate;
+    ASSERT_TRUE(gate.arm());
+    auto waiter = std::async(std::launch::async, [&] { gate.wait(); });
+    EXPECT_EQ(waiter.wait_for(50ms), std::future_status::timeout) << "nobody answered yet";
+    gate.answer();
+    EXPECT_EQ(waiter.wait_for(5s), std::future_status::ready);
+
+    ASSERT_TRUE(gate.arm());
+    waiter = std::async(std::launch::async, [&] { gate.wait(); });
+    gate.close();
+    EXPECT_EQ(waiter.wait_for(5s), std::future_status::ready);
+    EXPECT_FALSE(gate.arm()) << "a closed gate arms no more waits";
+}
+
+// The shutdown happens while the simulation thread is between "not closing yet" and arming its
+// wait: the wait must not be armed after the closing, or the thread waits for ever and the
+// shutdown's join with it.
+TEST(AnswerGate, ClosingWhileACallerIsAtTheDoorNeverLeavesItWaiting)
+{
+    HeldGate gate;
+    std::unique_lock door = gate.hold();
+    auto caller = std::async(std::launch::async, [&] {
+        if (gate.arm()) gate.wait();
+    });
+    std::this_thread::sleep_for(50ms);  // the caller now stands at the door
+    gate.close_while_held();
+    door.unlock();
+    const bool released = caller.wait_for(5s) == std::future_status::ready;
+    EXPECT_TRUE(released) << "the caller armed its wait after the gate closed";
+    if (!released) gate.answer();  // let it go, so that the test itself can end
+}
+
+}  // namespace
+}  // namespace orbilan
