@@ -102,10 +102,10 @@ void GlView::paintGL()
 {
     compute_eye(view_, view_.camera_target);
     if (scene_stale_) {
-        build_scene_list(view_, scene_, lines_);
+        build_scene_list(view_, scene_);
         scene_stale_ = false;
     }
-    draw_frame(view_, lines_);
+    draw_frame(view_, scene_, lines_);
 }
 
 void GlView::setup_projection()

@@ -132,20 +132,32 @@ void add_trail(SceneLines& lines, const Trail& t, int trail_length)
     }
 }
 
-void collect_trails(const SceneBodies& scene, int trail_length, SceneLines& lines)
-{
-    for (int i = 1, n = shown_body_count(scene); i <= n; ++i) add_trail(lines, scene.trail[i], trail_length);
-}
-
-void draw_trails(const SceneLines& lines)
+void flush_trail_batch(SceneLines& lines)
 {
     if (lines.xyz.empty()) return;
-    begin_line_pass();
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, lines.xyz.data());
     glColorPointer(4, GL_FLOAT, 0, lines.rgba.data());
     glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(lines.xyz.size() / 3));
+    lines.xyz.clear();
+    lines.rgba.clear();
+}
+
+// Gathered anew at every frame in batches of bounded size: arrays for every trail at once would
+// cost more memory per body than the trails themselves, and a display list of a hundred thousand
+// segments takes longer to compile than a frame.
+void draw_trails(const SceneBodies& scene, int trail_length, SceneLines& lines)
+{
+    constexpr std::size_t BATCH_FLOATS = 6 * TRAIL_BATCH_SEGMENTS;
+    lines.xyz.reserve(BATCH_FLOATS + 6 * (MAX_TRAIL_LENGTH + 1));
+    lines.rgba.reserve(lines.xyz.capacity() / 3 * 4);
+    begin_line_pass();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
+        add_trail(lines, scene.trail[i], trail_length);
+        if (lines.xyz.size() >= BATCH_FLOATS) flush_trail_batch(lines);
+    }
+    flush_trail_batch(lines);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
 }
@@ -265,10 +277,8 @@ void delete_scene_lists()
     glDeleteLists(SPHERE_LIST, 1);
 }
 
-void build_scene_list(ViewState& view, const SceneBodies& scene, SceneLines& lines)
+void build_scene_list(ViewState& view, const SceneBodies& scene)
 {
-    lines.xyz.clear();
-    lines.rgba.clear();
     glNewList(SCENE_LIST, GL_COMPILE);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     begin_line_pass();
@@ -276,10 +286,7 @@ void build_scene_list(ViewState& view, const SceneBodies& scene, SceneLines& lin
     if (view.hide_xy_plane == 0) draw_xy_plane(view);
     if (view.hide_axis == 0) draw_axes(view, scene);
     if (shown_body_count(scene) > 0) {
-        if (view.hide_trails == 0) {
-            collect_trails(scene, trail_slots(view.trail_length) - 2, lines);
-            draw_exhaust_plume(scene.exhaust_plume);
-        }
+        if (view.hide_trails == 0) draw_exhaust_plume(scene.exhaust_plume);
         if (view.hide_origin_lines == 0) draw_origin_lines(scene);
         if (view.hide_spheres == 0) draw_spheres(view, scene);
     }
@@ -296,7 +303,7 @@ bool scene_drawable(const ViewState& view)
             view.camera_eye[2] != static_cast<double>(view.camera_target[2]));
 }
 
-void draw_frame(const ViewState& view, const SceneLines& lines)
+void draw_frame(const ViewState& view, const SceneBodies& scene, SceneLines& lines)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!scene_drawable(view)) return;
@@ -306,7 +313,8 @@ void draw_frame(const ViewState& view, const SceneLines& lines)
               static_cast<double>(view.camera_target[0]), static_cast<double>(view.camera_target[1]),
               static_cast<double>(view.camera_target[2]), 0, 0, 1);
     glCallList(SCENE_LIST);
-    draw_trails(lines);
+    if (view.hide_trails == 0 && shown_body_count(scene) > 0)
+        draw_trails(scene, trail_slots(view.trail_length) - 2, lines);
     glPopMatrix();
     check_gl("the frame");
 }

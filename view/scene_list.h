@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "view/view_state.h"
@@ -12,12 +13,12 @@ constexpr unsigned SPHERE_LIST = 2;
 constexpr int SPHERE_SLICES = 32;
 constexpr int SPHERE_STACKS = 32;
 
-// The trails of the last build, drawn from arrays after SCENE_LIST: compiling a hundred
-// thousand segments into a display list costs more than a frame.
+// Room for one batch of trail segments, drawn from arrays after SCENE_LIST.
 struct SceneLines {
     std::vector<float> xyz;
     std::vector<float> rgba;
 };
+constexpr std::size_t TRAIL_BATCH_SEGMENTS = 16384;
 
 // Compiles SPHERE_LIST (context current). Called once when the context is made.
 void create_sphere_list();
@@ -25,15 +26,14 @@ void create_sphere_list();
 // Frees both lists (context current).
 void delete_scene_lists();
 
-// Compiles SCENE_LIST from the captured bodies and the display switches and gathers the
-// trails into lines; sets grid_step.
-void build_scene_list(ViewState& view, const SceneBodies& scene, SceneLines& lines);
+// Compiles SCENE_LIST from the captured bodies and the display switches; sets grid_step.
+void build_scene_list(ViewState& view, const SceneBodies& scene);
 
 // True when the camera is placed: a project has set a distance and the eye is not the target.
 bool scene_drawable(const ViewState& view);
 
-// Clears the buffers and, when the camera is placed, draws SCENE_LIST and the trails from
-// camera_eye.
-void draw_frame(const ViewState& view, const SceneLines& lines);
+// Clears the buffers and, when the camera is placed, draws SCENE_LIST and the scene's trails
+// from camera_eye.
+void draw_frame(const ViewState& view, const SceneBodies& scene, SceneLines& lines);
 
 }  // namespace orbilan

@@ -69,8 +69,8 @@ void prepare(int n)
     apply_render_state(st.view, st.scene, st.gl->width(), st.gl->height());
     // The renderer compiles its pipelines on the first frame of a kind; keep that out.
     compute_eye(st.view, st.view.camera_target);
-    build_scene_list(st.view, st.scene, st.lines);
-    draw_frame(st.view, st.lines);
+    build_scene_list(st.view, st.scene);
+    draw_frame(st.view, st.scene, st.lines);
     glFinish();
 }
 
@@ -81,8 +81,8 @@ void BM_RebuildAndFrame(benchmark::State& state)
     Stage& st = *stage;
     for (auto _ : state) {
         compute_eye(st.view, st.view.camera_target);
-        build_scene_list(st.view, st.scene, st.lines);
-        draw_frame(st.view, st.lines);
+        build_scene_list(st.view, st.scene);
+        draw_frame(st.view, st.scene, st.lines);
         glFinish();
     }
     state.counters["bodies"] = n;
@@ -95,7 +95,7 @@ void BM_RebuildOnly(benchmark::State& state)
     prepare(n);
     Stage& st = *stage;
     for (auto _ : state) {
-        build_scene_list(st.view, st.scene, st.lines);
+        build_scene_list(st.view, st.scene);
         glFinish();
     }
 }
@@ -109,9 +109,9 @@ void BM_FrameOnly(benchmark::State& state)
     st.view.hide_spheres = state.range(1) == 1 ? -1 : 0;
     st.view.hide_trails = state.range(1) == 2 ? -1 : 0;
     compute_eye(st.view, st.view.camera_target);
-    build_scene_list(st.view, st.scene, st.lines);
+    build_scene_list(st.view, st.scene);
     for (auto _ : state) {
-        draw_frame(st.view, st.lines);
+        draw_frame(st.view, st.scene, st.lines);
         glFinish();
     }
 }

@@ -261,6 +261,42 @@ TEST_F(RenderTest, TrailsRunYellowThenFadeToBlack)
     EXPECT_EQ(brightness(brightest_in_column(frame(), 80 - 6, 55, 65)), 0);
 }
 
+// Trails are drawn in batches: the trails on either side of each batch boundary and the last
+// one all show. Bodies whose trails lie far below the view fill the batches in between.
+TEST_F(RenderTest, EveryTrailShowsHoweverManyBatchesTheyTake)
+{
+    hide_all_but_spheres();
+    view_.hide_trails = 0;
+    view_.hide_spheres = -1;
+    const int per_trail = view_.trail_length + 1;
+    const int last_of_batch = static_cast<int>((TRAIL_BATCH_SEGMENTS + per_trail - 1) / per_trail);
+    const int n = 2 * last_of_batch + 3;
+    scene_.body_count = n;
+    scene_.trail.assign(n + 1, Trail{});
+    scene_.radius.assign(n + 1, 0.5);
+    const std::vector<std::pair<int, double>> shown{{1, -6}, {last_of_batch, -2}, {last_of_batch + 1, 2}, {n, 6}};
+    for (int i = 1; i <= n; ++i) {
+        double y = 0, z = -1000;
+        for (const auto& [body, at] : shown)
+            if (body == i) y = at, z = 0;
+        Trail& t = scene_.trail[i];
+        for (int j = 0; j < t.slot_count(); ++j) {
+            t.trail_x[j] = 1;
+            t.trail_y[j] = y;
+            t.trail_z[j] = z + 4 - 0.08 * j;
+        }
+    }
+    look_from(30);
+    const QImage image = frame();
+    for (const auto& [body, at] : shown) {
+        // The trails stand at x = 1, 29 units from the eye; the view is 4:3 with 30 degrees upright.
+        const int column = 80 + static_cast<int>(std::lround(at * 80 / (29 * std::tan(15 * PI / 180) * 4 / 3)));
+        int green = 0;
+        for (int x = column - 1; x <= column + 1; ++x) green = std::max(green, brightest_in_column(image, x, 50, 60).g);
+        EXPECT_GT(green, 200) << "the trail of body " << body << " near column " << column;
+    }
+}
+
 // A skin whose left half is red and right half blue, with a green stripe a quarter of the way
 // across: wrapped as on a GLU sphere, seen from outside with +z up it reads left to right.
 TEST_F(RenderTest, SkinsReadLeftToRightFromOutside)
