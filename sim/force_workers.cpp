@@ -1,11 +1,46 @@
 #include "sim/force_workers.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace orbilan {
 
 namespace {
-// Spinning this long (a fraction of a millisecond) outlasts the usual wait at a barrier inside a
-// step, so members seldom sleep mid-step; a paused run still stops using the processor at once.
-constexpr int SPIN_ROUNDS = 200000;
+
+// Long enough for a member to pick up the next step's work after the short serial part between
+// two steps, short enough that a paused run or a preempted team gives the processor back at once.
+constexpr auto SPIN_TIME = std::chrono::microseconds(30);
+
+inline void relax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+}  // namespace
+
+int thread_count(int requested)
+{
+    return requested > 0 ? requested : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+void wait_for_change(const std::atomic<unsigned>& value, unsigned old)
+{
+    const auto give_up = std::chrono::steady_clock::now() + SPIN_TIME;
+    for (unsigned round = 1;; ++round) {
+        if (value.load(std::memory_order_acquire) != old) return;
+        if (round % 64 == 0 && std::chrono::steady_clock::now() >= give_up) break;
+        relax();
+    }
+    while (value.load(std::memory_order_acquire) == old) value.wait(old, std::memory_order_acquire);
+}
+
+void wait_until_at_least(const std::atomic<unsigned>& counter, unsigned target)
+{
+    for (unsigned seen = counter.load(std::memory_order_acquire); seen < target;
+         seen = counter.load(std::memory_order_acquire))
+        wait_for_change(counter, seen);
 }
 
 ForceWorkers::ForceWorkers(int threads) : size_(threads < 1 ? 1 : threads)
@@ -20,13 +55,6 @@ ForceWorkers::~ForceWorkers()
     job_generation_.fetch_add(1, std::memory_order_release);
     job_generation_.notify_all();
     for (auto& helper : helpers_) helper.join();
-}
-
-void ForceWorkers::wait_for_change(const std::atomic<unsigned>& value, unsigned old)
-{
-    for (int round = 0; round < SPIN_ROUNDS; ++round)
-        if (value.load(std::memory_order_acquire) != old) return;
-    while (value.load(std::memory_order_acquire) == old) value.wait(old, std::memory_order_acquire);
 }
 
 void ForceWorkers::run(const std::function<void(int)>& job)
@@ -57,19 +85,6 @@ void ForceWorkers::helper_main(int member)
             finished_generation_.notify_all();
         }
     }
-}
-
-void ForceWorkers::barrier()
-{
-    if (size_ == 1) return;
-    const unsigned generation = barrier_generation_.load(std::memory_order_acquire);
-    if (barrier_waiting_.fetch_add(1, std::memory_order_acq_rel) == size_ - 1) {
-        barrier_waiting_.store(0, std::memory_order_relaxed);
-        barrier_generation_.fetch_add(1, std::memory_order_release);
-        barrier_generation_.notify_all();
-        return;
-    }
-    wait_for_change(barrier_generation_, generation);
 }
 
 }  // namespace orbilan

@@ -7,8 +7,18 @@
 
 namespace orbilan {
 
-// A fixed team of threads that runs one job at a time; the calling thread is member 0. Between
-// jobs the helpers spin briefly, then sleep, so a paused run costs no processor time.
+// Waits until `value` differs from `old`: a spin of a few microseconds, which covers the usual wait
+// inside and between steps, then a sleep until the value is notified. A waiting thread therefore
+// never holds a core that the user interface or another program could use.
+void wait_for_change(const std::atomic<unsigned>& value, unsigned old);
+
+// Waits, as above, until a growing counter reaches `target`.
+void wait_until_at_least(const std::atomic<unsigned>& counter, unsigned target);
+
+// The number of threads for a request: 0 means one per hardware thread.
+int thread_count(int requested);
+
+// A fixed team of threads that runs one job at a time; the calling thread is member 0.
 class ForceWorkers {
 public:
     explicit ForceWorkers(int threads);
@@ -21,12 +31,8 @@ public:
     // Runs job(member) on every member and returns when all have finished.
     void run(const std::function<void(int member)>& job);
 
-    // Inside a job: waits until every member has reached this point.
-    void barrier();
-
 private:
     void helper_main(int member);
-    static void wait_for_change(const std::atomic<unsigned>& value, unsigned old);
 
     int size_;
     std::vector<std::thread> helpers_;
@@ -34,8 +40,6 @@ private:
     std::atomic<unsigned> job_generation_{0};
     std::atomic<int> job_unfinished_{0};
     std::atomic<unsigned> finished_generation_{0};
-    std::atomic<int> barrier_waiting_{0};
-    std::atomic<unsigned> barrier_generation_{0};
     std::atomic<bool> quit_{false};
 };
 

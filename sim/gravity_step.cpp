@@ -13,182 +13,145 @@ StepWorkspace::~StepWorkspace() = default;
 
 namespace {
 
-// Rows per block of the shared sums: small enough that the r^3 buffer stays under 16 MB (a
-// thousand bodies fit in one block, so a step has only two barriers).
-constexpr std::size_t R3_BUFFER_BYTES = 16u << 20;
-constexpr int MAX_BLOCK_ROWS = 1024;
-constexpr int MIN_BLOCK_ROWS = 8;
+// The force sums walk the triangle of pairs in square tiles. An 80-bit value costs a slow load or
+// store whenever it leaves the eight x87 registers, so each pass over a tile keeps only a few
+// running values in registers, and 1/r^3 of a pair is computed once and serves both its bodies.
+struct Tile {
+    int i0, i1;  // row bodies [i0, i1)
+    int j0, j1;  // column bodies [j0, j1); on the diagonal (j0 == i0) only the pairs j > i
+    bool diagonal() const { return i0 == j0; }
+};
 
-int block_rows(int body_count)
+constexpr int MAX_TILE = 64;
+constexpr int MIN_TILE = 16;
+
+// Large tiles make the passes cheapest, smaller ones give every member rows of tiles to take; the
+// sums come out the same for any side.
+int tile_side(int body_count, int members)
 {
-    const auto per_row = sizeof(extended) * (static_cast<std::size_t>(body_count) + 1);
-    return std::clamp(static_cast<int>(R3_BUFFER_BYTES / per_row), MIN_BLOCK_ROWS, MAX_BLOCK_ROWS);
+    int side = MAX_TILE;
+    while (side > MIN_TILE && (body_count + side - 1) / side < 4 * members) side /= 2;
+    return side;
 }
 
-void clear_accelerations(StepWorkspace& w, int n)
-{
-    std::fill_n(w.ax.begin(), n + 1, extended{0});
-    std::fill_n(w.ay.begin(), n + 1, extended{0});
-    std::fill_n(w.az.begin(), n + 1, extended{0});
-}
+bool comes_before(TouchingPair a, TouchingPair b) { return !b || a.i < b.i || (a.i == b.i && a.j < b.j); }
 
-// Every pair once: the term of body i and, with the sign turned, the term of body j. Row i runs
-// after rows 1..i-1 have added their terms to body i, so each body sums over increasing j.
-TouchingPair accelerations_serial(const BodyTable& t, StepWorkspace& w, bool check_touch)
+// s(i, j) = 1 / r^3 for the pairs of the tile, `side` entries per row. With check_touch, returns
+// the tile's first pair whose spheres touch.
+template <bool check_touch>
+TouchingPair inverse_cubes(const BodyTable& t, const Tile& tile, int side, extended* s)
 {
-    const int n = t.body_count;
     const extended* x = t.x.data();
     const extended* y = t.y.data();
     const extended* z = t.z.data();
-    const double* radius = t.radius.data();
-    const extended* gm = w.gm.data();
-    extended* ax = w.ax.data();
-    extended* ay = w.ay.data();
-    extended* az = w.az.data();
-
-    clear_accelerations(w, n);
-    for (int i = 1; i <= n; ++i) {
+    TouchingPair touch;
+    for (int i = tile.i0; i < tile.i1; ++i) {
         const extended xi = x[i], yi = y[i], zi = z[i];
-        const extended gmi = gm[i];
-        const extended ri = radius[i];
-        extended axi = ax[i], ayi = ay[i], azi = az[i];
-        for (int j = i + 1; j <= n; ++j) {
+        extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * side;
+        for (int j = tile.diagonal() ? i + 1 : tile.j0; j < tile.j1; ++j) {
             const extended dx = x[j] - xi;
             const extended dy = y[j] - yi;
             const extended dz = z[j] - zi;
-            const extended r = std::sqrt(dx * dx + dy * dy + dz * dz);
-            if (check_touch && r <= static_cast<extended>(radius[j]) + ri) return {i, j};
-            const extended r3 = r * r * r;
-            axi += gm[j] * dx / r3;
-            ayi += gm[j] * dy / r3;
-            azi += gm[j] * dz / r3;
-            ax[j] -= gmi * dx / r3;
-            ay[j] -= gmi * dy / r3;
-            az[j] -= gmi * dz / r3;
+            const extended r2 = dx * dx + dy * dy + dz * dz;
+            const extended r = std::sqrt(r2);
+            if (check_touch && !touch && r <= static_cast<extended>(t.radius[j]) + static_cast<extended>(t.radius[i]))
+                touch = {i, j};
+            si[j - tile.j0] = 1 / (r2 * r);
         }
-        ax[i] = axi;
-        ay[i] = ayi;
-        az[i] = azi;
     }
-    return {};
+    return touch;
 }
 
-// The same sums shared among the workers with identical bits. Rows are taken in blocks: first the
-// members compute r^3 of the block's pairs (each row's columns split among them), then each member
-// adds, for the bodies it owns, the block's terms in increasing order of the other body.
-struct ParallelSums {
+// a_j += G m_i (x_i - x_j) s(i, j) for the column bodies, over the rows in increasing i.
+void column_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, int side, const extended* s)
+{
+    const extended* x = t.x.data();
+    const extended* y = t.y.data();
+    const extended* z = t.z.data();
+    const extended* gm = w.gm.data();
+    for (int j = tile.j0; j < tile.j1; ++j) {
+        const extended xj = x[j], yj = y[j], zj = z[j];
+        extended axj = w.ax[j], ayj = w.ay[j], azj = w.az[j];
+        const extended* sj = s + (j - tile.j0);
+        const int end = tile.diagonal() ? j : tile.i1;
+        for (int i = tile.i0; i < end; ++i) {
+            const extended g = gm[i] * sj[static_cast<std::ptrdiff_t>(i - tile.i0) * side];
+            axj += g * (x[i] - xj);
+            ayj += g * (y[i] - yj);
+            azj += g * (z[i] - zj);
+        }
+        w.ax[j] = axj;
+        w.ay[j] = ayj;
+        w.az[j] = azj;
+    }
+}
+
+// a_i += G m_j (x_j - x_i) s(i, j) for the row bodies, over the columns in increasing j.
+void row_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, int side, const extended* s)
+{
+    const extended* x = t.x.data();
+    const extended* y = t.y.data();
+    const extended* z = t.z.data();
+    const extended* gm = w.gm.data();
+    for (int i = tile.i0; i < tile.i1; ++i) {
+        const extended xi = x[i], yi = y[i], zi = z[i];
+        extended axi = w.ax[i], ayi = w.ay[i], azi = w.az[i];
+        const extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * side;
+        for (int j = tile.diagonal() ? i + 1 : tile.j0; j < tile.j1; ++j) {
+            const extended g = gm[j] * si[j - tile.j0];
+            axi += g * (x[j] - xi);
+            ayi += g * (y[j] - yi);
+            azi += g * (z[j] - zi);
+        }
+        w.ax[i] = axi;
+        w.ay[i] = ayi;
+        w.az[i] = azi;
+    }
+}
+
+// Members take whole rows of tiles, in order, whichever is free. A body receives the terms of its
+// column tiles from the rows above it, then those of its own row; tile (I, J) therefore waits until
+// row I-1 has finished its tile in column J, and every body adds its terms in increasing order
+// however many members share the work and however they are scheduled.
+struct TiledSums {
     const BodyTable& t;
     StepWorkspace& w;
     bool check_touch;
-    std::vector<TouchingPair>& found;
-    TouchingPair first;
+    int side;
+    int rows;
+    std::atomic<int> next_row{0};
 
-    void block_r3(int member, int members, int k0, int k1)
+    Tile tile(int row, int column) const
     {
         const int n = t.body_count;
-        const std::size_t stride = static_cast<std::size_t>(n) + 1;
-        TouchingPair& mine = found[member];
-        for (int k = k0; k < k1 && !mine; ++k) {
-            const int len = n - k;
-            const int a = k + 1 + static_cast<int>(static_cast<long long>(len) * member / members);
-            const int b = k + 1 + static_cast<int>(static_cast<long long>(len) * (member + 1) / members);
-            const extended xk = t.x[k], yk = t.y[k], zk = t.z[k];
-            const extended rk = t.radius[k];
-            extended* r3 = w.r3_block.data() + static_cast<std::size_t>(k - k0) * stride;
-            for (int j = a; j < b; ++j) {
-                const extended dx = t.x[j] - xk;
-                const extended dy = t.y[j] - yk;
-                const extended dz = t.z[j] - zk;
-                const extended r = std::sqrt(dx * dx + dy * dy + dz * dz);
-                if (check_touch && r <= static_cast<extended>(t.radius[j]) + rk) {
-                    mine = {k, j};
-                    break;
-                }
-                r3[j] = r * r * r;
-            }
-        }
-    }
-
-    void block_terms(int member, int members, int k0, int k1)
-    {
-        // Reading r^3 along a row (a block body's own row) and down a column (terms from the
-        // block's rows) cost differently, so every member takes the same mix of both: every
-        // members-th body of the block, whose mix changes along it, and an equal run of the later
-        // bodies, which all read columns only.
-        const int n = t.body_count;
-        body_terms(k0, k1, k0 + member, k1, members);
-        const int later = n + 1 - k1;
-        const int lo = k1 + static_cast<int>(static_cast<long long>(later) * member / members);
-        const int hi = k1 + static_cast<int>(static_cast<long long>(later) * (member + 1) / members);
-        body_terms(k0, k1, lo, hi, 1);
-    }
-
-    // Adds the block's terms to bodies first, first + step, ... below end.
-    void body_terms(int k0, int k1, int first, int end, int step)
-    {
-        const int n = t.body_count;
-        const std::size_t stride = static_cast<std::size_t>(n) + 1;
-        const extended* gm = w.gm.data();
-        for (int i = first; i < end; i += step) {
-            const extended xi = t.x[i], yi = t.y[i], zi = t.z[i];
-            extended axi = w.ax[i], ayi = w.ay[i], azi = w.az[i];
-            const int k_end = std::min(k1, i);
-            for (int k = k0; k < k_end; ++k) {
-                const extended r3 = w.r3_block[static_cast<std::size_t>(k - k0) * stride + i];
-                const extended dx = xi - t.x[k];
-                const extended dy = yi - t.y[k];
-                const extended dz = zi - t.z[k];
-                axi -= gm[k] * dx / r3;
-                ayi -= gm[k] * dy / r3;
-                azi -= gm[k] * dz / r3;
-            }
-            if (i < k1) {
-                const extended* r3 = w.r3_block.data() + static_cast<std::size_t>(i - k0) * stride;
-                for (int j = i + 1; j <= n; ++j) {
-                    const extended dx = t.x[j] - xi;
-                    const extended dy = t.y[j] - yi;
-                    const extended dz = t.z[j] - zi;
-                    axi += gm[j] * dx / r3[j];
-                    ayi += gm[j] * dy / r3[j];
-                    azi += gm[j] * dz / r3[j];
-                }
-            }
-            w.ax[i] = axi;
-            w.ay[i] = ayi;
-            w.az[i] = azi;
-        }
+        return {1 + row * side, std::min(1 + (row + 1) * side, n + 1), 1 + column * side,
+                std::min(1 + (column + 1) * side, n + 1)};
     }
 
     void run(int member)
     {
-        ForceWorkers& team = *w.workers;
-        const int members = team.size();
-        const int n = t.body_count;
-        const int rows = block_rows(n);
-        for (int k0 = 1; k0 <= n; k0 += rows) {
-            const int k1 = std::min(k0 + rows, n + 1);
-            block_r3(member, members, k0, k1);
-            team.barrier();
-            TouchingPair touch;
-            for (const TouchingPair& f : found)
-                if (f && (!touch || f.i < touch.i || (f.i == touch.i && f.j < touch.j))) touch = f;
-            if (touch) {
-                if (member == 0) first = touch;
-                return;
+        extended* s = w.tile_buffers[static_cast<std::size_t>(member)].data();
+        TouchingPair& found = w.touch_found[static_cast<std::size_t>(member)];
+        for (int row = next_row.fetch_add(1, std::memory_order_relaxed); row < rows;
+             row = next_row.fetch_add(1, std::memory_order_relaxed)) {
+            for (int column = row; column < rows; ++column) {
+                if (row > 0) wait_until_at_least(w.tiles_done[row - 1], static_cast<unsigned>(column - row + 2));
+                const Tile here = tile(row, column);
+                const TouchingPair touch = check_touch ? inverse_cubes<true>(t, here, side, s)
+                                                       : inverse_cubes<false>(t, here, side, s);
+                if (touch && comes_before(touch, found)) found = touch;
+                column_sums(t, w, here, side, s);
+                row_sums(t, w, here, side, s);
+                w.tiles_done[row].fetch_add(1, std::memory_order_release);
+                w.tiles_done[row].notify_all();
             }
-            block_terms(member, members, k0, k1);
-            team.barrier();
         }
     }
 };
 
-TouchingPair accelerations_parallel(const BodyTable& t, StepWorkspace& w, bool check_touch)
+int members_for(const StepWorkspace& w, int body_count)
 {
-    clear_accelerations(w, t.body_count);
-    std::fill(w.touch_found.begin(), w.touch_found.end(), TouchingPair{});
-    ParallelSums sums{t, w, check_touch, w.touch_found, {}};
-    w.workers->run([&sums](int member) { sums.run(member); });
-    return sums.first;
+    return w.workers && body_count >= w.parallel_min_bodies ? w.workers->size() : 1;
 }
 
 }  // namespace
@@ -201,14 +164,18 @@ void init_workspace(StepWorkspace& w, const BodyTable& table, int threads)
     w.ay.assign(size, 0);
     w.az.assign(size, 0);
     w.logged_ax = w.logged_ay = w.logged_az = 0;
-    const bool shared = threads > 1 && table.body_count >= w.parallel_min_bodies;
-    if (shared) {
+    if (threads > 1 && table.body_count >= w.parallel_min_bodies) {
         if (!w.workers || w.workers->size() != threads) w.workers = std::make_unique<ForceWorkers>(threads);
-        w.r3_block.assign(static_cast<std::size_t>(block_rows(table.body_count)) * size, 0);
-        w.touch_found.assign(static_cast<std::size_t>(threads), TouchingPair{});
     } else {
         w.workers.reset();
-        w.r3_block.clear();
+    }
+    const int members = members_for(w, table.body_count);
+    w.tile_buffers.assign(static_cast<std::size_t>(members), std::vector<extended>(MAX_TILE * MAX_TILE));
+    w.touch_found.assign(static_cast<std::size_t>(members), TouchingPair{});
+    const int rows = (table.body_count + MIN_TILE - 1) / MIN_TILE;
+    if (rows > w.tile_rows_capacity) {
+        w.tiles_done = std::make_unique<std::atomic<unsigned>[]>(static_cast<std::size_t>(rows));
+        w.tile_rows_capacity = rows;
     }
 }
 
@@ -220,9 +187,23 @@ void prepare_step(const BodyTable& table, const SimulationState& state, StepWork
 
 TouchingPair compute_accelerations(const BodyTable& table, StepWorkspace& work, bool check_touch)
 {
-    if (work.workers && table.body_count >= work.parallel_min_bodies)
-        return accelerations_parallel(table, work, check_touch);
-    return accelerations_serial(table, work, check_touch);
+    const int n = table.body_count;
+    std::fill_n(work.ax.begin(), n + 1, extended{0});
+    std::fill_n(work.ay.begin(), n + 1, extended{0});
+    std::fill_n(work.az.begin(), n + 1, extended{0});
+    const int members = members_for(work, n);
+    const int side = tile_side(n, members);
+    TiledSums sums{table, work, check_touch, side, (n + side - 1) / side};
+    for (int row = 0; row < sums.rows; ++row) work.tiles_done[row].store(0, std::memory_order_relaxed);
+    std::fill(work.touch_found.begin(), work.touch_found.end(), TouchingPair{});
+    if (members > 1)
+        work.workers->run([&sums](int member) { sums.run(member); });
+    else
+        sums.run(0);
+    TouchingPair first;
+    for (const TouchingPair& found : work.touch_found)
+        if (found && comes_before(found, first)) first = found;
+    return first;
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -23,10 +24,12 @@ struct StepWorkspace {
     extended logged_ax = 0, logged_ay = 0, logged_az = 0;
 
     // Force sums for at least this many bodies are shared among the workers.
-    int parallel_min_bodies = 128;
+    int parallel_min_bodies = 64;
     std::unique_ptr<ForceWorkers> workers;
-    std::vector<extended> r3_block;    // r^3 of one block of rows, for the shared sums
-    std::vector<TouchingPair> touch_found;  // first touching pair seen by each worker
+    std::vector<std::vector<extended>> tile_buffers;  // 1/r^3 of one tile, one buffer per member
+    std::vector<TouchingPair> touch_found;             // first touching pair seen by each member
+    std::unique_ptr<std::atomic<unsigned>[]> tiles_done;  // per row of tiles, for the shared sums
+    int tile_rows_capacity = 0;
 
     StepWorkspace();
     ~StepWorkspace();
@@ -38,7 +41,9 @@ void init_workspace(StepWorkspace& work, const BodyTable& table, int threads);
 // h from dt and run_direction, the G*m table from the current masses.
 void prepare_step(const BodyTable& table, const SimulationState& state, StepWorkspace& work);
 
-// Accelerations of bodies 1..N from the positions. When check_touch is set and two spheres touch,
+// Accelerations of bodies 1..N from the positions: each body adds the terms
+// G m_j (x_j - x_i) / r_ij^3 of the others in increasing j, with 1/r^3 rounded once per pair; the
+// bits do not depend on the number of workers. When check_touch is set and two spheres touch,
 // returns the first such pair (lowest i, then lowest j > i) and leaves the accelerations undefined.
 TouchingPair compute_accelerations(const BodyTable& table, StepWorkspace& work, bool check_touch);
 

@@ -1,6 +1,7 @@
 #include "sim/simulation_run.h"
 
 #include "files/log_writer.h"
+#include "sim/force_workers.h"
 #include "sim/gravity_step.h"
 
 namespace orbilan {
@@ -116,8 +117,7 @@ void SimulationRun::read_snapshot(BodySnapshot& out)
 void SimulationRun::thread_main(RunOptions options)
 {
     StepWorkspace work;
-    const int threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
-    init_workspace(work, table_, threads);
+    init_workspace(work, table_, thread_count(options.threads));
     prepare_step(table_, state_, work);
 
     const LogMode log_mode = static_cast<LogMode>(state_.log_mode);

@@ -66,40 +66,47 @@ struct RunFixture : ::testing::Test {
         state.grav_constant = 1;
         state.stop_time = 1e99L;
     }
-    void run_steps(SimulationRun& run, long long steps)
+    void run_steps(SimulationRun& run, long long steps, int threads = 0)
     {
         const std::size_t ended = recorder.ends.size();
         RunOptions options;
         options.max_steps = steps;
+        options.threads = threads;
         ASSERT_TRUE(run.start(1, std::move(options)));
         recorder.wait_for_ends(ended + 1);
         run.join();
     }
 };
 
+// Enough bodies for the force sums to be shared; the paused run and its continuation use other
+// thread counts than the unbroken one.
 TEST_F(RunFixture, PauseAndResumeContinueTheSameTrajectory)
 {
-    make_system();
+    make_system(90);
+    constexpr long long STEPS = 600;
     BodyTable unbroken_table = table;
     SimulationState unbroken_state = state;
     {
         Recorder quiet;
         SimulationRun unbroken(unbroken_table, unbroken_state, quiet);
         RunOptions options;
-        options.max_steps = 3000;
+        options.max_steps = STEPS;
+        options.threads = 1;
         unbroken.start(1, std::move(options));
         unbroken.join();
     }
 
     SimulationRun run(table, state, recorder);
-    ASSERT_TRUE(run.start(1, RunOptions{}));
-    while (run.steps_done() < 100) std::this_thread::yield();
+    RunOptions options;
+    options.threads = 2;
+    ASSERT_TRUE(run.start(1, std::move(options)));
+    while (run.steps_done() < 50) std::this_thread::yield();
     run.stop();
     recorder.wait_for_ends(1);
     run.join();
     const long long first = run.steps_done();
-    ASSERT_LT(first, 3000);
-    run_steps(run, 3000 - first);
+    ASSERT_LT(first, STEPS);
+    run_steps(run, STEPS - first, 3);
 
     EXPECT_TRUE(test::same_bodies(table, unbroken_table));
     EXPECT_TRUE(test::same_bits(state.sim_time, unbroken_state.sim_time));
