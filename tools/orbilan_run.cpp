@@ -200,7 +200,7 @@ int run(const Arguments& args)
         if (!options.log) return EXIT_USAGE;
     }
 
-    const extended energy_before = total_energy(table, state.grav_constant);
+    const extended energy_before = total_energy(table, state.grav_constant, args.threads);
     const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
     std::signal(SIGINT, on_interrupt);
 
@@ -228,7 +228,7 @@ int run(const Arguments& args)
         std::fputc('\n', stderr);
     }
 
-    const extended energy_after = total_energy(table, state.grav_constant);
+    const extended energy_after = total_energy(table, state.grav_constant, args.threads);
     const extended change = energy_after - energy_before;
     const extended relative = energy_before == 0 ? change : change / std::fabs(energy_before);
     const long long steps = simulation.steps_done();
