@@ -87,4 +87,35 @@ void ForceWorkers::helper_main(int member)
     }
 }
 
+double TeamChoice::median(std::array<double, SAMPLES> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[SAMPLES / 2];
+}
+
+void TeamChoice::record(double seconds)
+{
+    if (!probing_) {
+        current_[static_cast<std::size_t>(current_count_++ % SAMPLES)] = seconds;
+        if (--calls_to_probe_ == 0) {
+            probing_ = true;
+            probe_calls_ = 0;
+        }
+        return;
+    }
+    if (probe_calls_++ > 0) probe_[static_cast<std::size_t>(probe_calls_ - 2)] = seconds;
+    if (probe_calls_ < PROBE_CALLS) return;
+    probing_ = false;
+    // Medians, so that one call delayed by another program does not decide.
+    if (median(probe_) < 0.97 * median(current_)) {
+        current_shared_ = !current_shared_;
+        current_ = probe_;
+        current_count_ = 0;
+        interval_ = MIN_INTERVAL;
+    } else {
+        interval_ = std::min(2 * interval_, MAX_INTERVAL);
+    }
+    calls_to_probe_ = interval_;
+}
+
 }  // namespace orbilan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -41,6 +42,36 @@ private:
     std::atomic<int> job_unfinished_{0};
     std::atomic<unsigned> finished_generation_{0};
     std::atomic<bool> quit_{false};
+};
+
+// Chooses, call by call, whether a team shares a job or its calling thread does it alone. Sharing
+// is slower than working alone when another program holds a core, and a job gives the same bits
+// either way, so the choice follows the measured times: the other choice is tried now and then,
+// less often each time it loses.
+class TeamChoice {
+public:
+    // The choice for the next call.
+    bool shared() const { return probing_ ? !current_shared_ : current_shared_; }
+    // The time that call took.
+    void record(double seconds);
+
+private:
+    static constexpr int MIN_INTERVAL = 16;
+    static constexpr int MAX_INTERVAL = 256;
+    // A probe's first call wakes the helpers or lets them fall asleep; the others are measured.
+    static constexpr int PROBE_CALLS = 4;
+    static constexpr int SAMPLES = PROBE_CALLS - 1;
+
+    static double median(std::array<double, SAMPLES> samples);
+
+    bool current_shared_ = true;
+    std::array<double, SAMPLES> current_{};  // the latest times of the current choice
+    int current_count_ = 0;
+    bool probing_ = false;
+    std::array<double, SAMPLES> probe_{};
+    int probe_calls_ = 0;
+    int interval_ = MIN_INTERVAL;
+    int calls_to_probe_ = MIN_INTERVAL;
 };
 
 }  // namespace orbilan

@@ -1,10 +1,10 @@
 #include "sim/gravity_step.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "sim/collisions.h"
-#include "sim/force_workers.h"
 
 namespace orbilan {
 
@@ -192,14 +192,21 @@ TouchingPair compute_accelerations(const BodyTable& table, StepWorkspace& work, 
     std::fill_n(work.ay.begin(), n + 1, extended{0});
     std::fill_n(work.az.begin(), n + 1, extended{0});
     const int members = members_for(work, n);
-    const int side = tile_side(n, members);
+    const bool shared = members > 1 && work.team_choice.shared();
+    const int side = tile_side(n, shared ? members : 1);
     TiledSums sums{table, work, check_touch, side, (n + side - 1) / side};
     for (int row = 0; row < sums.rows; ++row) work.tiles_done[row].store(0, std::memory_order_relaxed);
     std::fill(work.touch_found.begin(), work.touch_found.end(), TouchingPair{});
-    if (members > 1)
-        work.workers->run([&sums](int member) { sums.run(member); });
-    else
+    if (members > 1) {
+        const auto start = std::chrono::steady_clock::now();
+        if (shared)
+            work.workers->run([&sums](int member) { sums.run(member); });
+        else
+            sums.run(0);
+        work.team_choice.record(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    } else {
         sums.run(0);
+    }
     TouchingPair first;
     for (const TouchingPair& found : work.touch_found)
         if (found && comes_before(found, first)) first = found;

@@ -5,11 +5,10 @@
 #include <vector>
 
 #include "sim/body_table.h"
+#include "sim/force_workers.h"
 #include "sim/simulation_state.h"
 
 namespace orbilan {
-
-class ForceWorkers;
 
 struct TouchingPair {
     int i = 0, j = 0;
@@ -26,6 +25,7 @@ struct StepWorkspace {
     // Force sums for at least this many bodies are shared among the workers.
     int parallel_min_bodies = 64;
     std::unique_ptr<ForceWorkers> workers;
+    TeamChoice team_choice;                            // whether the workers help in this call
     std::vector<std::vector<extended>> tile_buffers;  // 1/r^3 of one tile, one buffer per member
     std::vector<TouchingPair> touch_found;             // first touching pair seen by each member
     std::unique_ptr<std::atomic<unsigned>[]> tiles_done;  // per row of tiles, for the shared sums

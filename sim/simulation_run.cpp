@@ -1,10 +1,14 @@
 #include "sim/simulation_run.h"
 
+#include <algorithm>
+
 #include "files/log_writer.h"
 #include "sim/force_workers.h"
 #include "sim/gravity_step.h"
 
 namespace orbilan {
+
+int workers_beside_a_window() { return std::max(1, thread_count(0) - 1); }
 
 SimulationRun::SimulationRun(BodyTable& table, SimulationState& state, RunObserver& observer)
     : table_(table), state_(state), observer_(observer)

@@ -44,6 +44,10 @@ struct RunOptions {
     std::unique_ptr<LogWriter> log;  // opened by the caller; closed when the run ends
 };
 
+// Force workers for a run that a window draws while it goes on: one hardware thread is left to the
+// drawing, so that neither slows the other.
+int workers_beside_a_window();
+
 // One run of the simulation thread over a table and a state that it owns while it is active.
 class SimulationRun {
 public:

@@ -59,12 +59,14 @@ struct Contender {
     std::vector<double> samples;  // seconds per step, one per round
 };
 
+// About ten milliseconds of the yardstick per sample, at least one step.
+long long steps_per_sample(int n) { return std::max(1LL, 2'000'000LL / (static_cast<long long>(n) * n)); }
+
 // Runs the contenders one after the other, round after round, each for the same number of steps,
 // and returns the median time per step of each.
 std::vector<double> interleaved_medians(std::vector<Contender>& contenders, int n, int rounds)
 {
-    // About ten milliseconds of the yardstick per sample, at least one step.
-    const long long steps = std::max(1LL, 2'000'000LL / (static_cast<long long>(n) * n));
+    const long long steps = steps_per_sample(n);
     for (int round = 0; round < rounds; ++round)
         for (Contender& c : contenders) {
             c.reset();
@@ -150,7 +152,7 @@ void BM_VsPeer(benchmark::State& bench)
 BENCHMARK(BM_VsPeer)->Arg(10)->Arg(100)->Arg(130)->Arg(1000)->Arg(3000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One thread's force sums against the kernel they replaced, on the same positions.
-// Counters: today_us, reference_us and ratio (today / reference).
+// Counters: today_us, reference_us, ratio (today / reference) and calls (of each, for profilers).
 void BM_SumsVsReference(benchmark::State& bench)
 {
     const int n = static_cast<int>(bench.range(0));
@@ -168,6 +170,7 @@ void BM_SumsVsReference(benchmark::State& bench)
     bench.counters["today_us"] = medians[0] * 1e6;
     bench.counters["reference_us"] = medians[1] * 1e6;
     bench.counters["ratio"] = medians[0] / medians[1];
+    bench.counters["calls"] = static_cast<double>(ROUNDS * steps_per_sample(n));
 }
 BENCHMARK(BM_SumsVsReference)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -9,7 +9,7 @@ namespace orbilan::bench {
 // The force sums as the engine computed them on one thread before it took the pairs in tiles:
 // every pair once, each term G m d / r^3 rounded on its own, and the far body's sums read and
 // written in memory at every pair. Kept here only so that benchmarks can run it side by side.
-inline void triangle_reference_sums(const BodyTable& t, StepWorkspace& w)
+[[gnu::noinline]] inline void triangle_reference_sums(const BodyTable& t, StepWorkspace& w)
 {
     const int n = t.body_count;
     const extended* x = t.x.data();
