@@ -41,7 +41,8 @@ void allocate_body_table(BodyTable& table, SimulationState& state, int body_coun
     state.impulse_table.fill(ImpulseEntry{});
 }
 
-void resize_body_table(BodyTable& table)
+template <typename Real>
+void resize_body_table(BasicBodyTable<Real>& table)
 {
     const auto size = static_cast<std::size_t>(table.body_count) + 1;
     for (auto* column : {&table.x, &table.y, &table.z, &table.vx, &table.vy, &table.vz,
@@ -53,7 +54,8 @@ void resize_body_table(BodyTable& table)
     table.texture_id.resize(size);
 }
 
-bool delete_body(BodyTable& table, SimulationState& state, int k)
+template <typename Real>
+bool delete_body(BasicBodyTable<Real>& table, SimulationState& state, int k)
 {
     const int n = table.body_count;
     if (k < 1 || k > n) return false;
@@ -72,5 +74,22 @@ bool delete_body(BodyTable& table, SimulationState& state, int k)
     }
     return false;
 }
+
+template <typename To, typename From>
+BasicBodyTable<To> convert_table(const BasicBodyTable<From>& t)
+{
+    const auto converted = [](const std::vector<From>& column) { return std::vector<To>(column.begin(), column.end()); };
+    return {t.body_count, converted(t.x), converted(t.y), converted(t.z), converted(t.vx), converted(t.vy),
+            converted(t.vz), converted(t.mass), converted(t.density), t.radius, t.name, t.texture_file, t.texture_id};
+}
+
+template void resize_body_table(BasicBodyTable<extended>&);
+template void resize_body_table(BasicBodyTable<double>&);
+template bool delete_body(BasicBodyTable<extended>&, SimulationState&, int);
+template bool delete_body(BasicBodyTable<double>&, SimulationState&, int);
+template BasicBodyTable<double> convert_table(const BasicBodyTable<extended>&);
+template BasicBodyTable<extended> convert_table(const BasicBodyTable<double>&);
+template BasicBodyTable<extended> convert_table(const BasicBodyTable<extended>&);
+template BasicBodyTable<double> convert_table(const BasicBodyTable<double>&);
 
 }  // namespace orbilan

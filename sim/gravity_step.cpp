@@ -8,38 +8,24 @@
 
 namespace orbilan {
 
-StepWorkspace::StepWorkspace() = default;
-StepWorkspace::~StepWorkspace() = default;
-
 namespace {
 
-// The force sums walk the triangle of pairs in square tiles. An 80-bit value costs a slow load or
-// store whenever it leaves the eight x87 registers, so each pass over a tile keeps only a few
-// running values in registers, and 1/r^3 of a pair is computed once and serves both its bodies.
+// A square of the triangle of pairs.
 struct Tile {
     int i0, i1;  // row bodies [i0, i1)
     int j0, j1;  // column bodies [j0, j1); on the diagonal (j0 == i0) only the pairs j > i
     bool diagonal() const { return i0 == j0; }
 };
 
+// The extended-precision sums. An 80-bit value costs a slow load or store whenever it leaves the
+// eight x87 registers, so each pass over a tile keeps only a few running values in registers, and
+// 1/r^3 of a pair is computed once and serves both its bodies.
 constexpr int MAX_TILE = 64;
-constexpr int MIN_TILE = 16;
-
-// Large tiles make the passes cheapest, smaller ones give every member rows of tiles to take; the
-// sums come out the same for any side.
-int tile_side(int body_count, int members)
-{
-    int side = MAX_TILE;
-    while (side > MIN_TILE && (body_count + side - 1) / side < 4 * members) side /= 2;
-    return side;
-}
-
-bool comes_before(TouchingPair a, TouchingPair b) { return !b || a.i < b.i || (a.i == b.i && a.j < b.j); }
 
 // s(i, j) = 1 / r^3 for the pairs of the tile, `side` entries per row. With check_touch, returns
 // the tile's first pair whose spheres touch.
 template <bool check_touch>
-TouchingPair inverse_cubes(const BodyTable& t, const Tile& tile, int side, extended* s)
+TouchingPair inverse_cubes(const BodyTable& t, const Tile& tile, extended* s)
 {
     const extended* x = t.x.data();
     const extended* y = t.y.data();
@@ -47,7 +33,7 @@ TouchingPair inverse_cubes(const BodyTable& t, const Tile& tile, int side, exten
     TouchingPair touch;
     for (int i = tile.i0; i < tile.i1; ++i) {
         const extended xi = x[i], yi = y[i], zi = z[i];
-        extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * side;
+        extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE;
         for (int j = tile.diagonal() ? i + 1 : tile.j0; j < tile.j1; ++j) {
             const extended dx = x[j] - xi;
             const extended dy = y[j] - yi;
@@ -63,7 +49,7 @@ TouchingPair inverse_cubes(const BodyTable& t, const Tile& tile, int side, exten
 }
 
 // a_j += G m_i (x_i - x_j) s(i, j) for the column bodies, over the rows in increasing i.
-void column_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, int side, const extended* s)
+void column_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, const extended* s)
 {
     const extended* x = t.x.data();
     const extended* y = t.y.data();
@@ -75,7 +61,7 @@ void column_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, int sid
         const extended* sj = s + (j - tile.j0);
         const int end = tile.diagonal() ? j : tile.i1;
         for (int i = tile.i0; i < end; ++i) {
-            const extended g = gm[i] * sj[static_cast<std::ptrdiff_t>(i - tile.i0) * side];
+            const extended g = gm[i] * sj[static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE];
             axj += g * (x[i] - xj);
             ayj += g * (y[i] - yj);
             azj += g * (z[i] - zj);
@@ -87,7 +73,7 @@ void column_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, int sid
 }
 
 // a_i += G m_j (x_j - x_i) s(i, j) for the row bodies, over the columns in increasing j.
-void row_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, int side, const extended* s)
+void row_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, const extended* s)
 {
     const extended* x = t.x.data();
     const extended* y = t.y.data();
@@ -96,7 +82,7 @@ void row_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, int side, 
     for (int i = tile.i0; i < tile.i1; ++i) {
         const extended xi = x[i], yi = y[i], zi = z[i];
         extended axi = w.ax[i], ayi = w.ay[i], azi = w.az[i];
-        const extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * side;
+        const extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE;
         for (int j = tile.diagonal() ? i + 1 : tile.j0; j < tile.j1; ++j) {
             const extended g = gm[j] * si[j - tile.j0];
             axi += g * (x[j] - xi);
@@ -109,13 +95,81 @@ void row_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, int side, 
     }
 }
 
+// How the tiles of one number type are summed; both kinds keep each body's terms in one order.
+template <typename Real>
+struct PairSums;
+
+template <>
+struct PairSums<extended> {
+    static constexpr int MAX_SIDE = MAX_TILE;
+    static constexpr int MIN_SIDE = 16;
+
+    static void init(StepWorkspace& w, int members)
+    {
+        w.scratch.tiles.assign(static_cast<std::size_t>(members), std::vector<extended>(MAX_TILE * MAX_TILE));
+    }
+    static void begin(const BodyTable& t, StepWorkspace& w)
+    {
+        const int n = t.body_count;
+        std::fill_n(w.ax.begin(), n + 1, extended{0});
+        std::fill_n(w.ay.begin(), n + 1, extended{0});
+        std::fill_n(w.az.begin(), n + 1, extended{0});
+    }
+    // On the diagonal, a body's terms from the bodies before it come first.
+    static TouchingPair tile(const BodyTable& t, StepWorkspace& w, const Tile& tile, int member, bool check_touch)
+    {
+        extended* s = w.scratch.tiles[static_cast<std::size_t>(member)].data();
+        const TouchingPair touch = check_touch ? inverse_cubes<true>(t, tile, s) : inverse_cubes<false>(t, tile, s);
+        column_sums(t, w, tile, s);
+        row_sums(t, w, tile, s);
+        return touch;
+    }
+    static void end(const BodyTable&, StepWorkspace&) {}
+};
+
+// The double-precision sums: the lane kernel, on bodies numbered from 0.
+template <>
+struct PairSums<double> {
+    static constexpr int MAX_SIDE = 256;
+    static constexpr int MIN_SIDE = 4 * LANES;
+
+    static void init(BasicStepWorkspace<double>& w, int)
+    {
+        if (!w.scratch.kernel) w.scratch.kernel = &best_lane_kernel();
+    }
+    static void begin(const BasicBodyTable<double>& t, BasicStepWorkspace<double>& w)
+    {
+        begin_lane_sums(w.scratch.sums, t.body_count, t.x.data(), t.y.data(), t.z.data(), w.gm.data(), t.radius.data());
+    }
+    static TouchingPair tile(const BasicBodyTable<double>&, BasicStepWorkspace<double>& w, const Tile& tile, int,
+                             bool check_touch)
+    {
+        return w.scratch.kernel->tile(w.scratch.sums, tile.i0 - 1, tile.i1 - 1, tile.j0 - 1, tile.j1 - 1, check_touch);
+    }
+    static void end(const BasicBodyTable<double>&, BasicStepWorkspace<double>& w)
+    {
+        finish_lane_sums(w.scratch.sums, w.ax.data(), w.ay.data(), w.az.data());
+    }
+};
+
+// Large tiles make the passes cheapest, smaller ones give every member rows of tiles to take; the
+// sums come out the same for any side.
+template <typename Real>
+int tile_side(int body_count, int members)
+{
+    int side = PairSums<Real>::MAX_SIDE;
+    while (side > PairSums<Real>::MIN_SIDE && (body_count + side - 1) / side < 4 * members) side /= 2;
+    return side;
+}
+
 // Members take whole rows of tiles, in order, whichever is free. A body receives the terms of its
 // column tiles from the rows above it, then those of its own row; tile (I, J) therefore waits until
-// row I-1 has finished its tile in column J, and every body adds its terms in increasing order
+// row I-1 has finished its tile in column J, and every body adds its terms in the same order
 // however many members share the work and however they are scheduled.
+template <typename Real>
 struct TiledSums {
-    const BodyTable& t;
-    StepWorkspace& w;
+    const BasicBodyTable<Real>& t;
+    BasicStepWorkspace<Real>& w;
     bool check_touch;
     int side;
     int rows;
@@ -128,20 +182,27 @@ struct TiledSums {
                 std::min(1 + (column + 1) * side, n + 1)};
     }
 
+    // The same order on the calling thread alone, with nothing to wait for.
+    TouchingPair run_alone()
+    {
+        TouchingPair first;
+        for (int row = 0; row < rows; ++row)
+            for (int column = row; column < rows; ++column) {
+                const TouchingPair touch = PairSums<Real>::tile(t, w, tile(row, column), 0, check_touch);
+                if (touch && comes_before(touch, first)) first = touch;
+            }
+        return first;
+    }
+
     void run(int member)
     {
-        extended* s = w.tile_buffers[static_cast<std::size_t>(member)].data();
         TouchingPair& found = w.touch_found[static_cast<std::size_t>(member)];
         for (int row = next_row.fetch_add(1, std::memory_order_relaxed); row < rows;
              row = next_row.fetch_add(1, std::memory_order_relaxed)) {
             for (int column = row; column < rows; ++column) {
                 if (row > 0) wait_until_at_least(w.tiles_done[row - 1], static_cast<unsigned>(column - row + 2));
-                const Tile here = tile(row, column);
-                const TouchingPair touch = check_touch ? inverse_cubes<true>(t, here, side, s)
-                                                       : inverse_cubes<false>(t, here, side, s);
+                const TouchingPair touch = PairSums<Real>::tile(t, w, tile(row, column), member, check_touch);
                 if (touch && comes_before(touch, found)) found = touch;
-                column_sums(t, w, here, side, s);
-                row_sums(t, w, here, side, s);
                 w.tiles_done[row].fetch_add(1, std::memory_order_release);
                 w.tiles_done[row].notify_all();
             }
@@ -149,14 +210,16 @@ struct TiledSums {
     }
 };
 
-int members_for(const StepWorkspace& w, int body_count)
+template <typename Real>
+int members_for(const BasicStepWorkspace<Real>& w, int body_count)
 {
     return w.workers && body_count >= w.parallel_min_bodies ? w.workers->size() : 1;
 }
 
 }  // namespace
 
-void init_workspace(StepWorkspace& w, const BodyTable& table, int threads)
+template <typename Real>
+void init_workspace(BasicStepWorkspace<Real>& w, const BasicBodyTable<Real>& table, int threads)
 {
     const auto size = static_cast<std::size_t>(table.body_count) + 1;
     w.gm.assign(size, 0);
@@ -170,52 +233,56 @@ void init_workspace(StepWorkspace& w, const BodyTable& table, int threads)
         w.workers.reset();
     }
     const int members = members_for(w, table.body_count);
-    w.tile_buffers.assign(static_cast<std::size_t>(members), std::vector<extended>(MAX_TILE * MAX_TILE));
+    PairSums<Real>::init(w, members);
     w.touch_found.assign(static_cast<std::size_t>(members), TouchingPair{});
-    const int rows = (table.body_count + MIN_TILE - 1) / MIN_TILE;
+    const int rows = (table.body_count + PairSums<Real>::MIN_SIDE - 1) / PairSums<Real>::MIN_SIDE;
     if (rows > w.tile_rows_capacity) {
         w.tiles_done = std::make_unique<std::atomic<unsigned>[]>(static_cast<std::size_t>(rows));
         w.tile_rows_capacity = rows;
     }
 }
 
-void prepare_step(const BodyTable& table, const SimulationState& state, StepWorkspace& w)
+template <typename Real>
+void prepare_step(const BasicBodyTable<Real>& table, const SimulationState& state, BasicStepWorkspace<Real>& w)
 {
-    w.h = state.run_direction == 2 ? -state.dt : state.dt;
-    for (int j = 1; j <= table.body_count; ++j) w.gm[j] = state.grav_constant * table.mass[j];
+    const Real dt = static_cast<Real>(state.dt);
+    w.h = state.run_direction == 2 ? -dt : dt;
+    const Real g = static_cast<Real>(state.grav_constant);
+    for (int j = 1; j <= table.body_count; ++j) w.gm[j] = g * table.mass[j];
 }
 
-TouchingPair compute_accelerations(const BodyTable& table, StepWorkspace& work, bool check_touch)
+template <typename Real>
+TouchingPair compute_accelerations(const BasicBodyTable<Real>& table, BasicStepWorkspace<Real>& work, bool check_touch)
 {
     const int n = table.body_count;
-    std::fill_n(work.ax.begin(), n + 1, extended{0});
-    std::fill_n(work.ay.begin(), n + 1, extended{0});
-    std::fill_n(work.az.begin(), n + 1, extended{0});
+    PairSums<Real>::begin(table, work);
     const int members = members_for(work, n);
     const bool shared = members > 1 && work.team_choice.shared();
-    const int side = tile_side(n, shared ? members : 1);
-    TiledSums sums{table, work, check_touch, side, (n + side - 1) / side};
-    for (int row = 0; row < sums.rows; ++row) work.tiles_done[row].store(0, std::memory_order_relaxed);
-    std::fill(work.touch_found.begin(), work.touch_found.end(), TouchingPair{});
+    const int side = tile_side<Real>(n, shared ? members : 1);
+    TiledSums<Real> sums{table, work, check_touch, side, (n + side - 1) / side};
+    TouchingPair first;
     if (members > 1) {
+        for (int row = 0; row < sums.rows; ++row) work.tiles_done[row].store(0, std::memory_order_relaxed);
+        std::fill(work.touch_found.begin(), work.touch_found.end(), TouchingPair{});
         const auto start = std::chrono::steady_clock::now();
         if (shared)
             work.workers->run([&sums](int member) { sums.run(member); });
         else
             sums.run(0);
         work.team_choice.record(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        for (const TouchingPair& found : work.touch_found)
+            if (found && comes_before(found, first)) first = found;
     } else {
-        sums.run(0);
+        first = sums.run_alone();
     }
-    TouchingPair first;
-    for (const TouchingPair& found : work.touch_found)
-        if (found && comes_before(found, first)) first = found;
+    if (!first) PairSums<Real>::end(table, work);
     return first;
 }
 
 namespace {
 
-void save_logged(StepWorkspace& w, int i)
+template <typename Real>
+void save_logged(BasicStepWorkspace<Real>& w, int i)
 {
     w.logged_ax = w.ax[i];
     w.logged_ay = w.ay[i];
@@ -223,20 +290,22 @@ void save_logged(StepWorkspace& w, int i)
 }
 
 // The burn of the pending impulse entry, between the kick and the drift of the impulse body.
-void apply_thrust(BodyTable& t, SimulationState& s, StepWorkspace& w, int b, double camera_distance,
-                  StepResult& result)
+template <typename Real>
+void apply_thrust(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWorkspace<Real>& w, int b,
+                  double camera_distance, StepResult& result)
 {
     const int k = s.impulse_next;
     if (k < 1 || k > MAX_IMPULSE_ENTRIES || s.impulse_count < k) return;
     const ImpulseEntry& entry = s.impulse_table[k];
-    const extended now = s.sim_time;
-    const extended start = entry.start_time;
-    const extended end = start + entry.duration;
+    const Real now = static_cast<Real>(s.sim_time);
+    const Real start = static_cast<Real>(entry.start_time);
+    const Real duration = static_cast<Real>(entry.duration);
+    const Real end = start + duration;
     if (start < now && now <= end) {
-        const extended ux = -entry.exhaust_vx;
-        const extended uy = -entry.exhaust_vy;
-        const extended uz = -entry.exhaust_vz;
-        const extended dm = w.h * entry.ejected_mass / entry.duration;
+        const Real ux = -static_cast<Real>(entry.exhaust_vx);
+        const Real uy = -static_cast<Real>(entry.exhaust_vy);
+        const Real uz = -static_cast<Real>(entry.exhaust_vz);
+        const Real dm = w.h * static_cast<Real>(entry.ejected_mass) / duration;
         t.mass[b] -= dm;
         if (t.mass[b] <= 0) {
             result.mass_error = true;
@@ -247,9 +316,9 @@ void apply_thrust(BodyTable& t, SimulationState& s, StepWorkspace& w, int b, dou
         t.vz[b] += dm * uz / t.mass[b];
         // The exhaust line keeps a tenth of the camera distance on its longest axis; without an
         // exhaust velocity there is no direction to draw, so the line keeps its last place.
-        const extended longest = std::max({std::fabs(ux), std::fabs(uy), std::fabs(uz)});
+        const Real longest = std::max({std::fabs(ux), std::fabs(uy), std::fabs(uz)});
         if (longest > 0) {
-            const extended f = (static_cast<extended>(camera_distance) / 10) / longest;
+            const Real f = (static_cast<Real>(camera_distance) / 10) / longest;
             ExhaustPlume& plume = s.exhaust_plume;
             plume.trail_x = {static_cast<double>(t.x[b]), static_cast<double>(t.x[b] - f * ux)};
             plume.trail_y = {static_cast<double>(t.y[b]), static_cast<double>(t.y[b] - f * uy)};
@@ -261,7 +330,8 @@ void apply_thrust(BodyTable& t, SimulationState& s, StepWorkspace& w, int b, dou
 
 }  // namespace
 
-StepResult gravity_step(BodyTable& t, SimulationState& s, StepWorkspace& w, double camera_distance)
+template <typename Real>
+StepResult gravity_step(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWorkspace<Real>& w, double camera_distance)
 {
     StepResult result;
     if (s.collision_mode != 0) {
@@ -277,16 +347,25 @@ StepResult gravity_step(BodyTable& t, SimulationState& s, StepWorkspace& w, doub
     }
 
     const int n = t.body_count;
-    const extended h = w.h;
+    const Real h = w.h;
     const int impulse = is_body(t, s.impulse_body) ? s.impulse_body : 0;
+    Real* x = t.x.data();
+    Real* y = t.y.data();
+    Real* z = t.z.data();
+    Real* vx = t.vx.data();
+    Real* vy = t.vy.data();
+    Real* vz = t.vz.data();
+    const Real* ax = w.ax.data();
+    const Real* ay = w.ay.data();
+    const Real* az = w.az.data();
     for (int i = 1; i <= n; ++i) {
         if (i == impulse) continue;
-        t.vx[i] += h * w.ax[i];
-        t.x[i] += h * t.vx[i];
-        t.vy[i] += h * w.ay[i];
-        t.y[i] += h * t.vy[i];
-        t.vz[i] += h * w.az[i];
-        t.z[i] += h * t.vz[i];
+        vx[i] += h * ax[i];
+        x[i] += h * vx[i];
+        vy[i] += h * ay[i];
+        y[i] += h * vy[i];
+        vz[i] += h * az[i];
+        z[i] += h * vz[i];
     }
     if (is_body(t, s.log_body)) save_logged(w, s.log_body);
 
@@ -300,9 +379,20 @@ StepResult gravity_step(BodyTable& t, SimulationState& s, StepWorkspace& w, doub
         t.z[impulse] += h * t.vz[impulse];
     }
 
-    s.sim_time += h;
-    if ((s.run_direction == 2) ? s.sim_time <= s.stop_time : s.sim_time >= s.stop_time) result.stop = true;
+    const Real now = static_cast<Real>(s.sim_time) + h;
+    const Real stop_time = static_cast<Real>(s.stop_time);
+    s.sim_time = now;
+    if ((s.run_direction == 2) ? now <= stop_time : now >= stop_time) result.stop = true;
     return result;
 }
+
+template void init_workspace(BasicStepWorkspace<extended>&, const BasicBodyTable<extended>&, int);
+template void init_workspace(BasicStepWorkspace<double>&, const BasicBodyTable<double>&, int);
+template void prepare_step(const BasicBodyTable<extended>&, const SimulationState&, BasicStepWorkspace<extended>&);
+template void prepare_step(const BasicBodyTable<double>&, const SimulationState&, BasicStepWorkspace<double>&);
+template TouchingPair compute_accelerations(const BasicBodyTable<extended>&, BasicStepWorkspace<extended>&, bool);
+template TouchingPair compute_accelerations(const BasicBodyTable<double>&, BasicStepWorkspace<double>&, bool);
+template StepResult gravity_step(BasicBodyTable<extended>&, SimulationState&, BasicStepWorkspace<extended>&, double);
+template StepResult gravity_step(BasicBodyTable<double>&, SimulationState&, BasicStepWorkspace<double>&, double);
 
 }  // namespace orbilan

@@ -39,6 +39,7 @@ struct RunCommand {
 
 struct RunOptions {
     int threads = 0;              // force workers; 0 = one per hardware thread
+    Precision precision = Precision::extended;
     long long max_steps = -1;     // stop after this many steps (-1: no limit)
     double camera_distance = 0;   // sizes the exhaust line
     std::unique_ptr<LogWriter> log;  // opened by the caller; closed when the run ends
@@ -78,8 +79,12 @@ public:
 
 private:
     void thread_main(RunOptions options);
-    void apply_commands();
-    void publish(bool wait_for_lock);
+    template <typename Real>
+    void run_steps(BasicBodyTable<Real>& bodies, RunOptions& options);
+    template <typename Real>
+    void apply_commands(BasicBodyTable<Real>& bodies);
+    template <typename Real>
+    void publish(bool wait_for_lock, const BasicBodyTable<Real>& bodies);
 
     BodyTable& table_;
     SimulationState& state_;

@@ -33,7 +33,7 @@ constexpr int EXIT_INTERRUPTED = 130;
 constexpr const char* USAGE =
     "usage: orbilan-run PROJECT (--stop-time SECONDS | --steps N) [--collisions]\n"
     "                   [--log FILE] [--log-mode acceleration|position] [--log-body K] [--log-every N]\n"
-    "                   [--final-state FILE] [--threads N] [--quiet]\n";
+    "                   [--final-state FILE] [--threads N] [--precision extended|double] [--quiet]\n";
 
 struct Arguments {
     std::filesystem::path project;
@@ -46,6 +46,7 @@ struct Arguments {
     int log_every = 1;
     std::optional<std::filesystem::path> final_state;
     int threads = 0;
+    Precision precision = Precision::extended;
     bool quiet = false;
 };
 
@@ -108,6 +109,14 @@ Arguments parse_arguments(int argc, char** argv)
             args.final_state = std::filesystem::path(value());
         } else if (arg == "--threads") {
             args.threads = static_cast<int>(whole_number(arg, value(), 1));
+        } else if (arg == "--precision") {
+            const std::string_view precision = value();
+            if (precision == "extended")
+                args.precision = Precision::extended;
+            else if (precision == "double")
+                args.precision = Precision::double_precision;
+            else
+                throw UsageError{"--precision is extended or double, not '" + std::string(precision) + "'"};
         } else if (arg == "--quiet") {
             args.quiet = true;
         } else if (arg.starts_with("--") || have_project) {
@@ -189,6 +198,7 @@ int run(const Arguments& args)
 
     RunOptions options;
     options.threads = args.threads;
+    options.precision = args.precision;
     options.max_steps = args.steps;
     if (args.log) {
         state.log_enabled = 1;

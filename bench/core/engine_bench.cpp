@@ -83,15 +83,16 @@ std::vector<double> interleaved_medians(std::vector<Contender>& contenders, int 
     return medians;
 }
 
+template <typename Real>
 struct OrbilanStepper {
-    BodyTable start_table;
+    BasicBodyTable<Real> start_table;
     SimulationState start_state;
-    BodyTable table;
+    BasicBodyTable<Real> table;
     SimulationState state;
-    StepWorkspace work;
+    BasicStepWorkspace<Real> work;
 
     OrbilanStepper(const BodyTable& t, const SimulationState& s, int threads)
-        : start_table(t), start_state(s), table(t), state(s)
+        : start_table(convert_table<Real>(t)), start_state(s), table(start_table), state(s)
     {
         init_workspace(work, table, threads);
         prepare_step(table, state, work);
@@ -115,9 +116,11 @@ std::string counter_name(const char* prefix, int threads, const char* suffix)
     return name;
 }
 
-// Time per step against the peer-shaped double stepper, for every thread count from 1 to all.
-// Counters: peer_us; t<k>_us, ORBILAN's time with k threads; ratio_1t and ratio_all, ORBILAN on one
-// and on all threads against the peer; eff<k>, the time on one thread over k times that on k.
+// Time per step against the peer-shaped double stepper, for every thread count from 1 to all, in
+// extended and in double precision. Counters: peer_us; t<k>_us and d<k>_us, ORBILAN's time with k
+// threads in extended and double precision; ratio_1t and ratio_all (extended), dratio_1t and
+// dratio_all (double), against the peer on one and on all threads; eff<k> and deff<k>, the time
+// on one thread over k times that on k.
 void BM_VsPeer(benchmark::State& bench)
 {
     const int n = static_cast<int>(bench.range(0));
@@ -128,28 +131,67 @@ void BM_VsPeer(benchmark::State& bench)
     std::vector<bench::Particle> particles = start;
 
     const int most = all_threads();
-    std::vector<std::unique_ptr<OrbilanStepper>> steppers;
+    std::vector<std::unique_ptr<OrbilanStepper<extended>>> extended_steppers;
+    std::vector<std::unique_ptr<OrbilanStepper<double>>> double_steppers;
     std::vector<Contender> contenders;
     contenders.push_back({[&] { particles = start; }, [&] { bench::peer_step(particles, 1.0, 1e-4); }, {}});
     for (int threads = 1; threads <= most; ++threads) {
-        steppers.push_back(std::make_unique<OrbilanStepper>(table, state, threads));
-        OrbilanStepper* s = steppers.back().get();
-        contenders.push_back({[s] { s->reset(); }, [s] { s->step(); }, {}});
+        auto* e = extended_steppers.emplace_back(std::make_unique<OrbilanStepper<extended>>(table, state, threads)).get();
+        contenders.push_back({[e] { e->reset(); }, [e] { e->step(); }, {}});
+        auto* d = double_steppers.emplace_back(std::make_unique<OrbilanStepper<double>>(table, state, threads)).get();
+        contenders.push_back({[d] { d->reset(); }, [d] { d->step(); }, {}});
     }
 
     std::vector<double> medians;
     for (auto _ : bench) medians = interleaved_medians(contenders, n, ROUNDS);
     const double peer = medians[0];
+    const auto extended_time = [&](int threads) { return medians[static_cast<std::size_t>(2 * threads - 1)]; };
+    const auto double_time = [&](int threads) { return medians[static_cast<std::size_t>(2 * threads)]; };
     bench.counters["peer_us"] = peer * 1e6;
     for (int threads = 1; threads <= most; ++threads) {
-        const double t = medians[static_cast<std::size_t>(threads)];
-        bench.counters[counter_name("t", threads, "_us")] = t * 1e6;
-        bench.counters[counter_name("eff", threads, "")] = medians[1] / (threads * t);
+        bench.counters[counter_name("t", threads, "_us")] = extended_time(threads) * 1e6;
+        bench.counters[counter_name("eff", threads, "")] = extended_time(1) / (threads * extended_time(threads));
+        bench.counters[counter_name("d", threads, "_us")] = double_time(threads) * 1e6;
+        bench.counters[counter_name("deff", threads, "")] = double_time(1) / (threads * double_time(threads));
     }
-    bench.counters["ratio_1t"] = medians[1] / peer;
-    bench.counters["ratio_all"] = medians.back() / peer;
+    bench.counters["ratio_1t"] = extended_time(1) / peer;
+    bench.counters["ratio_all"] = extended_time(most) / peer;
+    bench.counters["dratio_1t"] = double_time(1) / peer;
+    bench.counters["dratio_all"] = double_time(most) / peer;
 }
 BENCHMARK(BM_VsPeer)->Arg(10)->Arg(100)->Arg(130)->Arg(1000)->Arg(3000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The double-precision step on one thread with each vector kernel this processor runs, against
+// the peer. Counters: peer_us, <kernel>_us and <kernel>_ratio.
+void BM_LaneKernels(benchmark::State& bench)
+{
+    const int n = static_cast<int>(bench.range(0));
+    BodyTable table;
+    SimulationState state;
+    make_cluster(table, state, n);
+    const std::vector<bench::Particle> start = particles_of(table);
+    std::vector<bench::Particle> particles = start;
+    std::vector<Contender> contenders;
+    contenders.push_back({[&] { particles = start; }, [&] { bench::peer_step(particles, 1.0, 1e-4); }, {}});
+    std::vector<std::unique_ptr<OrbilanStepper<double>>> steppers;
+    std::vector<const char*> names;
+    for (const LaneKernelChoice& choice : lane_kernels()) {
+        if (!choice.runs_here) continue;
+        auto* d = steppers.emplace_back(std::make_unique<OrbilanStepper<double>>(table, state, 1)).get();
+        d->work.scratch.kernel = choice.kernel;
+        names.push_back(choice.kernel->name);
+        contenders.push_back({[d] { d->reset(); }, [d] { d->step(); }, {}});
+    }
+    std::vector<double> medians;
+    for (auto _ : bench) medians = interleaved_medians(contenders, n, ROUNDS);
+    bench.counters["peer_us"] = medians[0] * 1e6;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        std::string name = names[k];
+        bench.counters[name + "_us"] = medians[k + 1] * 1e6;
+        bench.counters[name.append("_ratio")] = medians[k + 1] / medians[0];
+    }
+}
+BENCHMARK(BM_LaneKernels)->Arg(10)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One thread's force sums against the kernel they replaced, on the same positions.
 // Counters: today_us, reference_us, ratio (today / reference) and calls (of each, for profilers).
