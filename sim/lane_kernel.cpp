@@ -116,7 +116,10 @@ TouchingPair tile(LaneSums& s, int i0, int i1, int j0, int j1, bool check_touch)
         Pack ax = diagonal ? Pack{} : load(after_x);
         Pack ay = diagonal ? Pack{} : load(after_y);
         Pack az = diagonal ? Pack{} : load(after_z);
-        for (int j = diagonal ? (i + 1) / LANES * LANES : j0; j < j1; j += LANES) {
+        // On the diagonal, the pairs of body i begin in the pack that holds body i + 1.
+        const int first = diagonal ? (i + 1) / LANES * LANES : j0;
+        const int end = diagonal && i + 1 >= j1 ? first : j1;
+        for (int j = first; j < end; j += LANES) {
             const Pack dx = load(&s.x[j]) - xi;
             const Pack dy = load(&s.y[j]) - yi;
             const Pack dz = load(&s.z[j]) - zi;
