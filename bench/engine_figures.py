@@ -55,14 +55,19 @@ def medians(runs):
 
 
 def print_table(title, m):
-    threads = sorted(int(k[1:-3]) for k in next(iter(m.values())) if k.startswith("t") and k.endswith("_us"))
-    print(f"\n{title}")
-    head = ["N", "peer"] + [f"{t} thr" for t in threads] + ["1 thr / peer", "all / peer"] + [f"eff {t}" for t in threads[1:]]
-    print(" | ".join(head))
-    for n, c in sorted(m.items()):
-        row = [str(n), f"{c['peer_us']:.4g} us"] + [f"{c[f't{t}_us']:.4g} us" for t in threads]
-        row += [f"{c['ratio_1t']:.2f}", f"{c['ratio_all']:.2f}"] + [f"{c[f'eff{t}']:.2f}" for t in threads[1:]]
-        print(" | ".join(row))
+    first = next(iter(m.values()))
+    threads = sorted(int(k[1:-3]) for k in first if k.startswith("t") and k.endswith("_us"))
+    precisions = [("extended", "t", "eff", "ratio")]
+    if "d1_us" in first:
+        precisions.append(("double", "d", "deff", "dratio"))
+    for name, time, eff, ratio in precisions:
+        print(f"\n{title}, {name} precision")
+        head = ["N", "peer"] + [f"{t} thr" for t in threads] + ["1 thr / peer", "all / peer"]
+        print(" | ".join(head + [f"eff {t}" for t in threads[1:]]))
+        for n, c in sorted(m.items()):
+            row = [str(n), f"{c['peer_us']:.4g} us"] + [f"{c[f'{time}{t}_us']:.4g} us" for t in threads]
+            row += [f"{c[f'{ratio}_1t']:.3f}", f"{c[f'{ratio}_all']:.3f}"] + [f"{c[f'{eff}{t}']:.2f}" for t in threads[1:]]
+            print(" | ".join(row))
 
 
 def instructions_per_pair(binary, n=1000):

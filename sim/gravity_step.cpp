@@ -162,10 +162,10 @@ int tile_side(int body_count, int members)
     return side;
 }
 
-// Members take whole rows of tiles, in order, whichever is free. A body receives the terms of its
-// column tiles from the rows above it, then those of its own row; tile (I, J) therefore waits until
-// row I-1 has finished its tile in column J, and every body adds its terms in the same order
-// however many members share the work and however they are scheduled.
+// A body receives the terms of its column tiles from the rows above it, then those of its own row,
+// so tile (I, J) comes after tile (I, J-1) and after tile (I-1, J). Members take whichever tile is
+// ready, one at a time, never two of one row: every body adds its terms in the same order however
+// many members share the work and however they are scheduled.
 template <typename Real>
 struct TiledSums {
     const BasicBodyTable<Real>& t;
@@ -173,13 +173,22 @@ struct TiledSums {
     bool check_touch;
     int side;
     int rows;
-    std::atomic<int> next_row{0};
+    std::atomic<unsigned> tiles_finished{0};  // all rows together, for members that wait
+    std::atomic<int> first_open_row{0};
 
     Tile tile(int row, int column) const
     {
         const int n = t.body_count;
         return {1 + row * side, std::min(1 + (row + 1) * side, n + 1), 1 + column * side,
                 std::min(1 + (column + 1) * side, n + 1)};
+    }
+
+    unsigned row_length(int row) const { return static_cast<unsigned>(rows - row); }
+
+    // The next tile of the row, done tiles into it, may start: row-1 has finished that column.
+    bool ready(int row, unsigned done) const
+    {
+        return done < row_length(row) && (row == 0 || w.tiles_done[row - 1].load(std::memory_order_acquire) >= done + 2);
     }
 
     // The same order on the calling thread alone, with nothing to wait for.
@@ -194,18 +203,43 @@ struct TiledSums {
         return first;
     }
 
+    // A row whose next tile is ready and that no other member works on, now taken; -1 if none.
+    int take_row()
+    {
+        int row = first_open_row.load(std::memory_order_relaxed);
+        for (; row < rows && w.tiles_done[row].load(std::memory_order_acquire) == row_length(row); ++row) {
+            int open = row;
+            first_open_row.compare_exchange_weak(open, row + 1, std::memory_order_relaxed);
+        }
+        for (; row < rows; ++row) {
+            if (!ready(row, w.tiles_done[row].load(std::memory_order_acquire))) continue;
+            if (w.row_taken[row].exchange(true, std::memory_order_acquire)) continue;
+            if (ready(row, w.tiles_done[row].load(std::memory_order_acquire))) return row;
+            w.row_taken[row].store(false, std::memory_order_release);
+        }
+        return -1;
+    }
+
     void run(int member)
     {
         TouchingPair& found = w.touch_found[static_cast<std::size_t>(member)];
-        for (int row = next_row.fetch_add(1, std::memory_order_relaxed); row < rows;
-             row = next_row.fetch_add(1, std::memory_order_relaxed)) {
-            for (int column = row; column < rows; ++column) {
-                if (row > 0) wait_until_at_least(w.tiles_done[row - 1], static_cast<unsigned>(column - row + 2));
-                const TouchingPair touch = PairSums<Real>::tile(t, w, tile(row, column), member, check_touch);
-                if (touch && comes_before(touch, found)) found = touch;
-                w.tiles_done[row].fetch_add(1, std::memory_order_release);
-                w.tiles_done[row].notify_all();
+        const unsigned all = static_cast<unsigned>(rows) * static_cast<unsigned>(rows + 1) / 2;
+        for (;;) {
+            const unsigned finished = tiles_finished.load(std::memory_order_acquire);
+            if (finished == all) return;
+            const int row = take_row();
+            if (row < 0) {
+                wait_for_change(tiles_finished, finished);
+                continue;
             }
+            const unsigned done = w.tiles_done[row].load(std::memory_order_relaxed);
+            const TouchingPair touch =
+                PairSums<Real>::tile(t, w, tile(row, row + static_cast<int>(done)), member, check_touch);
+            if (touch && comes_before(touch, found)) found = touch;
+            w.tiles_done[row].store(done + 1, std::memory_order_release);
+            w.row_taken[row].store(false, std::memory_order_release);
+            tiles_finished.fetch_add(1, std::memory_order_release);
+            tiles_finished.notify_all();
         }
     }
 };
@@ -238,6 +272,7 @@ void init_workspace(BasicStepWorkspace<Real>& w, const BasicBodyTable<Real>& tab
     const int rows = (table.body_count + PairSums<Real>::MIN_SIDE - 1) / PairSums<Real>::MIN_SIDE;
     if (rows > w.tile_rows_capacity) {
         w.tiles_done = std::make_unique<std::atomic<unsigned>[]>(static_cast<std::size_t>(rows));
+        w.row_taken = std::make_unique<std::atomic<bool>[]>(static_cast<std::size_t>(rows));
         w.tile_rows_capacity = rows;
     }
 }
@@ -262,7 +297,10 @@ TouchingPair compute_accelerations(const BasicBodyTable<Real>& table, BasicStepW
     TiledSums<Real> sums{table, work, check_touch, side, (n + side - 1) / side};
     TouchingPair first;
     if (members > 1) {
-        for (int row = 0; row < sums.rows; ++row) work.tiles_done[row].store(0, std::memory_order_relaxed);
+        for (int row = 0; row < sums.rows; ++row) {
+            work.tiles_done[row].store(0, std::memory_order_relaxed);
+            work.row_taken[row].store(false, std::memory_order_relaxed);
+        }
         std::fill(work.touch_found.begin(), work.touch_found.end(), TouchingPair{});
         const auto start = std::chrono::steady_clock::now();
         if (shared)

@@ -44,6 +44,7 @@ struct BasicStepWorkspace {
     TeamChoice team_choice;                                // whether the workers help in this call
     std::vector<TouchingPair> touch_found;                 // first touching pair seen by each member
     std::unique_ptr<std::atomic<unsigned>[]> tiles_done;  // per row of tiles, for the shared sums
+    std::unique_ptr<std::atomic<bool>[]> row_taken;       // a member works on the row
     int tile_rows_capacity = 0;
     PairScratch<Real> scratch;
 };
