@@ -74,7 +74,7 @@ def instructions_per_pair(binary, n=1000):
     with tempfile.TemporaryDirectory() as folder:
         out_file = os.path.join(folder, "callgrind.out")
         run = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=" + out_file,
-                              "--toggle-collect=orbilan::compute_accelerations*",
+                              "--toggle-collect=*compute_accelerations<long double>*",
                               "--toggle-collect=orbilan::bench::triangle_reference_sums*",
                               binary, f"--benchmark_filter=SumsVsReference/{n}/", "--benchmark_format=json"],
                              check=True, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
@@ -84,7 +84,7 @@ def instructions_per_pair(binary, n=1000):
     pairs = calls * n * (n - 1)
     found = {}
     for line in report.splitlines():
-        for key, name in (("now", "orbilan::compute_accelerations("), ("before", "triangle_reference_sums(")):
+        for key, name in (("now", "compute_accelerations<long double>("), ("before", "triangle_reference_sums(")):
             if name in line and key not in found:
                 found[key] = int(line.split()[0].replace(",", "")) / pairs
     return found

@@ -87,34 +87,35 @@ void ForceWorkers::helper_main(int member)
     }
 }
 
-double TeamChoice::median(std::array<double, SAMPLES> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[SAMPLES / 2];
-}
-
 void TeamChoice::record(double seconds)
 {
     if (!probing_) {
-        current_[static_cast<std::size_t>(current_count_++ % SAMPLES)] = seconds;
+        current_seconds_ += seconds;
+        ++current_calls_;
         if (--calls_to_probe_ == 0) {
             probing_ = true;
+            probe_seconds_ = 0;
             probe_calls_ = 0;
         }
         return;
     }
-    if (probe_calls_++ > 0) probe_[static_cast<std::size_t>(probe_calls_ - 2)] = seconds;
+    probe_cost_ += seconds;
+    if (probe_calls_++ > 0) probe_seconds_ += seconds;
     if (probe_calls_ < PROBE_CALLS) return;
     probing_ = false;
-    // Medians, so that one call delayed by another program does not decide.
-    if (median(probe_) < 0.97 * median(current_)) {
+    const double current_mean = current_seconds_ / current_calls_;
+    if (probe_seconds_ / (PROBE_CALLS - 1) < 0.95 * current_mean) {
         current_shared_ = !current_shared_;
-        current_ = probe_;
-        current_count_ = 0;
         interval_ = MIN_INTERVAL;
     } else {
-        interval_ = std::min(2 * interval_, MAX_INTERVAL);
+        // A losing probe, waking helpers on a busy core, may cost far more than its calls would
+        // alone: the next comes late enough that probes take at most a fiftieth of the time.
+        const double affordable = std::min(probe_cost_ * 50 / current_mean, 1e9);
+        interval_ = std::max(std::min(2 * interval_, MAX_INTERVAL), static_cast<int>(affordable));
     }
+    probe_cost_ = 0;
+    current_seconds_ = 0;
+    current_calls_ = 0;
     calls_to_probe_ = interval_;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -47,7 +46,8 @@ private:
 // Chooses, call by call, whether a team shares a job or its calling thread does it alone. Sharing
 // is slower than working alone when another program holds a core, and a job gives the same bits
 // either way, so the choice follows the measured times: the other choice is tried now and then,
-// less often each time it loses.
+// less often each time it loses. Means, not medians: a shared call that waits for a member
+// another program holds is rare but long, and it is the mean that decides how fast a run goes.
 class TeamChoice {
 public:
     // The choice for the next call.
@@ -57,18 +57,16 @@ public:
 
 private:
     static constexpr int MIN_INTERVAL = 16;
-    static constexpr int MAX_INTERVAL = 256;
+    static constexpr int MAX_INTERVAL = 1024;
     // A probe's first call wakes the helpers or lets them fall asleep; the others are measured.
-    static constexpr int PROBE_CALLS = 4;
-    static constexpr int SAMPLES = PROBE_CALLS - 1;
-
-    static double median(std::array<double, SAMPLES> samples);
+    static constexpr int PROBE_CALLS = 7;
 
     bool current_shared_ = true;
-    std::array<double, SAMPLES> current_{};  // the latest times of the current choice
-    int current_count_ = 0;
+    double current_seconds_ = 0;  // the calls of the current choice since the last probe
+    int current_calls_ = 0;
     bool probing_ = false;
-    std::array<double, SAMPLES> probe_{};
+    double probe_seconds_ = 0;  // the measured calls of the probe
+    double probe_cost_ = 0;     // all its calls
     int probe_calls_ = 0;
     int interval_ = MIN_INTERVAL;
     int calls_to_probe_ = MIN_INTERVAL;

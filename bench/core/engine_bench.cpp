@@ -66,6 +66,13 @@ long long steps_per_sample(int n) { return std::max(1LL, 2'000'000LL / (static_c
 // and returns the median time per step of each.
 std::vector<double> interleaved_medians(std::vector<Contender>& contenders, int n, int rounds)
 {
+    // First a run in progress: up to 64 steps or 0.3 s each, which lets the workers settle on
+    // sharing or not as they do in a long run.
+    for (Contender& c : contenders) {
+        c.reset();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+        for (int k = 0; k < 64 && std::chrono::steady_clock::now() < until; ++k) c.step();
+    }
     const long long steps = steps_per_sample(n);
     for (int round = 0; round < rounds; ++round)
         for (Contender& c : contenders) {
