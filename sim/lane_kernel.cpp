@@ -103,15 +103,24 @@ inline int first_at_most(const Mask& m, const Pack& a, const Pack& b)
 TouchingPair tile(LaneSums& s, int i0, int i1, int j0, int j1, bool check_touch)
 {
     const bool diagonal = i0 == j0;
+    const int n = s.n;
+    const double* x = s.x.data();
+    const double* y = s.y.data();
+    const double* z = s.z.data();
+    const double* gm = s.gm.data();
+    const double* radius = s.radius.data();
+    double* before_x = s.before_x.data();
+    double* before_y = s.before_y.data();
+    double* before_z = s.before_z.data();
     const Pack one = broadcast(1);
     TouchingPair touch;
     for (int i = i0; i < i1; ++i) {
-        const Pack xi = broadcast(s.x[i]), yi = broadcast(s.y[i]), zi = broadcast(s.z[i]);
-        const Pack gmi = broadcast(s.gm[i]);
-        const Pack ri = broadcast(s.radius[i]);
-        double* after_x = &s.after_x[static_cast<std::size_t>(i) * LANES];
-        double* after_y = &s.after_y[static_cast<std::size_t>(i) * LANES];
-        double* after_z = &s.after_z[static_cast<std::size_t>(i) * LANES];
+        const Pack xi = broadcast(x[i]), yi = broadcast(y[i]), zi = broadcast(z[i]);
+        const Pack gmi = broadcast(gm[i]);
+        const Pack ri = broadcast(radius[i]);
+        double* after_x = s.after_x.data() + static_cast<std::size_t>(i) * LANES;
+        double* after_y = s.after_y.data() + static_cast<std::size_t>(i) * LANES;
+        double* after_z = s.after_z.data() + static_cast<std::size_t>(i) * LANES;
         // A row of tiles starts on the diagonal, where the sums after body i start.
         Pack ax = diagonal ? Pack{} : load(after_x);
         Pack ay = diagonal ? Pack{} : load(after_y);
@@ -120,30 +129,30 @@ TouchingPair tile(LaneSums& s, int i0, int i1, int j0, int j1, bool check_touch)
         const int first = diagonal ? (i + 1) / LANES * LANES : j0;
         const int end = diagonal && i + 1 >= j1 ? first : j1;
         for (int j = first; j < end; j += LANES) {
-            const Pack dx = load(&s.x[j]) - xi;
-            const Pack dy = load(&s.y[j]) - yi;
-            const Pack dz = load(&s.z[j]) - zi;
+            const Pack dx = load(x + j) - xi;
+            const Pack dy = load(y + j) - yi;
+            const Pack dz = load(z + j) - zi;
             const Pack r2 = dx * dx + dy * dy + dz * dz;
             const Pack r = lane_sqrt(r2);
             Pack inverse_cube = one / (r2 * r);
             // Lanes of bodies up to i or past the last body add nothing.
-            const bool partial = j <= i || j + LANES > s.n;
+            const bool partial = j <= i || j + LANES > n;
             if (partial || check_touch) {
-                const Mask valid = after_and_within(j, i, s.n);
+                const Mask valid = after_and_within(j, i, n);
                 inverse_cube = keep(valid, inverse_cube);
                 if (check_touch && !touch) {
-                    const int k = first_at_most(valid, r, load(&s.radius[j]) + ri);
+                    const int k = first_at_most(valid, r, load(radius + j) + ri);
                     if (k >= 0) touch = {i + 1, j + k + 1};
                 }
             }
-            const Pack g = load(&s.gm[j]) * inverse_cube;
+            const Pack g = load(gm + j) * inverse_cube;
             ax += g * dx;
             ay += g * dy;
             az += g * dz;
             const Pack h = gmi * inverse_cube;
-            store(&s.before_x[j], load(&s.before_x[j]) - h * dx);
-            store(&s.before_y[j], load(&s.before_y[j]) - h * dy);
-            store(&s.before_z[j], load(&s.before_z[j]) - h * dz);
+            store(before_x + j, load(before_x + j) - h * dx);
+            store(before_y + j, load(before_y + j) - h * dy);
+            store(before_z + j, load(before_z + j) - h * dz);
         }
         store(after_x, ax);
         store(after_y, ay);

@@ -1,6 +1,6 @@
 // Not a test: the whole program running a large cluster, measured as a user would feel it. It
-// writes a project of N bodies into the program folder, opens it, presses START and, for the given
-// time, counts the frames the view draws, clicks the time panel's unit button every 250 ms from
+// writes a project of N bodies into the program folder, opens it, sets the frame rate (index into
+// the redraw intervals, the program's own by default), presses START and, for the given time, counts the frames the view draws, clicks the time panel's unit button every 250 ms from
 // another thread and times the answer, and counts the engine's steps. Run it under Xvfb;
 // bench/gui_figures.sh compares it with orbilan-run on the same project.
 #include <QAbstractButton>
@@ -26,6 +26,7 @@
 #include "files/project_writer.h"
 #include "panels/control_ids.h"
 #include "panels/panel.h"
+#include "panels/panel_handlers.h"
 #include "platform/recording_platform.h"
 #include "sim/simulation_run.h"
 #include "view/gl_view.h"
@@ -68,7 +69,7 @@ double median(std::vector<double> v)
 
 double largest(const std::vector<double>& v) { return v.empty() ? 0 : *std::max_element(v.begin(), v.end()); }
 
-int measure(const std::string& folder, int bodies, double seconds)
+int measure(const std::string& folder, int bodies, double seconds, int fps_index)
 {
     const std::string project = "cluster_" + std::to_string(bodies) + ".txt";
     if (!write_cluster(folder + "/Projects/" + project, bodies)) return 1;
@@ -88,6 +89,7 @@ int measure(const std::string& folder, int bodies, double seconds)
     auto* unit_button = qobject_cast<QAbstractButton*>(time_panel.control(TM_UNIT));
     if (!unit_button) return 1;
 
+    while (s.state.fps_index != fps_index) options_panel_handler(s, OP_FPS);
     app.toolbar_command(TB_START);
     QTest::qWait(1000);  // the first frames and the workers settle
 
@@ -157,10 +159,11 @@ int measure(const std::string& folder, int bodies, double seconds)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s PROGRAM_FOLDER BODIES SECONDS\n", argv[0]);
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: %s PROGRAM_FOLDER BODIES SECONDS [FPS_INDEX]\n", argv[0]);
         return 2;
     }
     QApplication application(argc, argv);
-    return orbilan::measure(argv[1], std::stoi(argv[2]), std::stod(argv[3]));
+    const int fps_index = argc == 5 ? std::stoi(argv[4]) : orbilan::SimulationState{}.fps_index;
+    return orbilan::measure(argv[1], std::stoi(argv[2]), std::stod(argv[3]), fps_index);
 }
