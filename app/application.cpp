@@ -242,6 +242,7 @@ void Application::start_run()
     read_log_settings(s);
 
     RunOptions options;
+    options.threads = workers_beside_a_window();
     if (s.state.log_enabled == 1) {
         const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
         if (is_project_input(s.state.log_file_name, s.project_path)) {

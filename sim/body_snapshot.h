@@ -25,6 +25,7 @@ struct BodySnapshot {
 
 // Copies the table and the shown parts of the state, as no run has stepped it; reuses the
 // snapshot's storage.
-void take_snapshot(const BodyTable& table, const SimulationState& state, BodySnapshot& out);
+template <typename Real>
+void take_snapshot(const BasicBodyTable<Real>& table, const SimulationState& state, BodySnapshot& out);
 
 }  // namespace orbilan

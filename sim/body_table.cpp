@@ -1,8 +1,5 @@
 #include "sim/body_table.h"
 
-#include <cmath>
-#include <limits>
-
 #include "sim/simulation_state.h"
 
 namespace orbilan {
@@ -10,13 +7,6 @@ namespace orbilan {
 double sphere_radius(extended mass, extended density)
 {
     return real_cube_root(3 * mass / (4 * static_cast<extended>(PI) * density));
-}
-
-double real_cube_root(extended volume_term)
-{
-    // The power 1/3 of a negative number is not a number; cbrt would give a negative radius.
-    if (volume_term < 0) return std::numeric_limits<double>::quiet_NaN();
-    return static_cast<double>(std::cbrt(volume_term));
 }
 
 namespace {
@@ -49,7 +39,8 @@ void allocate_body_table(BodyTable& table, SimulationState& state, int body_coun
     state.impulse_table.fill(ImpulseEntry{});
 }
 
-void resize_body_table(BodyTable& table)
+template <typename Real>
+void resize_body_table(BasicBodyTable<Real>& table)
 {
     const auto size = static_cast<std::size_t>(table.body_count) + 1;
     for (auto* column : {&table.x, &table.y, &table.z, &table.vx, &table.vy, &table.vz,
@@ -61,7 +52,8 @@ void resize_body_table(BodyTable& table)
     table.texture_id.resize(size);
 }
 
-bool delete_body(BodyTable& table, SimulationState& state, int k)
+template <typename Real>
+bool delete_body(BasicBodyTable<Real>& table, SimulationState& state, int k)
 {
     const int n = table.body_count;
     if (k < 1 || k > n) return false;
@@ -80,5 +72,22 @@ bool delete_body(BodyTable& table, SimulationState& state, int k)
     }
     return false;
 }
+
+template <typename To, typename From>
+BasicBodyTable<To> convert_table(const BasicBodyTable<From>& t)
+{
+    const auto converted = [](const std::vector<From>& column) { return std::vector<To>(column.begin(), column.end()); };
+    return {t.body_count, converted(t.x), converted(t.y), converted(t.z), converted(t.vx), converted(t.vy),
+            converted(t.vz), converted(t.mass), converted(t.density), t.radius, t.name, t.texture_file, t.texture_id};
+}
+
+template void resize_body_table(BasicBodyTable<extended>&);
+template void resize_body_table(BasicBodyTable<double>&);
+template bool delete_body(BasicBodyTable<extended>&, SimulationState&, int);
+template bool delete_body(BasicBodyTable<double>&, SimulationState&, int);
+template BasicBodyTable<double> convert_table(const BasicBodyTable<extended>&);
+template BasicBodyTable<extended> convert_table(const BasicBodyTable<double>&);
+template BasicBodyTable<extended> convert_table(const BasicBodyTable<extended>&);
+template BasicBodyTable<double> convert_table(const BasicBodyTable<double>&);
 
 }  // namespace orbilan

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -9,35 +11,55 @@ namespace orbilan {
 
 struct SimulationState;
 
-// Bodies 1..body_count as parallel arrays; index 0 exists in every array as a scratch slot.
-struct BodyTable {
+// Bodies 1..body_count as parallel arrays; index 0 exists in every array as a scratch slot. The
+// program keeps its bodies in extended precision; a run in double precision works on a copy.
+template <typename Real>
+struct BasicBodyTable {
     int body_count = 0;
-    std::vector<extended> x, y, z;
-    std::vector<extended> vx, vy, vz;
-    std::vector<extended> mass, density;
+    std::vector<Real> x, y, z;
+    std::vector<Real> vx, vy, vz;
+    std::vector<Real> mass, density;
     std::vector<double> radius;
     std::vector<std::string> name, texture_file;
     std::vector<int> texture_id;
 };
 
+using BodyTable = BasicBodyTable<extended>;
+
 // Radius of a homogeneous sphere of that mass and density; not a number when one of them is
 // negative, as such a body has no size.
 double sphere_radius(extended mass, extended density);
 
-// (volume_term)^(1/3) as a radius: not a number below zero.
-double real_cube_root(extended volume_term);
+// (volume_term)^(1/3) as a radius: not a number below zero, where cbrt would give a negative
+// radius.
+template <typename Real>
+double real_cube_root(Real volume_term)
+{
+    if (volume_term < 0) return std::numeric_limits<double>::quiet_NaN();
+    return static_cast<double>(std::cbrt(volume_term));
+}
 
 // Discards every body and the impulse program; arrays get indices 0..body_count, all zero or empty.
 void allocate_body_table(BodyTable& table, SimulationState& state, int body_count);
 
 // Changes the arrays to indices 0..table.body_count, keeping the surviving entries.
-void resize_body_table(BodyTable& table);
+template <typename Real>
+void resize_body_table(BasicBodyTable<Real>& table);
 
 // Removes body k (1..body_count): bodies above it move down one index. Returns true when the
 // selection had to move to the new last body (the camera then goes back to the origin).
-bool delete_body(BodyTable& table, SimulationState& state, int k);
+template <typename Real>
+bool delete_body(BasicBodyTable<Real>& table, SimulationState& state, int k);
+
+// The same bodies with their numbers rounded to another precision (exact towards a wider one).
+template <typename To, typename From>
+BasicBodyTable<To> convert_table(const BasicBodyTable<From>& table);
 
 // True when k names a body of the table.
-inline bool is_body(const BodyTable& table, int k) { return k >= 1 && k <= table.body_count; }
+template <typename Real>
+bool is_body(const BasicBodyTable<Real>& table, int k)
+{
+    return k >= 1 && k <= table.body_count;
+}
 
 }  // namespace orbilan

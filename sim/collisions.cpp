@@ -4,21 +4,22 @@
 
 namespace orbilan {
 
-MergeResult merge_bodies(BodyTable& t, SimulationState& state, int i, int j)
+template <typename Real>
+MergeResult merge_bodies(BasicBodyTable<Real>& t, SimulationState& state, int i, int j)
 {
-    const extended mi = t.mass[i];
-    const extended mj = t.mass[j];
+    const Real mi = t.mass[i];
+    const Real mj = t.mass[j];
     const int s = mi > mj ? i : j;
     const int d = s == i ? j : i;
 
-    const extended vx = (mi * t.vx[i] + mj * t.vx[j]) / (mj + mi);
-    const extended vy = (mi * t.vy[i] + mj * t.vy[j]) / (mj + mi);
-    const extended vz = (mi * t.vz[i] + mj * t.vz[j]) / (mj + mi);
-    const extended x = (t.x[i] * mi + t.x[j] * mj) / (mj + mi);
-    const extended y = (t.y[i] * mi + t.y[j] * mj) / (mj + mi);
-    const extended z = (t.z[i] * mi + t.z[j] * mj) / (mj + mi);
-    const extended density = (mi + mj) / (mj / t.density[j] + mi / t.density[i]);
-    const extended mass = mj + mi;
+    const Real vx = (mi * t.vx[i] + mj * t.vx[j]) / (mj + mi);
+    const Real vy = (mi * t.vy[i] + mj * t.vy[j]) / (mj + mi);
+    const Real vz = (mi * t.vz[i] + mj * t.vz[j]) / (mj + mi);
+    const Real x = (t.x[i] * mi + t.x[j] * mj) / (mj + mi);
+    const Real y = (t.y[i] * mi + t.y[j] * mj) / (mj + mi);
+    const Real z = (t.z[i] * mi + t.z[j] * mj) / (mj + mi);
+    const Real density = (mi + mj) / (mj / t.density[j] + mi / t.density[i]);
+    const Real mass = mj + mi;
 
     t.vx[s] = vx;
     t.vy[s] = vy;
@@ -28,10 +29,13 @@ MergeResult merge_bodies(BodyTable& t, SimulationState& state, int i, int j)
     t.z[s] = z;
     t.density[s] = density;
     t.mass[s] = mass;
-    t.radius[s] = real_cube_root(3 * mass / 4 / static_cast<extended>(PI) / density);
+    t.radius[s] = real_cube_root(3 * mass / 4 / static_cast<Real>(PI) / density);
 
     const bool moved = delete_body(t, state, d);
     return {d, moved};
 }
+
+template MergeResult merge_bodies(BasicBodyTable<extended>&, SimulationState&, int, int);
+template MergeResult merge_bodies(BasicBodyTable<double>&, SimulationState&, int, int);
 
 }  // namespace orbilan

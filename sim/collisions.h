@@ -5,6 +5,15 @@
 
 namespace orbilan {
 
+// A pair of bodies whose spheres touch: i < j, or none (i = 0).
+struct TouchingPair {
+    int i = 0, j = 0;
+    explicit operator bool() const { return i != 0; }
+};
+
+// True when a is the earlier pair (lower i, then lower j) or b is none.
+inline bool comes_before(TouchingPair a, TouchingPair b) { return !b || a.i < b.i || (a.i == b.i && a.j < b.j); }
+
 struct MergeResult {
     int removed = 0;
     bool selection_moved = false;
@@ -12,6 +21,7 @@ struct MergeResult {
 
 // Perfectly inelastic merge of touching bodies i and j: the heavier survives (j on a tie) at the
 // centre of mass with the summed momentum, mass and volume; the other is deleted.
-MergeResult merge_bodies(BodyTable& table, SimulationState& state, int i, int j);
+template <typename Real>
+MergeResult merge_bodies(BasicBodyTable<Real>& table, SimulationState& state, int i, int j);
 
 }  // namespace orbilan

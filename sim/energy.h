@@ -4,7 +4,8 @@
 
 namespace orbilan {
 
-// Kinetic plus gravitational potential energy of bodies 1..N.
-extended total_energy(const BodyTable& table, extended grav_constant);
+// Kinetic plus gravitational potential energy of bodies 1..N. The O(N^2) potential is shared among
+// `threads` workers (0: one per hardware thread); the result does not depend on how many.
+extended total_energy(const BodyTable& table, extended grav_constant, int threads = 1);
 
 }  // namespace orbilan

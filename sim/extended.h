@@ -6,6 +6,9 @@ namespace orbilan {
 // long double on x86-64 Linux.
 using extended = long double;
 
+// The number type of a run's arithmetic: extended by default; double for speed with many bodies.
+enum class Precision { extended, double_precision };
+
 constexpr double PI = 3.141592653589793;
 constexpr double SECONDS_PER_YEAR = 365.0 * 24 * 3600;
 

@@ -1,11 +1,46 @@
 #include "sim/force_workers.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace orbilan {
 
 namespace {
-// Spinning this long (a fraction of a millisecond) outlasts the usual wait at a barrier inside a
-// step, so members seldom sleep mid-step; a paused run still stops using the processor at once.
-constexpr int SPIN_ROUNDS = 200000;
+
+// Long enough for a member to pick up the next step's work after the short serial part between
+// two steps, short enough that a paused run or a preempted team gives the processor back at once.
+constexpr auto SPIN_TIME = std::chrono::microseconds(30);
+
+inline void relax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+}  // namespace
+
+int thread_count(int requested)
+{
+    return requested > 0 ? requested : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+void wait_for_change(const std::atomic<unsigned>& value, unsigned old)
+{
+    const auto give_up = std::chrono::steady_clock::now() + SPIN_TIME;
+    for (unsigned round = 1;; ++round) {
+        if (value.load(std::memory_order_acquire) != old) return;
+        if (round % 64 == 0 && std::chrono::steady_clock::now() >= give_up) break;
+        relax();
+    }
+    while (value.load(std::memory_order_acquire) == old) value.wait(old, std::memory_order_acquire);
+}
+
+void wait_until_at_least(const std::atomic<unsigned>& counter, unsigned target)
+{
+    for (unsigned seen = counter.load(std::memory_order_acquire); seen < target;
+         seen = counter.load(std::memory_order_acquire))
+        wait_for_change(counter, seen);
 }
 
 ForceWorkers::ForceWorkers(int threads) : size_(threads < 1 ? 1 : threads)
@@ -20,13 +55,6 @@ ForceWorkers::~ForceWorkers()
     job_generation_.fetch_add(1, std::memory_order_release);
     job_generation_.notify_all();
     for (auto& helper : helpers_) helper.join();
-}
-
-void ForceWorkers::wait_for_change(const std::atomic<unsigned>& value, unsigned old)
-{
-    for (int round = 0; round < SPIN_ROUNDS; ++round)
-        if (value.load(std::memory_order_acquire) != old) return;
-    while (value.load(std::memory_order_acquire) == old) value.wait(old, std::memory_order_acquire);
 }
 
 void ForceWorkers::run(const std::function<void(int)>& job)
@@ -59,17 +87,36 @@ void ForceWorkers::helper_main(int member)
     }
 }
 
-void ForceWorkers::barrier()
+void TeamChoice::record(double seconds)
 {
-    if (size_ == 1) return;
-    const unsigned generation = barrier_generation_.load(std::memory_order_acquire);
-    if (barrier_waiting_.fetch_add(1, std::memory_order_acq_rel) == size_ - 1) {
-        barrier_waiting_.store(0, std::memory_order_relaxed);
-        barrier_generation_.fetch_add(1, std::memory_order_release);
-        barrier_generation_.notify_all();
+    if (!probing_) {
+        current_seconds_ += seconds;
+        ++current_calls_;
+        if (--calls_to_probe_ == 0) {
+            probing_ = true;
+            probe_seconds_ = 0;
+            probe_calls_ = 0;
+        }
         return;
     }
-    wait_for_change(barrier_generation_, generation);
+    probe_cost_ += seconds;
+    if (probe_calls_++ > 0) probe_seconds_ += seconds;
+    if (probe_calls_ < PROBE_CALLS) return;
+    probing_ = false;
+    const double current_mean = current_seconds_ / current_calls_;
+    if (probe_seconds_ / (PROBE_CALLS - 1) < 0.95 * current_mean) {
+        current_shared_ = !current_shared_;
+        interval_ = MIN_INTERVAL;
+    } else {
+        // A losing probe, waking helpers on a busy core, may cost far more than its calls would
+        // alone: the next comes late enough that probes take at most a fiftieth of the time.
+        const double affordable = std::min(probe_cost_ * 50 / current_mean, 1e9);
+        interval_ = std::max(std::min(2 * interval_, MAX_INTERVAL), static_cast<int>(affordable));
+    }
+    probe_cost_ = 0;
+    current_seconds_ = 0;
+    current_calls_ = 0;
+    calls_to_probe_ = interval_;
 }
 
 }  // namespace orbilan

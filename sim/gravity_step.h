@@ -1,46 +1,72 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
 #include "sim/body_table.h"
+#include "sim/collisions.h"
+#include "sim/force_workers.h"
+#include "sim/lane_kernel.h"
 #include "sim/simulation_state.h"
 
 namespace orbilan {
 
-class ForceWorkers;
+// What the force sums of a number type keep between calls.
+template <typename Real>
+struct PairScratch;
 
-struct TouchingPair {
-    int i = 0, j = 0;
-    explicit operator bool() const { return i != 0; }
+// 1/r^3 of one tile of pairs, one buffer per member of the team.
+template <>
+struct PairScratch<extended> {
+    std::vector<std::vector<extended>> tiles;
 };
 
-// Working data of one run: O(N), sized once when the run starts.
-struct StepWorkspace {
-    extended h = 0;                    // the signed step
-    std::vector<extended> gm;          // grav_constant * mass(j), refreshed only by prepare_step
-    std::vector<extended> ax, ay, az;  // accelerations of the step in progress
-    extended logged_ax = 0, logged_ay = 0, logged_az = 0;
+// The lanes of the vector kernel.
+template <>
+struct PairScratch<double> {
+    const LaneKernel* kernel = nullptr;
+    LaneSums sums;
+};
+
+// Working data of one run: O(N), sized once when the run starts. The step is the same for every
+// number type; only the force sums differ.
+template <typename Real>
+struct BasicStepWorkspace {
+    Real h = 0;                    // the signed step
+    std::vector<Real> gm;          // grav_constant * mass(j), refreshed only by prepare_step
+    std::vector<Real> ax, ay, az;  // accelerations of the step in progress
+    Real logged_ax = 0, logged_ay = 0, logged_az = 0;
 
     // Force sums for at least this many bodies are shared among the workers.
-    int parallel_min_bodies = 128;
+    int parallel_min_bodies = 64;
     std::unique_ptr<ForceWorkers> workers;
-    std::vector<extended> r3_block;    // r^3 of one block of rows, for the shared sums
-    std::vector<TouchingPair> touch_found;  // first touching pair seen by each worker
-
-    StepWorkspace();
-    ~StepWorkspace();
+    TeamChoice team_choice;                                // whether the workers help in this call
+    std::vector<TouchingPair> touch_found;                 // first touching pair seen by each member
+    std::unique_ptr<std::atomic<unsigned>[]> tiles_done;  // per row of tiles, for the shared sums
+    std::unique_ptr<std::atomic<bool>[]> row_taken;       // a member works on the row
+    int tile_rows_capacity = 0;
+    PairScratch<Real> scratch;
 };
 
+using StepWorkspace = BasicStepWorkspace<extended>;
+
 // Sizes the workspace for the table and starts `threads` force workers (1: none).
-void init_workspace(StepWorkspace& work, const BodyTable& table, int threads);
+template <typename Real>
+void init_workspace(BasicStepWorkspace<Real>& work, const BasicBodyTable<Real>& table, int threads);
 
 // h from dt and run_direction, the G*m table from the current masses.
-void prepare_step(const BodyTable& table, const SimulationState& state, StepWorkspace& work);
+template <typename Real>
+void prepare_step(const BasicBodyTable<Real>& table, const SimulationState& state, BasicStepWorkspace<Real>& work);
 
-// Accelerations of bodies 1..N from the positions. When check_touch is set and two spheres touch,
-// returns the first such pair (lowest i, then lowest j > i) and leaves the accelerations undefined.
-TouchingPair compute_accelerations(const BodyTable& table, StepWorkspace& work, bool check_touch);
+// Accelerations of bodies 1..N from the positions: each body adds the terms
+// G m_j (x_j - x_i) / r_ij^3 of the others, with 1/r^3 rounded once per pair. In extended
+// precision every body adds its terms in increasing j; in double precision, the terms of the
+// bodies before it in that order and those after it lane by lane. The bits do not depend on the
+// number of workers. When check_touch is set and two spheres touch, returns the first such pair
+// (lowest i, then lowest j > i) and leaves the accelerations undefined.
+template <typename Real>
+TouchingPair compute_accelerations(const BasicBodyTable<Real>& table, BasicStepWorkspace<Real>& work, bool check_touch);
 
 struct StepResult {
     bool stop = false;        // the stop time was reached or passed, or the mass error occurred
@@ -49,8 +75,10 @@ struct StepResult {
     bool selection_moved = false;
 };
 
-// One integration step: merge, kick and drift, thrust, time, stop test.
-StepResult gravity_step(BodyTable& table, SimulationState& state, StepWorkspace& work,
+// One integration step: merge, kick and drift, thrust, time, stop test. The step's arithmetic is
+// done in Real; the state keeps its times in extended precision, which holds them exactly.
+template <typename Real>
+StepResult gravity_step(BasicBodyTable<Real>& table, SimulationState& state, BasicStepWorkspace<Real>& work,
                         double camera_distance);
 
 }  // namespace orbilan

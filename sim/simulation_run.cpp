@@ -1,9 +1,15 @@
 #include "sim/simulation_run.h"
 
+#include <algorithm>
+#include <type_traits>
+
 #include "files/log_writer.h"
+#include "sim/force_workers.h"
 #include "sim/gravity_step.h"
 
 namespace orbilan {
+
+int workers_beside_a_window() { return std::max(1, thread_count(0) - 1); }
 
 SimulationRun::SimulationRun(BodyTable& table, SimulationState& state, RunObserver& observer)
     : table_(table), state_(state), observer_(observer)
@@ -22,7 +28,7 @@ bool SimulationRun::start(int run_direction, RunOptions options)
     steps_done_.store(0, std::memory_order_relaxed);
     log_failure_.clear();
     camera_distance_.store(options.camera_distance, std::memory_order_relaxed);
-    publish(true);
+    publish(true, table_);
     stop_request_.store(false, std::memory_order_relaxed);
     active_.store(true, std::memory_order_release);
     thread_ = std::thread(&SimulationRun::thread_main, this, std::move(options));
@@ -42,7 +48,8 @@ void SimulationRun::set_camera_distance(double distance)
 
 namespace {
 
-void apply_command(BodyTable& t, SimulationState& s, const RunCommand& c)
+template <typename Real>
+void apply_command(BasicBodyTable<Real>& t, SimulationState& s, const RunCommand& c)
 {
     switch (c.kind) {
     case RunCommand::Kind::set_collision_mode:
@@ -79,18 +86,20 @@ void SimulationRun::post(const RunCommand& command)
     commands_pending_.store(true, std::memory_order_release);
 }
 
-void SimulationRun::apply_commands()
+template <typename Real>
+void SimulationRun::apply_commands(BasicBodyTable<Real>& bodies)
 {
     {
         std::lock_guard lock(command_mutex_);
         applying_.swap(commands_);
         commands_pending_.store(false, std::memory_order_relaxed);
     }
-    for (const RunCommand& command : applying_) apply_command(table_, state_, command);
+    for (const RunCommand& command : applying_) apply_command(bodies, state_, command);
     applying_.clear();
 }
 
-void SimulationRun::publish(bool wait_for_lock)
+template <typename Real>
+void SimulationRun::publish(bool wait_for_lock, const BasicBodyTable<Real>& bodies)
 {
     std::unique_lock lock(snapshot_mutex_, std::defer_lock);
     if (wait_for_lock)
@@ -98,7 +107,7 @@ void SimulationRun::publish(bool wait_for_lock)
     else if (!lock.try_lock())
         return;  // a reader is copying; the request stays and the next step serves it
     snapshot_wanted_.store(false, std::memory_order_relaxed);
-    take_snapshot(table_, state_, published_);
+    take_snapshot(bodies, state_, published_);
     published_.steps = steps_done_.load(std::memory_order_relaxed);
     published_.deleted_bodies = deleted_;
 }
@@ -116,10 +125,20 @@ void SimulationRun::read_snapshot(BodySnapshot& out)
 
 void SimulationRun::thread_main(RunOptions options)
 {
-    StepWorkspace work;
-    const int threads = options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
-    init_workspace(work, table_, threads);
-    prepare_step(table_, state_, work);
+    if (options.precision == Precision::double_precision) {
+        BasicBodyTable<double> bodies = convert_table<double>(table_);
+        run_steps(bodies, options);
+    } else {
+        run_steps(table_, options);
+    }
+}
+
+template <typename Real>
+void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
+{
+    BasicStepWorkspace<Real> work;
+    init_workspace(work, bodies, thread_count(options.threads));
+    prepare_step(bodies, state_, work);
 
     const LogMode log_mode = static_cast<LogMode>(state_.log_mode);
     long long log_counter = 0;
@@ -127,14 +146,14 @@ void SimulationRun::thread_main(RunOptions options)
     RunEnd end = RunEnd::stopped;
 
     for (;;) {
-        if (commands_pending_.load(std::memory_order_acquire)) apply_commands();
+        if (commands_pending_.load(std::memory_order_acquire)) apply_commands(bodies);
 
-        const StepResult step = gravity_step(table_, state_, work, camera_distance_.load(std::memory_order_relaxed));
+        const StepResult step = gravity_step(bodies, state_, work, camera_distance_.load(std::memory_order_relaxed));
         steps_done_.store(++steps, std::memory_order_relaxed);
 
         if (step.removed_body != 0) {
             deleted_.push_back(step.removed_body);
-            publish(true);
+            publish(true, bodies);
             observer_.on_body_deleted(step.removed_body, step.selection_moved);
         }
         if (step.mass_error) observer_.on_mass_error();
@@ -143,10 +162,10 @@ void SimulationRun::thread_main(RunOptions options)
         if (options.log && ++log_counter >= state_.log_every) {
             log_counter = 0;
             const int k = state_.log_body;
-            if (log_mode == LogMode::acceleration && is_body(table_, k))
+            if (log_mode == LogMode::acceleration && is_body(bodies, k))
                 log_written = options.log->write_line(state_.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
-            else if (log_mode == LogMode::position && is_body(table_, k))
-                log_written = options.log->write_line(state_.sim_time, table_.x[k], table_.y[k], table_.z[k]);
+            else if (log_mode == LogMode::position && is_body(bodies, k))
+                log_written = options.log->write_line(state_.sim_time, bodies.x[k], bodies.y[k], bodies.z[k]);
         }
 
         if (step.mass_error)
@@ -160,15 +179,17 @@ void SimulationRun::thread_main(RunOptions options)
         if (end != RunEnd::stopped) stop_request_.store(true, std::memory_order_relaxed);
 
         if (stop_request_.load(std::memory_order_relaxed)) break;
-        if (snapshot_wanted_.load(std::memory_order_relaxed)) publish(false);
+        if (snapshot_wanted_.load(std::memory_order_relaxed)) publish(false, bodies);
     }
 
     {
         std::lock_guard lock(command_mutex_);
-        for (const RunCommand& command : commands_) apply_command(table_, state_, command);
+        for (const RunCommand& command : commands_) apply_command(bodies, state_, command);
         commands_.clear();
         commands_pending_.store(false, std::memory_order_relaxed);
-        publish(true);
+        // A run in double precision hands its bodies back; extended precision holds them exactly.
+        if constexpr (!std::is_same_v<Real, extended>) table_ = convert_table<extended>(bodies);
+        publish(true, table_);
         // The file is complete before anyone hears of the end.
         if (options.log && !options.log->close()) log_failure_ = options.log->failure();
         options.log.reset();

@@ -40,10 +40,15 @@ struct RunCommand {
 
 struct RunOptions {
     int threads = 0;              // force workers; 0 = one per hardware thread
+    Precision precision = Precision::extended;
     long long max_steps = -1;     // stop after this many steps (-1: no limit)
     double camera_distance = 0;   // sizes the exhaust line
     std::unique_ptr<LogWriter> log;  // opened by the caller; closed when the run ends
 };
+
+// Force workers for a run that a window draws while it goes on: one hardware thread is left to the
+// drawing, so that neither slows the other.
+int workers_beside_a_window();
 
 // One run of the simulation thread over a table and a state that it owns while it is active.
 class SimulationRun {
@@ -77,8 +82,12 @@ public:
 
 private:
     void thread_main(RunOptions options);
-    void apply_commands();
-    void publish(bool wait_for_lock);
+    template <typename Real>
+    void run_steps(BasicBodyTable<Real>& bodies, RunOptions& options);
+    template <typename Real>
+    void apply_commands(BasicBodyTable<Real>& bodies);
+    template <typename Real>
+    void publish(bool wait_for_lock, const BasicBodyTable<Real>& bodies);
 
     BodyTable& table_;
     SimulationState& state_;

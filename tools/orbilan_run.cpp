@@ -55,6 +55,7 @@ struct Arguments {
     int log_every = 1;
     std::optional<std::filesystem::path> final_state;
     int threads = 0;
+    Precision precision = Precision::extended;
     bool quiet = false;
     bool help = false;
     bool version = false;
@@ -134,6 +135,15 @@ const Option OPTIONS[] = {
     {"--threads", "N", "force workers, 1 to 256 (default: one per processor)",
      [](Arguments& a, std::string_view o, std::string_view v) {
          a.threads = static_cast<int>(whole_number(o, v, 1, MAX_THREADS));
+     }},
+    {"--precision", "KIND", "the arithmetic of the run: extended (80-bit, the default) or double (faster)",
+     [](Arguments& a, std::string_view o, std::string_view v) {
+         if (v == "extended")
+             a.precision = Precision::extended;
+         else if (v == "double")
+             a.precision = Precision::double_precision;
+         else
+             throw UsageError{std::string(o) + " is extended or double, not '" + std::string(v) + "'"};
      }},
     {"--quiet", "", "no progress line on a terminal",
      [](Arguments& a, std::string_view, std::string_view) { a.quiet = true; }},
@@ -397,6 +407,7 @@ int run(const Arguments& args)
 
     RunOptions options;
     options.threads = args.threads;
+    options.precision = args.precision;
     options.max_steps = args.steps;
     if (args.log) {
         state.log_enabled = 1;
@@ -409,7 +420,7 @@ int run(const Arguments& args)
     }
 
     catch_stop_signals();
-    const extended energy_before = total_energy(table, state.grav_constant);
+    const extended energy_before = total_energy(table, state.grav_constant, args.threads);
     const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
 
     EndWaiter waiter;
@@ -448,7 +459,7 @@ int run(const Arguments& args)
         status = EXIT_WRITE_FAILED;
     }
 
-    const extended energy_after = total_energy(table, state.grav_constant);
+    const extended energy_after = total_energy(table, state.grav_constant, args.threads);
     const extended change = energy_after - energy_before;
     const extended relative = energy_before == 0 ? change : change / std::fabs(energy_before);
     if (!print_summary(simulation.steps_done(), state, table.body_count, wall, relative)) {

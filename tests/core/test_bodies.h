@@ -44,7 +44,7 @@ inline void make_cluster(BodyTable& table, SimulationState& state, int n, unsign
         table.mass[i] = 1 + unit(random) * 0.5;
         table.density[i] = density;
         table.radius[i] = sphere_radius(table.mass[i], table.density[i]);
-        table.name[i] = "b" + std::to_string(i);
+        table.name[i] = std::to_string(i).insert(0, "b");
     }
 }
 

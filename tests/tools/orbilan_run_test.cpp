@@ -467,6 +467,29 @@ TEST_F(OrbilanRun, ThreadCountDoesNotChangeTheResult)
     EXPECT_EQ(bodies_of(one), bodies_of(two));
 }
 
+// A run in double precision: its final state reads back to the same doubles, so stopping and
+// going on from the file equals one run; other thread counts give the same file.
+TEST_F(OrbilanRun, DoublePrecisionResumesFromItsFinalStateBitForBit)
+{
+    const fs::path whole = folder / "whole.txt", half = folder / "half.txt", resumed = folder / "resumed.txt";
+    const fs::path threads = folder / "threads.txt";
+    ASSERT_EQ(run(project("cluster.txt") + " --precision double --steps 400 --collisions --final-state " + whole.string()).status, 0);
+    ASSERT_EQ(run(project("cluster.txt") + " --precision double --steps 200 --collisions --final-state " + half.string()).status, 0);
+    ASSERT_EQ(run(half.string() + " --precision double --steps 200 --collisions --final-state " + resumed.string()).status, 0);
+    EXPECT_EQ(bodies_of(whole), bodies_of(resumed));
+    ASSERT_EQ(run(project("cluster.txt") + " --precision double --steps 400 --collisions --threads 3 --final-state " +
+                  threads.string()).status, 0);
+    EXPECT_EQ(bodies_of(whole), bodies_of(threads));
+    EXPECT_NE(bodies_of(whole), bodies_of(project("cluster.txt")));
+}
+
+TEST_F(OrbilanRun, PrecisionIsExtendedOrDouble)
+{
+    const Outcome o = run(project("binary_star.txt") + " --steps 1 --precision single");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("--precision is extended or double, not 'single'"), std::string::npos) << o.err;
+}
+
 TEST_F(OrbilanRun, StepGoesThroughTheTimePanelsFourDigitsAndNegativeStopTimesRunBackward)
 {
     const fs::path p = write("odd.txt", "odd step, one probe\r\nObjects, 1\r\ndt, 0.123456\r\nG, 1\r\n"

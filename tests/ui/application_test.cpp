@@ -217,15 +217,16 @@ TEST_F(ProgramTest, PauseAndResumeContinueTheSameTrajectory)
     SimulationState expected_state = s().state;
     expected_state.dt = 1e-4L;  // as the time panel shows it
     expected_state.run_direction = 1;
-    // Long enough (200,000 steps) for STOP/PAUSE to come before the end even on a busy machine.
-    expected_state.stop_time = 20;
+    // Far enough that the first run is still going when STOP comes: three bodies take a
+    // microsecond a step, and a run that has already ended would make the second one step back.
+    expected_state.stop_time = 100;
     StepWorkspace work;
     init_workspace(work, expected, 1);
     prepare_step(expected, expected_state, work);
     while (!gravity_step(expected, expected_state, work, 0).stop) {
     }
 
-    set_stop_time("20");
+    set_stop_time("100");
     click(toolbar(), TB_START);
     EXPECT_TRUE(controls_locked());
     for (const int id : {TB_OPEN, TB_RESET, TB_END})
@@ -241,7 +242,7 @@ TEST_F(ProgramTest, PauseAndResumeContinueTheSameTrajectory)
     wait_for_end();
     const extended paused_at = s().state.sim_time;
     EXPECT_GT(paused_at, 0);
-    ASSERT_LT(paused_at, 20) << "the run ended before STOP/PAUSE";
+    ASSERT_LT(paused_at, 100) << "the run ended before STOP/PAUSE";
     EXPECT_FALSE(s().gl_window->redraw_timer_active());
     EXPECT_EQ(s().panels.time_panel->text(TM_ELAPSED).toStdString(),
               elapsed_time_text(paused_at, 1)) << "the end of a run shows its time";
@@ -379,6 +380,9 @@ TEST_F(ProgramTest, CollisionsSwitchedOnDuringARunMergeBodies)
     open("cluster.txt");
     for (int k = 0; k < 60; ++k) click(toolbar(), TB_NEXT);
     EXPECT_EQ(s().state.selected_body, 60);
+    // The rocks meet in the first simulated second; a step a hundred times finer keeps that
+    // second long enough for the click to come first, however fast the steps are.
+    for (int k = 0; k < 2; ++k) click(*s().panels.time_panel, TM_DT_DIV10);
     click(toolbar(), TB_START);
     click(*s().panels.options_panel, OP_COLLISION);
     EXPECT_EQ(s().panels.options_panel->text(OP_COLLISION), "COLLISION : ON");
