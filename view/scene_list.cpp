@@ -106,40 +106,46 @@ void draw_axes(const ViewState& view, const SceneBodies& scene)
     glEnd();
 }
 
-void add_segment(SceneLines& lines, const Trail& t, int a, int b, GLfloat g)
-{
-    for (const int k : {a, b}) {
-        lines.xyz.insert(lines.xyz.end(), {static_cast<GLfloat>(t.trail_x[k]), static_cast<GLfloat>(t.trail_y[k]),
-                                           static_cast<GLfloat>(t.trail_z[k])});
-        lines.rgba.insert(lines.rgba.end(), {g, g, 0, 1});
-    }
-}
-
 // Segment j joins slots j and j + 1: yellow for j = 0..h, then fading to black up to
-// j = trail_length. A slot with x exactly 0 has not been filled and ends that half.
+// j = trail_length. A slot with x exactly 0 has not been filled and ends that half (the older
+// half starts at h whatever the newer one did). Each slot is sent once and the segments name
+// their ends; drawn flat, a line takes the colour of its second end, so slot j + 1 carries the
+// colour of segment j.
 void add_trail(SceneLines& lines, const Trail& t, int trail_length)
 {
     const int half = static_cast<int>(std::nearbyint(trail_length / 2.0));
     const double half_length = trail_length / 2.0;
     const int last = std::min(trail_length, t.slot_count() - 2);  // a trail made for a shorter length
-    for (int j = 0; j <= std::min(half, last); ++j) {
-        if (t.trail_x[j + 1] == 0.0) break;
-        add_segment(lines, t, j, j + 1, 1);
+    int newer_end = 0;
+    while (newer_end <= std::min(half, last) && t.trail_x[newer_end + 1] != 0.0) ++newer_end;
+    int older_end = half;
+    while (older_end <= last && t.trail_x[older_end + 1] != 0.0) ++older_end;
+    const int slots = std::max(newer_end, older_end > half ? older_end : 0) + 1;
+    if (slots < 2) return;
+
+    const auto first = static_cast<GLuint>(lines.xyz.size() / 3);
+    for (int k = 0; k < slots; ++k) {
+        lines.xyz.insert(lines.xyz.end(), {static_cast<GLfloat>(t.trail_x[k]), static_cast<GLfloat>(t.trail_y[k]),
+                                           static_cast<GLfloat>(t.trail_z[k])});
+        const int j = k - 1;
+        const double g = j < half ? 1.0 : std::clamp(1 - 2 * (j - half_length) / trail_length, 0.0, 1.0);
+        const auto level = static_cast<GLubyte>(std::lround(255 * g));
+        lines.rgba.insert(lines.rgba.end(), {level, level, 0, 255});
     }
-    for (int j = half; j <= last; ++j) {
-        if (t.trail_x[j + 1] == 0.0) break;
-        add_segment(lines, t, j, j + 1, static_cast<GLfloat>(1 - 2 * (j - half_length) / trail_length));
-    }
+    for (int j = 0; j < std::min(newer_end, half); ++j) lines.index.insert(lines.index.end(), {first + j, first + j + 1});
+    for (int j = half; j < older_end; ++j) lines.index.insert(lines.index.end(), {first + j, first + j + 1});
 }
 
 void flush_trail_batch(SceneLines& lines)
 {
-    if (lines.xyz.empty()) return;
-    glVertexPointer(3, GL_FLOAT, 0, lines.xyz.data());
-    glColorPointer(4, GL_FLOAT, 0, lines.rgba.data());
-    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(lines.xyz.size() / 3));
+    if (!lines.index.empty()) {
+        glVertexPointer(3, GL_FLOAT, 0, lines.xyz.data());
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, lines.rgba.data());
+        glDrawElements(GL_LINES, static_cast<GLsizei>(lines.index.size()), GL_UNSIGNED_INT, lines.index.data());
+    }
     lines.xyz.clear();
     lines.rgba.clear();
+    lines.index.clear();
 }
 
 // Gathered anew at every frame in batches of bounded size: arrays for every trail at once would
@@ -147,19 +153,23 @@ void flush_trail_batch(SceneLines& lines)
 // segments takes longer to compile than a frame.
 void draw_trails(const SceneBodies& scene, int trail_length, SceneLines& lines)
 {
-    constexpr std::size_t BATCH_FLOATS = 6 * TRAIL_BATCH_SEGMENTS;
-    lines.xyz.reserve(BATCH_FLOATS + 6 * (MAX_TRAIL_LENGTH + 1));
-    lines.rgba.reserve(lines.xyz.capacity() / 3 * 4);
+    constexpr std::size_t BATCH_INDICES = 2 * TRAIL_BATCH_SEGMENTS;
+    const std::size_t most_slots = TRAIL_BATCH_SEGMENTS + 2 * (MAX_TRAIL_LENGTH + 2);
+    lines.xyz.reserve(3 * most_slots);
+    lines.rgba.reserve(4 * most_slots);
+    lines.index.reserve(BATCH_INDICES + 2 * (MAX_TRAIL_LENGTH + 1));
     begin_line_pass();
+    glShadeModel(GL_FLAT);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
         add_trail(lines, scene.trail[i], trail_length);
-        if (lines.xyz.size() >= BATCH_FLOATS) flush_trail_batch(lines);
+        if (lines.index.size() >= BATCH_INDICES) flush_trail_batch(lines);
     }
     flush_trail_batch(lines);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
+    glShadeModel(GL_SMOOTH);
 }
 
 void draw_exhaust_plume(const ExhaustPlume& plume)
@@ -195,6 +205,9 @@ unsigned body_texture(const SceneBodies& scene, int i)
     return at(i) != 0 ? at(i) : at(1);
 }
 
+// Spheres are drawn at every frame rather than compiled into the scene list, so that each
+// takes the level of detail of the camera as it is now; the texture and the glow change only
+// where they differ from the body before.
 void draw_spheres(const ViewState& view, const SceneBodies& scene)
 {
     static constexpr GLfloat GLOW[4] = {1, 1, 1, 1};
@@ -214,16 +227,33 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
+    const auto& eye = view.camera_eye;
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const double pixels_per_radian = viewport[3] / 2.0 / std::tan(view.fov_y * PI / 360);
+    unsigned bound = 0;
+    bool glowing = false;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, DARK);
     for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
         const double r = scene.radius[i];
         const Trail& t = scene.trail[i];
-        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, i == 1 ? GLOW : DARK);
-        glBindTexture(GL_TEXTURE_2D, body_texture(scene, i));
         if (!(r > 0) || !std::isfinite(r)) continue;
+        if ((i == 1) != glowing) {
+            glowing = i == 1;
+            glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, glowing ? GLOW : DARK);
+        }
+        if (const unsigned texture = body_texture(scene, i); texture != bound) {
+            glBindTexture(GL_TEXTURE_2D, texture);
+            bound = texture;
+        }
+        // An eye inside the sphere sees it at any size.
+        const double distance = std::hypot(t.trail_x[0] - eye[0], t.trail_y[0] - eye[1], t.trail_z[0] - eye[2]);
+        const double pixels = distance > r ? r / distance * pixels_per_radian : HUGE_VAL;
         glPushMatrix();
         glTranslated(t.trail_x[0], t.trail_y[0], t.trail_z[0]);
         glScaled(r, r, r);
-        glCallList(SPHERE_LIST);
+        glCallList(SPHERE_LIST + sphere_detail_level(pixels));
         glPopMatrix();
     }
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, DARK);
@@ -232,20 +262,17 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
     glDisable(GL_TEXTURE_2D);
 }
 
-}  // namespace
-
-void create_sphere_list()
+// The unit sphere as one batch of triangles, with the texture layout of a GLU quadric sphere: t
+// runs from 0 at the south pole to 1 at the north pole, s from 0 at +y through 0.25 at -x, 0.5
+// at -y and 0.75 at +x, so that a skin reads left to right seen from outside with +z up. One
+// batch per sphere instead of one strip per stack keeps a scene of many bodies cheap to draw.
+void unit_sphere(int slices, int stacks)
 {
-    // The unit sphere as one batch of triangles, with the texture layout of a GLU quadric
-    // sphere: t runs from 0 at the south pole to 1 at the north pole, s from 0 at +y through
-    // 0.25 at -x, 0.5 at -y and 0.75 at +x, so that a skin reads left to right seen from
-    // outside with +z up. One batch per sphere instead of one strip per stack keeps a scene of
-    // many bodies cheap to draw.
-    const auto vertex = [](int slice, int stack) {
-        const double s = 1.0 - static_cast<double>(slice) / SPHERE_SLICES;
-        const double t = 1.0 - static_cast<double>(stack) / SPHERE_STACKS;
-        const double around = 2 * PI * slice / SPHERE_SLICES;
-        const double down = PI * stack / SPHERE_STACKS;
+    const auto vertex = [=](int slice, int stack) {
+        const double s = 1.0 - static_cast<double>(slice) / slices;
+        const double t = 1.0 - static_cast<double>(stack) / stacks;
+        const double around = 2 * PI * slice / slices;
+        const double down = PI * stack / stacks;
         const double x = std::sin(down) * std::sin(around);
         const double y = std::sin(down) * std::cos(around);
         const double z = std::cos(down);
@@ -253,10 +280,9 @@ void create_sphere_list()
         glTexCoord2d(s, t);
         glVertex3d(x, y, z);
     };
-    glNewList(SPHERE_LIST, GL_COMPILE);
     glBegin(GL_TRIANGLES);
-    for (int stack = 0; stack < SPHERE_STACKS; ++stack) {
-        for (int slice = 0; slice < SPHERE_SLICES; ++slice) {
+    for (int stack = 0; stack < stacks; ++stack) {
+        for (int slice = 0; slice < slices; ++slice) {
             // Counter-clockwise seen from outside.
             vertex(slice, stack);
             vertex(slice + 1, stack + 1);
@@ -267,14 +293,33 @@ void create_sphere_list()
         }
     }
     glEnd();
-    glEndList();
+}
+
+}  // namespace
+
+int sphere_detail_level(double pixels)
+{
+    int level = 0;
+    // A polygon of n sides strays r (1 - cos(pi / n)) inside the circle it stands for.
+    while (level + 1 < SPHERE_DETAIL_LEVELS && pixels * (1 - std::cos(PI / (SPHERE_SLICES >> (level + 1)))) <= 0.5)
+        ++level;
+    return level;
+}
+
+void create_sphere_list()
+{
+    for (int level = 0; level < SPHERE_DETAIL_LEVELS; ++level) {
+        glNewList(SPHERE_LIST + level, GL_COMPILE);
+        unit_sphere(SPHERE_SLICES >> level, SPHERE_STACKS >> level);
+        glEndList();
+    }
     check_gl("the unit sphere");
 }
 
 void delete_scene_lists()
 {
     glDeleteLists(SCENE_LIST, 1);
-    glDeleteLists(SPHERE_LIST, 1);
+    glDeleteLists(SPHERE_LIST, SPHERE_DETAIL_LEVELS);
 }
 
 void build_scene_list(ViewState& view, const SceneBodies& scene)
@@ -288,7 +333,6 @@ void build_scene_list(ViewState& view, const SceneBodies& scene)
     if (shown_body_count(scene) > 0) {
         if (view.hide_trails == 0) draw_exhaust_plume(scene.exhaust_plume);
         if (view.hide_origin_lines == 0) draw_origin_lines(scene);
-        if (view.hide_spheres == 0) draw_spheres(view, scene);
     }
     glEndList();
     check_gl("the scene list");
@@ -313,6 +357,7 @@ void draw_frame(const ViewState& view, const SceneBodies& scene, SceneLines& lin
               static_cast<double>(view.camera_target[0]), static_cast<double>(view.camera_target[1]),
               static_cast<double>(view.camera_target[2]), 0, 0, 1);
     glCallList(SCENE_LIST);
+    if (view.hide_spheres == 0 && shown_body_count(scene) > 0) draw_spheres(view, scene);
     if (view.hide_trails == 0 && shown_body_count(scene) > 0)
         draw_trails(scene, trail_slots(view.trail_length) - 2, lines);
     glPopMatrix();

@@ -161,6 +161,31 @@ TEST_F(RenderTest, BodiesShowTheirSkinsLitFromBodyOneWhichGlows)
     EXPECT_EQ(brightness(at(image, 110, 90)), 0);
 }
 
+// Fewer triangles for spheres a few pixels wide, never for one that fills the view: a sphere
+// 46 pixels in radius covers its disc as a finely tessellated sphere does, and one of 3 pixels
+// still shows.
+TEST_F(RenderTest, SpheresStayRoundAtAnySize)
+{
+    hide_all_but_spheres();
+    allocate_body_table(table_, state_, 1);
+    table_.texture_file[0] = skin("def.bmp", test::solid_bmp(16, 16, 128, 128, 128));
+    table_.radius[1] = 1;
+    gl_->show_loaded_bodies(table_, state_);
+    const auto lit_pixels = [](const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) count += brightness(at(image, x, y)) > 0;
+        return count;
+    };
+    // Seen from 5 radii, the outline subtends asin(1 / 5); the view is 120 pixels for 30 degrees.
+    look_from(5);
+    const double outline = std::tan(std::asin(0.2)) * 60 / std::tan(15 * PI / 180);
+    EXPECT_NEAR(lit_pixels(frame()) / (PI * outline * outline), 1.0, 0.012);
+
+    look_from(75);
+    EXPECT_GT(lit_pixels(frame()), 15) << "a sphere 3 pixels in radius";
+}
+
 TEST_F(RenderTest, MissingOrUnusableSkinsFallBack)
 {
     // A missing file takes the grey default skin.
