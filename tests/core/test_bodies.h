@@ -49,24 +49,29 @@ inline void make_cluster(BodyTable& table, SimulationState& state, int n, unsign
 }
 
 inline bool same_bits(extended a, extended b) { return std::memcmp(&a, &b, 10) == 0; }
+inline bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+template <typename T>
+bool same_bits(const T& a, const T& b)
+{
+    return a == b;
+}
 
-// Bodies equal bit for bit in every physical field.
-inline ::testing::AssertionResult same_bodies(const BodyTable& a, const BodyTable& b)
+// Tables equal in every column, numbers bit for bit.
+template <typename Real>
+::testing::AssertionResult same_bodies(const BasicBodyTable<Real>& a, const BasicBodyTable<Real>& b)
 {
     if (a.body_count != b.body_count)
         return ::testing::AssertionFailure() << "body_count " << a.body_count << " vs " << b.body_count;
-    for (int i = 1; i <= a.body_count; ++i) {
-        const extended* fa[] = {&a.x[i], &a.y[i], &a.z[i], &a.vx[i], &a.vy[i], &a.vz[i], &a.mass[i], &a.density[i]};
-        const extended* fb[] = {&b.x[i], &b.y[i], &b.z[i], &b.vx[i], &b.vy[i], &b.vz[i], &b.mass[i], &b.density[i]};
-        for (int f = 0; f < 8; ++f)
-            if (!same_bits(*fa[f], *fb[f]))
-                return ::testing::AssertionFailure()
-                       << "body " << i << " field " << f << ": " << static_cast<double>(*fa[f]) << " vs "
-                       << static_cast<double>(*fb[f]);
-        if (a.radius[i] != b.radius[i] || a.name[i] != b.name[i])
-            return ::testing::AssertionFailure() << "body " << i << " radius or name differs";
-    }
-    return ::testing::AssertionSuccess();
+    int column = 0, differing_column = 0, body = 0;
+    for_each_column(
+        [&](const auto& in_a, const auto& in_b) {
+            ++column;
+            for (int i = 1; body == 0 && i <= a.body_count; ++i)
+                if (!same_bits(in_a[i], in_b[i])) body = i, differing_column = column;
+        },
+        a, b);
+    if (body == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "body " << body << " differs in column " << differing_column;
 }
 
 }  // namespace orbilan::test
