@@ -29,76 +29,77 @@ struct Tile {
 // 1/r^3 of a pair is computed once and serves both its bodies.
 constexpr int MAX_TILE = 64;
 
-// s(i, j) = 1 / r^3 for the pairs of the tile, `side` entries per row. With check_touch, returns
-// the tile's first pair whose spheres touch.
+// inverse_cube(i, j) = 1 / r^3 for the pairs of the tile, MAX_TILE entries per row. With check_touch,
+// returns the tile's first pair whose spheres touch.
 template <bool check_touch>
-TouchingPair inverse_cubes(const BodyTable& t, const Tile& tile, extended* s)
+TouchingPair inverse_cubes(const BodyTable& table, const Tile& tile, extended* inverse_cube)
 {
-    const extended* x = t.x.data();
-    const extended* y = t.y.data();
-    const extended* z = t.z.data();
+    const extended* x = table.x.data();
+    const extended* y = table.y.data();
+    const extended* z = table.z.data();
     TouchingPair touch;
     for (int i = tile.i0; i < tile.i1; ++i) {
         const extended xi = x[i], yi = y[i], zi = z[i];
-        extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE;
+        extended* inverse_cube_i = inverse_cube + static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE;
         for (int j = tile.diagonal() ? i + 1 : tile.j0; j < tile.j1; ++j) {
             const extended dx = x[j] - xi;
             const extended dy = y[j] - yi;
             const extended dz = z[j] - zi;
             const extended r2 = dx * dx + dy * dy + dz * dz;
             const extended r = std::sqrt(r2);
-            if (check_touch && !touch && r <= static_cast<extended>(t.radius[j]) + static_cast<extended>(t.radius[i]))
+            if (check_touch && !touch &&
+                r <= static_cast<extended>(table.radius[j]) + static_cast<extended>(table.radius[i]))
                 touch = {i, j};
-            si[j - tile.j0] = 1 / (r2 * r);
+            inverse_cube_i[j - tile.j0] = 1 / (r2 * r);
         }
     }
     return touch;
 }
 
-// a_j += G m_i (x_i - x_j) s(i, j) for the column bodies, over the rows in increasing i.
-void column_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, const extended* s)
+// a_j += G m_i (x_i - x_j) inverse_cube(i, j) for the column bodies, over the rows in increasing i.
+void column_sums(const BodyTable& table, StepWorkspace& work, const Tile& tile, const extended* inverse_cube)
 {
-    const extended* x = t.x.data();
-    const extended* y = t.y.data();
-    const extended* z = t.z.data();
-    const extended* gm = w.gm.data();
+    const extended* x = table.x.data();
+    const extended* y = table.y.data();
+    const extended* z = table.z.data();
+    const extended* gm = work.gm.data();
     for (int j = tile.j0; j < tile.j1; ++j) {
         const extended xj = x[j], yj = y[j], zj = z[j];
-        extended axj = w.ax[j], ayj = w.ay[j], azj = w.az[j];
-        const extended* sj = s + (j - tile.j0);
+        extended axj = work.ax[j], ayj = work.ay[j], azj = work.az[j];
+        const extended* inverse_cube_j = inverse_cube + (j - tile.j0);
         const int end = tile.diagonal() ? j : tile.i1;
         for (int i = tile.i0; i < end; ++i) {
-            const extended g = gm[i] * sj[static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE];
+            const extended g = gm[i] * inverse_cube_j[static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE];
             axj += g * (x[i] - xj);
             ayj += g * (y[i] - yj);
             azj += g * (z[i] - zj);
         }
-        w.ax[j] = axj;
-        w.ay[j] = ayj;
-        w.az[j] = azj;
+        work.ax[j] = axj;
+        work.ay[j] = ayj;
+        work.az[j] = azj;
     }
 }
 
-// a_i += G m_j (x_j - x_i) s(i, j) for the row bodies, over the columns in increasing j.
-void row_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, const extended* s)
+// a_i += G m_j (x_j - x_i) inverse_cube(i, j) for the row bodies, over the columns in increasing j.
+void row_sums(const BodyTable& table, StepWorkspace& work, const Tile& tile, const extended* inverse_cube)
 {
-    const extended* x = t.x.data();
-    const extended* y = t.y.data();
-    const extended* z = t.z.data();
-    const extended* gm = w.gm.data();
+    const extended* x = table.x.data();
+    const extended* y = table.y.data();
+    const extended* z = table.z.data();
+    const extended* gm = work.gm.data();
     for (int i = tile.i0; i < tile.i1; ++i) {
         const extended xi = x[i], yi = y[i], zi = z[i];
-        extended axi = w.ax[i], ayi = w.ay[i], azi = w.az[i];
-        const extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE;
+        extended axi = work.ax[i], ayi = work.ay[i], azi = work.az[i];
+        const extended* inverse_cube_i = inverse_cube + static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE;
         for (int j = tile.diagonal() ? i + 1 : tile.j0; j < tile.j1; ++j) {
-            const extended g = gm[j] * si[j - tile.j0];
+            const extended g = gm[j] * inverse_cube_i[j - tile.j0];
             axi += g * (x[j] - xi);
             ayi += g * (y[j] - yi);
             azi += g * (z[j] - zi);
         }
-        w.ax[i] = axi;
-        w.ay[i] = ayi;
-        w.az[i] = azi;
+        work.ax[i] = axi;
+        work.ay[i] = ayi;
+        work.az[i] = azi;
     }
 }
 
@@ -111,24 +112,26 @@ struct PairSums<extended> {
     static constexpr int MAX_SIDE = MAX_TILE;
     static constexpr int MIN_SIDE = 16;
 
-    static void init(StepWorkspace& w, int members)
+    static void init(StepWorkspace& work, int members)
     {
-        w.scratch.tiles.assign(static_cast<std::size_t>(members), std::vector<extended>(MAX_TILE * MAX_TILE));
+        work.scratch.tiles.assign(static_cast<std::size_t>(members), std::vector<extended>(MAX_TILE * MAX_TILE));
     }
-    static void begin(const BodyTable& t, StepWorkspace& w)
+    static void begin(const BodyTable& table, StepWorkspace& work)
     {
-        const int n = t.body_count;
-        std::fill_n(w.ax.begin(), n + 1, extended{0});
-        std::fill_n(w.ay.begin(), n + 1, extended{0});
-        std::fill_n(w.az.begin(), n + 1, extended{0});
+        const int n = table.body_count;
+        std::fill_n(work.ax.begin(), n + 1, extended{0});
+        std::fill_n(work.ay.begin(), n + 1, extended{0});
+        std::fill_n(work.az.begin(), n + 1, extended{0});
     }
     // On the diagonal, a body's terms from the bodies before it come first.
-    static TouchingPair tile(const BodyTable& t, StepWorkspace& w, const Tile& tile, int member, bool check_touch)
+    static TouchingPair tile(const BodyTable& table, StepWorkspace& work, const Tile& tile, int member,
+                             bool check_touch)
     {
-        extended* s = w.scratch.tiles[static_cast<std::size_t>(member)].data();
-        const TouchingPair touch = check_touch ? inverse_cubes<true>(t, tile, s) : inverse_cubes<false>(t, tile, s);
-        column_sums(t, w, tile, s);
-        row_sums(t, w, tile, s);
+        extended* inverse_cube = work.scratch.tiles[static_cast<std::size_t>(member)].data();
+        const TouchingPair touch = check_touch ? inverse_cubes<true>(table, tile, inverse_cube)
+                                               : inverse_cubes<false>(table, tile, inverse_cube);
+        column_sums(table, work, tile, inverse_cube);
+        row_sums(table, work, tile, inverse_cube);
         return touch;
     }
     static void end(const BodyTable&, StepWorkspace&) {}
@@ -140,22 +143,24 @@ struct PairSums<double> {
     static constexpr int MAX_SIDE = 256;
     static constexpr int MIN_SIDE = 4 * LANES;
 
-    static void init(BasicStepWorkspace<double>& w, int)
+    static void init(BasicStepWorkspace<double>& work, int)
     {
-        if (!w.scratch.kernel) w.scratch.kernel = &best_lane_kernel();
+        if (!work.scratch.kernel) work.scratch.kernel = &best_lane_kernel();
     }
-    static void begin(const BasicBodyTable<double>& t, BasicStepWorkspace<double>& w)
+    static void begin(const BasicBodyTable<double>& table, BasicStepWorkspace<double>& work)
     {
-        begin_lane_sums(w.scratch.sums, t.body_count, t.x.data(), t.y.data(), t.z.data(), w.gm.data(), t.radius.data());
+        begin_lane_sums(work.scratch.sums, table.body_count, table.x.data(), table.y.data(), table.z.data(),
+                        work.gm.data(), table.radius.data());
     }
-    static TouchingPair tile(const BasicBodyTable<double>&, BasicStepWorkspace<double>& w, const Tile& tile, int,
+    static TouchingPair tile(const BasicBodyTable<double>&, BasicStepWorkspace<double>& work, const Tile& tile, int,
                              bool check_touch)
     {
-        return w.scratch.kernel->tile(w.scratch.sums, tile.i0 - 1, tile.i1 - 1, tile.j0 - 1, tile.j1 - 1, check_touch);
+        return work.scratch.kernel->tile(work.scratch.sums, tile.i0 - 1, tile.i1 - 1, tile.j0 - 1, tile.j1 - 1,
+                                         check_touch);
     }
-    static void end(const BasicBodyTable<double>&, BasicStepWorkspace<double>& w)
+    static void end(const BasicBodyTable<double>&, BasicStepWorkspace<double>& work)
     {
-        finish_lane_sums(w.scratch.sums, w.ax.data(), w.ay.data(), w.az.data());
+        finish_lane_sums(work.scratch.sums, work.ax.data(), work.ay.data(), work.az.data());
     }
 };
 
@@ -175,8 +180,8 @@ int tile_side(int body_count, int members)
 // many members share the work and however they are scheduled.
 template <typename Real>
 struct TiledSums {
-    const BasicBodyTable<Real>& t;
-    BasicStepWorkspace<Real>& w;
+    const BasicBodyTable<Real>& table;
+    BasicStepWorkspace<Real>& work;
     bool check_touch;
     int side;
     int rows;
@@ -185,7 +190,7 @@ struct TiledSums {
 
     Tile tile(int row, int column) const
     {
-        const int n = t.body_count;
+        const int n = table.body_count;
         return {1 + row * side, std::min(1 + (row + 1) * side, n + 1), 1 + column * side,
                 std::min(1 + (column + 1) * side, n + 1)};
     }
@@ -195,7 +200,8 @@ struct TiledSums {
     // The next tile of the row, done tiles into it, may start: row-1 has finished that column.
     bool ready(int row, unsigned done) const
     {
-        return done < row_length(row) && (row == 0 || w.tiles_done[row - 1].load(std::memory_order_acquire) >= done + 2);
+        return done < row_length(row) &&
+               (row == 0 || work.tiles_done[row - 1].load(std::memory_order_acquire) >= done + 2);
     }
 
     // The same order on the calling thread alone, with nothing to wait for.
@@ -204,7 +210,7 @@ struct TiledSums {
         TouchingPair first;
         for (int row = 0; row < rows; ++row)
             for (int column = row; column < rows; ++column) {
-                const TouchingPair touch = PairSums<Real>::tile(t, w, tile(row, column), 0, check_touch);
+                const TouchingPair touch = PairSums<Real>::tile(table, work, tile(row, column), 0, check_touch);
                 if (touch && comes_before(touch, first)) first = touch;
             }
         return first;
@@ -214,22 +220,22 @@ struct TiledSums {
     int take_row()
     {
         int row = first_open_row.load(std::memory_order_relaxed);
-        for (; row < rows && w.tiles_done[row].load(std::memory_order_acquire) == row_length(row); ++row) {
+        for (; row < rows && work.tiles_done[row].load(std::memory_order_acquire) == row_length(row); ++row) {
             int open = row;
             first_open_row.compare_exchange_weak(open, row + 1, std::memory_order_relaxed);
         }
         for (; row < rows; ++row) {
-            if (!ready(row, w.tiles_done[row].load(std::memory_order_acquire))) continue;
-            if (w.row_taken[row].exchange(true, std::memory_order_acquire)) continue;
-            if (ready(row, w.tiles_done[row].load(std::memory_order_acquire))) return row;
-            w.row_taken[row].store(false, std::memory_order_release);
+            if (!ready(row, work.tiles_done[row].load(std::memory_order_acquire))) continue;
+            if (work.row_taken[row].exchange(true, std::memory_order_acquire)) continue;
+            if (ready(row, work.tiles_done[row].load(std::memory_order_acquire))) return row;
+            work.row_taken[row].store(false, std::memory_order_release);
         }
         return -1;
     }
 
     void run(int member)
     {
-        TouchingPair& found = w.touch_found[static_cast<std::size_t>(member)];
+        TouchingPair& found = work.touch_found[static_cast<std::size_t>(member)];
         const unsigned all = static_cast<unsigned>(rows) * static_cast<unsigned>(rows + 1) / 2;
         for (;;) {
             const unsigned finished = tiles_finished.load(std::memory_order_acquire);
@@ -239,12 +245,12 @@ struct TiledSums {
                 wait_for_change(tiles_finished, finished);
                 continue;
             }
-            const unsigned done = w.tiles_done[row].load(std::memory_order_relaxed);
+            const unsigned done = work.tiles_done[row].load(std::memory_order_relaxed);
             const TouchingPair touch =
-                PairSums<Real>::tile(t, w, tile(row, row + static_cast<int>(done)), member, check_touch);
+                PairSums<Real>::tile(table, work, tile(row, row + static_cast<int>(done)), member, check_touch);
             if (touch && comes_before(touch, found)) found = touch;
-            w.tiles_done[row].store(done + 1, std::memory_order_release);
-            w.row_taken[row].store(false, std::memory_order_release);
+            work.tiles_done[row].store(done + 1, std::memory_order_release);
+            work.row_taken[row].store(false, std::memory_order_release);
             tiles_finished.fetch_add(1, std::memory_order_release);
             tiles_finished.notify_all();
         }
@@ -252,35 +258,35 @@ struct TiledSums {
 };
 
 template <typename Real>
-int members_for(const BasicStepWorkspace<Real>& w, int body_count)
+int members_for(const BasicStepWorkspace<Real>& work, int body_count)
 {
-    return w.workers && body_count >= w.parallel_min_bodies ? w.workers->size() : 1;
+    return work.workers && body_count >= work.parallel_min_bodies ? work.workers->size() : 1;
 }
 
 }  // namespace
 
 template <typename Real>
-void init_workspace(BasicStepWorkspace<Real>& w, const BasicBodyTable<Real>& table, int threads)
+void init_workspace(BasicStepWorkspace<Real>& work, const BasicBodyTable<Real>& table, int threads)
 {
     const auto size = static_cast<std::size_t>(table.body_count) + 1;
-    w.gm.assign(size, 0);
-    w.ax.assign(size, 0);
-    w.ay.assign(size, 0);
-    w.az.assign(size, 0);
-    w.logged_ax = w.logged_ay = w.logged_az = 0;
-    if (threads > 1 && table.body_count >= w.parallel_min_bodies) {
-        if (!w.workers || w.workers->size() != threads) w.workers = std::make_unique<ForceWorkers>(threads);
+    work.gm.assign(size, 0);
+    work.ax.assign(size, 0);
+    work.ay.assign(size, 0);
+    work.az.assign(size, 0);
+    work.logged_ax = work.logged_ay = work.logged_az = 0;
+    if (threads > 1 && table.body_count >= work.parallel_min_bodies) {
+        if (!work.workers || work.workers->size() != threads) work.workers = std::make_unique<ForceWorkers>(threads);
     } else {
-        w.workers.reset();
+        work.workers.reset();
     }
-    const int members = members_for(w, table.body_count);
-    PairSums<Real>::init(w, members);
-    w.touch_found.assign(static_cast<std::size_t>(members), TouchingPair{});
+    const int members = members_for(work, table.body_count);
+    PairSums<Real>::init(work, members);
+    work.touch_found.assign(static_cast<std::size_t>(members), TouchingPair{});
     const int rows = (table.body_count + PairSums<Real>::MIN_SIDE - 1) / PairSums<Real>::MIN_SIDE;
-    if (rows > w.tile_rows_capacity) {
-        w.tiles_done = std::make_unique<std::atomic<unsigned>[]>(static_cast<std::size_t>(rows));
-        w.row_taken = std::make_unique<std::atomic<bool>[]>(static_cast<std::size_t>(rows));
-        w.tile_rows_capacity = rows;
+    if (rows > work.tile_rows_capacity) {
+        work.tiles_done = std::make_unique<std::atomic<unsigned>[]>(static_cast<std::size_t>(rows));
+        work.row_taken = std::make_unique<std::atomic<bool>[]>(static_cast<std::size_t>(rows));
+        work.tile_rows_capacity = rows;
     }
 }
 

@@ -8,33 +8,33 @@
 namespace orbilan {
 
 template <typename Real>
-void prepare_step(const BasicBodyTable<Real>& table, const SimulationState& state, BasicStepWorkspace<Real>& w)
+void prepare_step(const BasicBodyTable<Real>& table, const SimulationState& state, BasicStepWorkspace<Real>& work)
 {
     const Real dt = static_cast<Real>(state.dt);
-    w.h = state.run_direction == 2 ? -dt : dt;
+    work.h = state.run_direction == 2 ? -dt : dt;
     const Real g = static_cast<Real>(state.grav_constant);
-    for (int j = 1; j <= table.body_count; ++j) w.gm[j] = g * table.mass[j];
+    for (int j = 1; j <= table.body_count; ++j) work.gm[j] = g * table.mass[j];
 }
 
 namespace {
 
 template <typename Real>
-void save_logged(BasicStepWorkspace<Real>& w, int i)
+void save_logged(BasicStepWorkspace<Real>& work, int i)
 {
-    w.logged_ax = w.ax[i];
-    w.logged_ay = w.ay[i];
-    w.logged_az = w.az[i];
+    work.logged_ax = work.ax[i];
+    work.logged_ay = work.ay[i];
+    work.logged_az = work.az[i];
 }
 
 // The burn of the pending impulse entry, between the kick and the drift of the impulse body.
 template <typename Real>
-void apply_thrust(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWorkspace<Real>& w, int b,
+void apply_thrust(BasicBodyTable<Real>& table, SimulationState& state, BasicStepWorkspace<Real>& work, int b,
                   double camera_distance, StepResult& result)
 {
-    const int k = s.impulse_next;
-    if (k < 1 || k > MAX_IMPULSE_ENTRIES || s.impulse_count < k) return;
-    const ImpulseEntry& entry = s.impulse_table[k];
-    const Real now = static_cast<Real>(s.sim_time);
+    const int k = state.impulse_next;
+    if (k < 1 || k > MAX_IMPULSE_ENTRIES || state.impulse_count < k) return;
+    const ImpulseEntry& entry = state.impulse_table[k];
+    const Real now = static_cast<Real>(state.sim_time);
     const Real start = static_cast<Real>(entry.start_time);
     const Real duration = static_cast<Real>(entry.duration);
     const Real end = start + duration;
@@ -42,59 +42,60 @@ void apply_thrust(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWorkspac
         const Real ux = -static_cast<Real>(entry.exhaust_vx);
         const Real uy = -static_cast<Real>(entry.exhaust_vy);
         const Real uz = -static_cast<Real>(entry.exhaust_vz);
-        const Real dm = w.h * static_cast<Real>(entry.ejected_mass) / duration;
-        t.mass[b] -= dm;
-        if (t.mass[b] <= 0) {
+        const Real dm = work.h * static_cast<Real>(entry.ejected_mass) / duration;
+        table.mass[b] -= dm;
+        if (table.mass[b] <= 0) {
             result.mass_error = true;
             result.stop = true;
         }
-        t.vx[b] += dm * ux / t.mass[b];
-        t.vy[b] += dm * uy / t.mass[b];
-        t.vz[b] += dm * uz / t.mass[b];
+        table.vx[b] += dm * ux / table.mass[b];
+        table.vy[b] += dm * uy / table.mass[b];
+        table.vz[b] += dm * uz / table.mass[b];
         // The exhaust line keeps a tenth of the camera distance on its longest axis; without an
         // exhaust velocity there is no direction to draw, so the line keeps its last place.
         const Real longest = std::max({std::fabs(ux), std::fabs(uy), std::fabs(uz)});
         if (longest > 0) {
             const Real f = (static_cast<Real>(camera_distance) / 10) / longest;
-            ExhaustPlume& plume = s.exhaust_plume;
-            plume.trail_x = {static_cast<double>(t.x[b]), static_cast<double>(t.x[b] - f * ux)};
-            plume.trail_y = {static_cast<double>(t.y[b]), static_cast<double>(t.y[b] - f * uy)};
-            plume.trail_z = {static_cast<double>(t.z[b]), static_cast<double>(t.z[b] - f * uz)};
+            ExhaustPlume& plume = state.exhaust_plume;
+            plume.trail_x = {static_cast<double>(table.x[b]), static_cast<double>(table.x[b] - f * ux)};
+            plume.trail_y = {static_cast<double>(table.y[b]), static_cast<double>(table.y[b] - f * uy)};
+            plume.trail_z = {static_cast<double>(table.z[b]), static_cast<double>(table.z[b] - f * uz)};
         }
     }
-    if (now >= end) s.impulse_next = k + 1;
+    if (now >= end) state.impulse_next = k + 1;
 }
 
 }  // namespace
 
 template <typename Real>
-StepResult gravity_step(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWorkspace<Real>& w, double camera_distance)
+StepResult gravity_step(BasicBodyTable<Real>& table, SimulationState& state, BasicStepWorkspace<Real>& work,
+                        double camera_distance)
 {
     StepResult result;
-    if (s.collision_mode != 0) {
-        if (const TouchingPair pair = compute_accelerations(t, w, true)) {
-            const MergeResult merged = merge_bodies(t, s, pair.i, pair.j);
+    if (state.collision_mode != 0) {
+        if (const TouchingPair pair = compute_accelerations(table, work, true)) {
+            const MergeResult merged = merge_bodies(table, state, pair.i, pair.j);
             result.removed_body = merged.removed;
             result.selection_moved = merged.selection_moved;
-            prepare_step(t, s, w);
-            compute_accelerations(t, w, false);
+            prepare_step(table, state, work);
+            compute_accelerations(table, work, false);
         }
     } else {
-        compute_accelerations(t, w, false);
+        compute_accelerations(table, work, false);
     }
 
-    const int n = t.body_count;
-    const Real h = w.h;
-    const int impulse = is_body(t, s.impulse_body) ? s.impulse_body : 0;
-    Real* x = t.x.data();
-    Real* y = t.y.data();
-    Real* z = t.z.data();
-    Real* vx = t.vx.data();
-    Real* vy = t.vy.data();
-    Real* vz = t.vz.data();
-    const Real* ax = w.ax.data();
-    const Real* ay = w.ay.data();
-    const Real* az = w.az.data();
+    const int n = table.body_count;
+    const Real h = work.h;
+    const int impulse = is_body(table, state.impulse_body) ? state.impulse_body : 0;
+    Real* x = table.x.data();
+    Real* y = table.y.data();
+    Real* z = table.z.data();
+    Real* vx = table.vx.data();
+    Real* vy = table.vy.data();
+    Real* vz = table.vz.data();
+    const Real* ax = work.ax.data();
+    const Real* ay = work.ay.data();
+    const Real* az = work.az.data();
     for (int i = 1; i <= n; ++i) {
         if (i == impulse) continue;
         vx[i] += h * ax[i];
@@ -104,22 +105,22 @@ StepResult gravity_step(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWo
         vz[i] += h * az[i];
         z[i] += h * vz[i];
     }
-    if (is_body(t, s.log_body)) save_logged(w, s.log_body);
+    if (is_body(table, state.log_body)) save_logged(work, state.log_body);
 
     if (impulse != 0) {
-        t.vx[impulse] += h * w.ax[impulse];
-        t.vy[impulse] += h * w.ay[impulse];
-        t.vz[impulse] += h * w.az[impulse];
-        apply_thrust(t, s, w, impulse, camera_distance, result);
-        t.x[impulse] += h * t.vx[impulse];
-        t.y[impulse] += h * t.vy[impulse];
-        t.z[impulse] += h * t.vz[impulse];
+        table.vx[impulse] += h * work.ax[impulse];
+        table.vy[impulse] += h * work.ay[impulse];
+        table.vz[impulse] += h * work.az[impulse];
+        apply_thrust(table, state, work, impulse, camera_distance, result);
+        table.x[impulse] += h * table.vx[impulse];
+        table.y[impulse] += h * table.vy[impulse];
+        table.z[impulse] += h * table.vz[impulse];
     }
 
-    const Real now = static_cast<Real>(s.sim_time) + h;
-    const Real stop_time = static_cast<Real>(s.stop_time);
-    s.sim_time = now;
-    if ((s.run_direction == 2) ? now <= stop_time : now >= stop_time) result.stop = true;
+    const Real now = static_cast<Real>(state.sim_time) + h;
+    const Real stop_time = static_cast<Real>(state.stop_time);
+    state.sim_time = now;
+    if ((state.run_direction == 2) ? now <= stop_time : now >= stop_time) result.stop = true;
     return result;
 }
 

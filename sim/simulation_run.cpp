@@ -49,24 +49,24 @@ void SimulationRun::set_camera_distance(double distance)
 namespace {
 
 template <typename Real>
-void apply_command(BasicBodyTable<Real>& t, SimulationState& s, const RunCommand& c)
+void apply_command(BasicBodyTable<Real>& table, SimulationState& state, const RunCommand& command)
 {
-    switch (c.kind) {
+    switch (command.kind) {
     case RunCommand::Kind::set_collision_mode:
-        s.collision_mode = static_cast<std::uint8_t>(c.value);
+        state.collision_mode = static_cast<std::uint8_t>(command.value);
         break;
     case RunCommand::Kind::set_selected_body:
-        s.selected_body = c.value;
+        state.selected_body = command.value;
         break;
     case RunCommand::Kind::scale_radius:
-        if (is_body(t, s.selected_body)) t.radius[s.selected_body] *= c.factor;
+        if (const int k = state.selected_body; is_body(table, k)) table.radius[k] *= command.factor;
         break;
     case RunCommand::Kind::reset_radius:
-        if (is_body(t, s.selected_body))
-            t.radius[s.selected_body] = sphere_radius(t.mass[s.selected_body], t.density[s.selected_body]);
+        if (const int k = state.selected_body; is_body(table, k))
+            table.radius[k] = sphere_radius(table.mass[k], table.density[k]);
         break;
     case RunCommand::Kind::reset_time:
-        s.sim_time = 0;
+        state.sim_time = 0;
         break;
     }
 }
