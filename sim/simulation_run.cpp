@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <type_traits>
 
-#include "files/log_writer.h"
 #include "sim/force_workers.h"
 #include "sim/gravity_step.h"
 

@@ -9,11 +9,10 @@
 
 #include "sim/body_snapshot.h"
 #include "sim/body_table.h"
+#include "sim/run_log.h"
 #include "sim/simulation_state.h"
 
 namespace orbilan {
-
-class LogWriter;
 
 enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed };
 
@@ -43,7 +42,7 @@ struct RunOptions {
     Precision precision = Precision::extended;
     long long max_steps = -1;     // stop after this many steps (-1: no limit)
     double camera_distance = 0;   // sizes the exhaust line
-    std::unique_ptr<LogWriter> log;  // opened by the caller; closed when the run ends
+    std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
 };
 
 // Force workers for a run that a window draws while it goes on: one hardware thread is left to the
