@@ -20,11 +20,16 @@ void shift_down(std::vector<T>& column, int k, int body_count)
 
 }  // namespace
 
-void allocate_body_table(BodyTable& table, SimulationState& state, int body_count)
+void allocate_body_table(BodyTable& table, int body_count)
 {
     const auto size = static_cast<std::size_t>(body_count) + 1;
     table.body_count = body_count;
     for_each_column([size](auto& column) { column.assign(size, {}); }, table);
+}
+
+void allocate_body_table(BodyTable& table, SimulationState& state, int body_count)
+{
+    allocate_body_table(table, body_count);
     state.impulse_table.fill(ImpulseEntry{});
 }
 

@@ -60,7 +60,9 @@ double real_cube_root(Real volume_term)
     return static_cast<double>(std::cbrt(volume_term));
 }
 
-// Discards every body and the impulse program; arrays get indices 0..body_count, all zero or empty.
+// Discards every body; arrays get indices 0..body_count, all zero or empty.
+void allocate_body_table(BodyTable& table, int body_count);
+// The same, and discards the impulse program, which belongs to the bodies of a project.
 void allocate_body_table(BodyTable& table, SimulationState& state, int body_count);
 
 // Changes the arrays to indices 0..table.body_count, keeping the surviving entries.
