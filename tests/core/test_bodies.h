@@ -1,13 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "sim/body_table.h"
-#include "sim/simulation_state.h"
+#include "sim/gravity_step.h"
 
 namespace orbilan::test {
 
@@ -44,15 +44,39 @@ inline void make_cluster(BodyTable& table, SimulationState& state, int n, unsign
         table.mass[i] = 1 + unit(random) * 0.5;
         table.density[i] = density;
         table.radius[i] = sphere_radius(table.mass[i], table.density[i]);
-        table.name[i] = std::to_string(i).insert(0, "b");
     }
+    state.grav_constant = 1;
+    state.dt = 1e-3L;
 }
 
-inline bool same_bits(extended a, extended b) { return std::memcmp(&a, &b, 10) == 0; }
-inline bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+// A table, a state and a workspace that step together as a run steps them, in either precision.
+template <typename Real = extended>
+struct Stepper {
+    BasicBodyTable<Real> table;
+    SimulationState state;
+    BasicStepWorkspace<Real> work;
+
+    Stepper() { state.stop_time = 1e99L; }
+    Stepper(const BodyTable& bodies, const SimulationState& start) : table(convert_table<Real>(bodies)), state(start) {}
+
+    void start(int threads = 1, int direction = 1)
+    {
+        state.run_direction = direction;
+        init_workspace(work, table, threads);
+        prepare_step(table, state, work);
+    }
+    StepResult step(double camera_distance = 0) { return gravity_step(table, state, work, camera_distance); }
+    void steps(int count)
+    {
+        for (int k = 0; k < count; ++k) step();
+    }
+};
+
+// Numbers bit for bit (the 80 bits of an extended value, not its padding), anything else by value.
 template <typename T>
 bool same_bits(const T& a, const T& b)
 {
+    if constexpr (std::is_floating_point_v<T>) return std::memcmp(&a, &b, std::min<std::size_t>(sizeof a, 10)) == 0;
     return a == b;
 }
 
