@@ -12,6 +12,7 @@ namespace orbilan {
 
 namespace {
 
+// The one message captioned "Orbilan" rather than "ORBILAN", as users know it.
 const UserMessage DENSITY_MESSAGE{"Density cannot be 0 (zero) ; changed to : 1 kg/m3", "Orbilan",
                                   MessageIcon::error};
 
@@ -111,8 +112,7 @@ bool read_project_text(std::string data, ProjectText& project)
     project.grav_constant = reader.read_number_field();
 
     const int count = round_half_even(project.listed_count);
-    SimulationState unused;
-    allocate_body_table(project.bodies, unused, count > MAX_BODY_COUNT ? 0 : std::max(count, 0));
+    allocate_body_table(project.bodies, count > MAX_BODY_COUNT ? 0 : std::max(count, 0));
     project.complete_bodies = 0;
     if (count > MAX_BODY_COUNT) return false;
     // Past the end of the data every body reads as zeros and empty names, as allocated.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "sim/body_table.h"
@@ -9,13 +8,7 @@
 namespace orbilan {
 
 // What readers of a running simulation see: the bodies as they stood at the end of one step.
-struct BodySnapshot {
-    int body_count = 0;
-    std::vector<extended> x, y, z;
-    std::vector<extended> vx, vy, vz;
-    std::vector<extended> mass, density;
-    std::vector<double> radius;
-    std::vector<std::string> name;
+struct BodySnapshot : BodyTable {
     extended sim_time = 0;
     int selected_body = 1;
     ExhaustPlume exhaust_plume;

@@ -13,6 +13,8 @@ struct SimulationState;
 
 // Bodies 1..body_count as parallel arrays; index 0 exists in every array as a scratch slot. The
 // program keeps its bodies in extended precision; a run in double precision works on a copy.
+// A new column goes here and into for_each_column, which everything that copies, erases or
+// resizes bodies walks.
 template <typename Real>
 struct BasicBodyTable {
     int body_count = 0;
@@ -25,6 +27,25 @@ struct BasicBodyTable {
 };
 
 using BodyTable = BasicBodyTable<extended>;
+
+// Calls visit with each column of the tables, the same column of every table in one call:
+// visit(a.x, b.x), visit(a.y, b.y), ... The tables may differ in their number type.
+template <typename Visit, typename... Tables>
+void for_each_column(Visit&& visit, Tables&... tables)
+{
+    visit(tables.x...);
+    visit(tables.y...);
+    visit(tables.z...);
+    visit(tables.vx...);
+    visit(tables.vy...);
+    visit(tables.vz...);
+    visit(tables.mass...);
+    visit(tables.density...);
+    visit(tables.radius...);
+    visit(tables.name...);
+    visit(tables.texture_file...);
+    visit(tables.texture_id...);
+}
 
 // Radius of a homogeneous sphere of that mass and density; not a number when one of them is
 // negative, as such a body has no size.
@@ -39,7 +60,9 @@ double real_cube_root(Real volume_term)
     return static_cast<double>(std::cbrt(volume_term));
 }
 
-// Discards every body and the impulse program; arrays get indices 0..body_count, all zero or empty.
+// Discards every body; arrays get indices 0..body_count, all zero or empty.
+void allocate_body_table(BodyTable& table, int body_count);
+// The same, and discards the impulse program, which belongs to the bodies of a project.
 void allocate_body_table(BodyTable& table, SimulationState& state, int body_count);
 
 // Changes the arrays to indices 0..table.body_count, keeping the surviving entries.
@@ -51,9 +74,23 @@ void resize_body_table(BasicBodyTable<Real>& table);
 template <typename Real>
 bool delete_body(BasicBodyTable<Real>& table, SimulationState& state, int k);
 
+// Makes `to` hold the bodies of `from`, their numbers rounded to its precision (exact towards a
+// wider one); reuses the storage of `to`.
+template <typename To, typename From>
+void copy_table(BasicBodyTable<To>& to, const BasicBodyTable<From>& from)
+{
+    to.body_count = from.body_count;
+    for_each_column([](auto& into, const auto& column) { into.assign(column.begin(), column.end()); }, to, from);
+}
+
 // The same bodies with their numbers rounded to another precision (exact towards a wider one).
 template <typename To, typename From>
-BasicBodyTable<To> convert_table(const BasicBodyTable<From>& table);
+BasicBodyTable<To> convert_table(const BasicBodyTable<From>& table)
+{
+    BasicBodyTable<To> converted;
+    copy_table(converted, table);
+    return converted;
+}
 
 // True when k names a body of the table.
 template <typename Real>

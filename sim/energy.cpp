@@ -11,25 +11,25 @@ namespace orbilan {
 namespace {
 
 // G m_i m_j / r over the bodies after i, summed in increasing j.
-extended row_potential(const BodyTable& t, extended grav_constant, int i)
+extended row_potential(const BodyTable& table, extended grav_constant, int i)
 {
-    const extended xi = t.x[i], yi = t.y[i], zi = t.z[i];
-    const extended gmi = grav_constant * t.mass[i];
+    const extended xi = table.x[i], yi = table.y[i], zi = table.z[i];
+    const extended gmi = grav_constant * table.mass[i];
     extended sum = 0;
-    for (int j = i + 1; j <= t.body_count; ++j) {
-        const extended dx = t.x[j] - xi;
-        const extended dy = t.y[j] - yi;
-        const extended dz = t.z[j] - zi;
-        sum += gmi * t.mass[j] / std::sqrt(dx * dx + dy * dy + dz * dz);
+    for (int j = i + 1; j <= table.body_count; ++j) {
+        const extended dx = table.x[j] - xi;
+        const extended dy = table.y[j] - yi;
+        const extended dz = table.z[j] - zi;
+        sum += gmi * table.mass[j] / std::sqrt(dx * dx + dy * dy + dz * dz);
     }
     return sum;
 }
 
 }  // namespace
 
-extended total_energy(const BodyTable& t, extended grav_constant, int threads)
+extended total_energy(const BodyTable& table, extended grav_constant, int threads)
 {
-    const int n = t.body_count;
+    const int n = table.body_count;
     // Each row's sum lands in its own slot and the rows are added in order, so any number of
     // workers gives the same bits.
     std::vector<extended> rows(static_cast<std::size_t>(n) + 1, 0);
@@ -37,7 +37,7 @@ extended total_energy(const BodyTable& t, extended grav_constant, int threads)
     auto take_rows = [&](int) {
         for (int i = next_row.fetch_add(1, std::memory_order_relaxed); i <= n;
              i = next_row.fetch_add(1, std::memory_order_relaxed))
-            rows[static_cast<std::size_t>(i)] = row_potential(t, grav_constant, i);
+            rows[static_cast<std::size_t>(i)] = row_potential(table, grav_constant, i);
     };
     if (n > 1) {
         ForceWorkers team(n >= 64 ? thread_count(threads) : 1);
@@ -47,7 +47,8 @@ extended total_energy(const BodyTable& t, extended grav_constant, int threads)
     extended kinetic = 0;
     extended potential = 0;
     for (int i = 1; i <= n; ++i) {
-        kinetic += t.mass[i] * (t.vx[i] * t.vx[i] + t.vy[i] * t.vy[i] + t.vz[i] * t.vz[i]) / 2;
+        const extended v2 = table.vx[i] * table.vx[i] + table.vy[i] * table.vy[i] + table.vz[i] * table.vz[i];
+        kinetic += table.mass[i] * v2 / 2;
         potential -= rows[static_cast<std::size_t>(i)];
     }
     return kinetic + potential;

@@ -1,341 +1,40 @@
 #include "sim/gravity_step.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 #include "sim/collisions.h"
 
 namespace orbilan {
 
-namespace {
-
-// A square of the triangle of pairs.
-struct Tile {
-    int i0, i1;  // row bodies [i0, i1)
-    int j0, j1;  // column bodies [j0, j1); on the diagonal (j0 == i0) only the pairs j > i
-    bool diagonal() const { return i0 == j0; }
-};
-
-// The extended-precision sums. An 80-bit value costs a slow load or store whenever it leaves the
-// eight x87 registers, so each pass over a tile keeps only a few running values in registers, and
-// 1/r^3 of a pair is computed once and serves both its bodies.
-constexpr int MAX_TILE = 64;
-
-// s(i, j) = 1 / r^3 for the pairs of the tile, `side` entries per row. With check_touch, returns
-// the tile's first pair whose spheres touch.
-template <bool check_touch>
-TouchingPair inverse_cubes(const BodyTable& t, const Tile& tile, extended* s)
-{
-    const extended* x = t.x.data();
-    const extended* y = t.y.data();
-    const extended* z = t.z.data();
-    TouchingPair touch;
-    for (int i = tile.i0; i < tile.i1; ++i) {
-        const extended xi = x[i], yi = y[i], zi = z[i];
-        extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE;
-        for (int j = tile.diagonal() ? i + 1 : tile.j0; j < tile.j1; ++j) {
-            const extended dx = x[j] - xi;
-            const extended dy = y[j] - yi;
-            const extended dz = z[j] - zi;
-            const extended r2 = dx * dx + dy * dy + dz * dz;
-            const extended r = std::sqrt(r2);
-            if (check_touch && !touch && r <= static_cast<extended>(t.radius[j]) + static_cast<extended>(t.radius[i]))
-                touch = {i, j};
-            si[j - tile.j0] = 1 / (r2 * r);
-        }
-    }
-    return touch;
-}
-
-// a_j += G m_i (x_i - x_j) s(i, j) for the column bodies, over the rows in increasing i.
-void column_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, const extended* s)
-{
-    const extended* x = t.x.data();
-    const extended* y = t.y.data();
-    const extended* z = t.z.data();
-    const extended* gm = w.gm.data();
-    for (int j = tile.j0; j < tile.j1; ++j) {
-        const extended xj = x[j], yj = y[j], zj = z[j];
-        extended axj = w.ax[j], ayj = w.ay[j], azj = w.az[j];
-        const extended* sj = s + (j - tile.j0);
-        const int end = tile.diagonal() ? j : tile.i1;
-        for (int i = tile.i0; i < end; ++i) {
-            const extended g = gm[i] * sj[static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE];
-            axj += g * (x[i] - xj);
-            ayj += g * (y[i] - yj);
-            azj += g * (z[i] - zj);
-        }
-        w.ax[j] = axj;
-        w.ay[j] = ayj;
-        w.az[j] = azj;
-    }
-}
-
-// a_i += G m_j (x_j - x_i) s(i, j) for the row bodies, over the columns in increasing j.
-void row_sums(const BodyTable& t, StepWorkspace& w, const Tile& tile, const extended* s)
-{
-    const extended* x = t.x.data();
-    const extended* y = t.y.data();
-    const extended* z = t.z.data();
-    const extended* gm = w.gm.data();
-    for (int i = tile.i0; i < tile.i1; ++i) {
-        const extended xi = x[i], yi = y[i], zi = z[i];
-        extended axi = w.ax[i], ayi = w.ay[i], azi = w.az[i];
-        const extended* si = s + static_cast<std::ptrdiff_t>(i - tile.i0) * MAX_TILE;
-        for (int j = tile.diagonal() ? i + 1 : tile.j0; j < tile.j1; ++j) {
-            const extended g = gm[j] * si[j - tile.j0];
-            axi += g * (x[j] - xi);
-            ayi += g * (y[j] - yi);
-            azi += g * (z[j] - zi);
-        }
-        w.ax[i] = axi;
-        w.ay[i] = ayi;
-        w.az[i] = azi;
-    }
-}
-
-// How the tiles of one number type are summed; both kinds keep each body's terms in one order.
 template <typename Real>
-struct PairSums;
-
-template <>
-struct PairSums<extended> {
-    static constexpr int MAX_SIDE = MAX_TILE;
-    static constexpr int MIN_SIDE = 16;
-
-    static void init(StepWorkspace& w, int members)
-    {
-        w.scratch.tiles.assign(static_cast<std::size_t>(members), std::vector<extended>(MAX_TILE * MAX_TILE));
-    }
-    static void begin(const BodyTable& t, StepWorkspace& w)
-    {
-        const int n = t.body_count;
-        std::fill_n(w.ax.begin(), n + 1, extended{0});
-        std::fill_n(w.ay.begin(), n + 1, extended{0});
-        std::fill_n(w.az.begin(), n + 1, extended{0});
-    }
-    // On the diagonal, a body's terms from the bodies before it come first.
-    static TouchingPair tile(const BodyTable& t, StepWorkspace& w, const Tile& tile, int member, bool check_touch)
-    {
-        extended* s = w.scratch.tiles[static_cast<std::size_t>(member)].data();
-        const TouchingPair touch = check_touch ? inverse_cubes<true>(t, tile, s) : inverse_cubes<false>(t, tile, s);
-        column_sums(t, w, tile, s);
-        row_sums(t, w, tile, s);
-        return touch;
-    }
-    static void end(const BodyTable&, StepWorkspace&) {}
-};
-
-// The double-precision sums: the lane kernel, on bodies numbered from 0.
-template <>
-struct PairSums<double> {
-    static constexpr int MAX_SIDE = 256;
-    static constexpr int MIN_SIDE = 4 * LANES;
-
-    static void init(BasicStepWorkspace<double>& w, int)
-    {
-        if (!w.scratch.kernel) w.scratch.kernel = &best_lane_kernel();
-    }
-    static void begin(const BasicBodyTable<double>& t, BasicStepWorkspace<double>& w)
-    {
-        begin_lane_sums(w.scratch.sums, t.body_count, t.x.data(), t.y.data(), t.z.data(), w.gm.data(), t.radius.data());
-    }
-    static TouchingPair tile(const BasicBodyTable<double>&, BasicStepWorkspace<double>& w, const Tile& tile, int,
-                             bool check_touch)
-    {
-        return w.scratch.kernel->tile(w.scratch.sums, tile.i0 - 1, tile.i1 - 1, tile.j0 - 1, tile.j1 - 1, check_touch);
-    }
-    static void end(const BasicBodyTable<double>&, BasicStepWorkspace<double>& w)
-    {
-        finish_lane_sums(w.scratch.sums, w.ax.data(), w.ay.data(), w.az.data());
-    }
-};
-
-// Large tiles make the passes cheapest, smaller ones give every member rows of tiles to take; the
-// sums come out the same for any side.
-template <typename Real>
-int tile_side(int body_count, int members)
-{
-    int side = PairSums<Real>::MAX_SIDE;
-    while (side > PairSums<Real>::MIN_SIDE && (body_count + side - 1) / side < 4 * members) side /= 2;
-    return side;
-}
-
-// A body receives the terms of its column tiles from the rows above it, then those of its own row,
-// so tile (I, J) comes after tile (I, J-1) and after tile (I-1, J). Members take whichever tile is
-// ready, one at a time, never two of one row: every body adds its terms in the same order however
-// many members share the work and however they are scheduled.
-template <typename Real>
-struct TiledSums {
-    const BasicBodyTable<Real>& t;
-    BasicStepWorkspace<Real>& w;
-    bool check_touch;
-    int side;
-    int rows;
-    std::atomic<unsigned> tiles_finished{0};  // all rows together, for members that wait
-    std::atomic<int> first_open_row{0};
-
-    Tile tile(int row, int column) const
-    {
-        const int n = t.body_count;
-        return {1 + row * side, std::min(1 + (row + 1) * side, n + 1), 1 + column * side,
-                std::min(1 + (column + 1) * side, n + 1)};
-    }
-
-    unsigned row_length(int row) const { return static_cast<unsigned>(rows - row); }
-
-    // The next tile of the row, done tiles into it, may start: row-1 has finished that column.
-    bool ready(int row, unsigned done) const
-    {
-        return done < row_length(row) && (row == 0 || w.tiles_done[row - 1].load(std::memory_order_acquire) >= done + 2);
-    }
-
-    // The same order on the calling thread alone, with nothing to wait for.
-    TouchingPair run_alone()
-    {
-        TouchingPair first;
-        for (int row = 0; row < rows; ++row)
-            for (int column = row; column < rows; ++column) {
-                const TouchingPair touch = PairSums<Real>::tile(t, w, tile(row, column), 0, check_touch);
-                if (touch && comes_before(touch, first)) first = touch;
-            }
-        return first;
-    }
-
-    // A row whose next tile is ready and that no other member works on, now taken; -1 if none.
-    int take_row()
-    {
-        int row = first_open_row.load(std::memory_order_relaxed);
-        for (; row < rows && w.tiles_done[row].load(std::memory_order_acquire) == row_length(row); ++row) {
-            int open = row;
-            first_open_row.compare_exchange_weak(open, row + 1, std::memory_order_relaxed);
-        }
-        for (; row < rows; ++row) {
-            if (!ready(row, w.tiles_done[row].load(std::memory_order_acquire))) continue;
-            if (w.row_taken[row].exchange(true, std::memory_order_acquire)) continue;
-            if (ready(row, w.tiles_done[row].load(std::memory_order_acquire))) return row;
-            w.row_taken[row].store(false, std::memory_order_release);
-        }
-        return -1;
-    }
-
-    void run(int member)
-    {
-        TouchingPair& found = w.touch_found[static_cast<std::size_t>(member)];
-        const unsigned all = static_cast<unsigned>(rows) * static_cast<unsigned>(rows + 1) / 2;
-        for (;;) {
-            const unsigned finished = tiles_finished.load(std::memory_order_acquire);
-            if (finished == all) return;
-            const int row = take_row();
-            if (row < 0) {
-                wait_for_change(tiles_finished, finished);
-                continue;
-            }
-            const unsigned done = w.tiles_done[row].load(std::memory_order_relaxed);
-            const TouchingPair touch =
-                PairSums<Real>::tile(t, w, tile(row, row + static_cast<int>(done)), member, check_touch);
-            if (touch && comes_before(touch, found)) found = touch;
-            w.tiles_done[row].store(done + 1, std::memory_order_release);
-            w.row_taken[row].store(false, std::memory_order_release);
-            tiles_finished.fetch_add(1, std::memory_order_release);
-            tiles_finished.notify_all();
-        }
-    }
-};
-
-template <typename Real>
-int members_for(const BasicStepWorkspace<Real>& w, int body_count)
-{
-    return w.workers && body_count >= w.parallel_min_bodies ? w.workers->size() : 1;
-}
-
-}  // namespace
-
-template <typename Real>
-void init_workspace(BasicStepWorkspace<Real>& w, const BasicBodyTable<Real>& table, int threads)
-{
-    const auto size = static_cast<std::size_t>(table.body_count) + 1;
-    w.gm.assign(size, 0);
-    w.ax.assign(size, 0);
-    w.ay.assign(size, 0);
-    w.az.assign(size, 0);
-    w.logged_ax = w.logged_ay = w.logged_az = 0;
-    if (threads > 1 && table.body_count >= w.parallel_min_bodies) {
-        if (!w.workers || w.workers->size() != threads) w.workers = std::make_unique<ForceWorkers>(threads);
-    } else {
-        w.workers.reset();
-    }
-    const int members = members_for(w, table.body_count);
-    PairSums<Real>::init(w, members);
-    w.touch_found.assign(static_cast<std::size_t>(members), TouchingPair{});
-    const int rows = (table.body_count + PairSums<Real>::MIN_SIDE - 1) / PairSums<Real>::MIN_SIDE;
-    if (rows > w.tile_rows_capacity) {
-        w.tiles_done = std::make_unique<std::atomic<unsigned>[]>(static_cast<std::size_t>(rows));
-        w.row_taken = std::make_unique<std::atomic<bool>[]>(static_cast<std::size_t>(rows));
-        w.tile_rows_capacity = rows;
-    }
-}
-
-template <typename Real>
-void prepare_step(const BasicBodyTable<Real>& table, const SimulationState& state, BasicStepWorkspace<Real>& w)
+void prepare_step(const BasicBodyTable<Real>& table, const SimulationState& state, BasicStepWorkspace<Real>& work)
 {
     const Real dt = static_cast<Real>(state.dt);
-    w.h = state.run_direction == 2 ? -dt : dt;
+    work.h = state.run_direction == 2 ? -dt : dt;
     const Real g = static_cast<Real>(state.grav_constant);
-    for (int j = 1; j <= table.body_count; ++j) w.gm[j] = g * table.mass[j];
-}
-
-template <typename Real>
-TouchingPair compute_accelerations(const BasicBodyTable<Real>& table, BasicStepWorkspace<Real>& work, bool check_touch)
-{
-    const int n = table.body_count;
-    PairSums<Real>::begin(table, work);
-    const int members = members_for(work, n);
-    const bool shared = members > 1 && work.team_choice.shared();
-    const int side = tile_side<Real>(n, shared ? members : 1);
-    TiledSums<Real> sums{table, work, check_touch, side, (n + side - 1) / side};
-    TouchingPair first;
-    if (members > 1) {
-        for (int row = 0; row < sums.rows; ++row) {
-            work.tiles_done[row].store(0, std::memory_order_relaxed);
-            work.row_taken[row].store(false, std::memory_order_relaxed);
-        }
-        std::fill(work.touch_found.begin(), work.touch_found.end(), TouchingPair{});
-        const auto start = std::chrono::steady_clock::now();
-        if (shared)
-            work.workers->run([&sums](int member) { sums.run(member); });
-        else
-            sums.run(0);
-        work.team_choice.record(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        for (const TouchingPair& found : work.touch_found)
-            if (found && comes_before(found, first)) first = found;
-    } else {
-        first = sums.run_alone();
-    }
-    if (!first) PairSums<Real>::end(table, work);
-    return first;
+    for (int j = 1; j <= table.body_count; ++j) work.gm[j] = g * table.mass[j];
 }
 
 namespace {
 
 template <typename Real>
-void save_logged(BasicStepWorkspace<Real>& w, int i)
+void save_logged(BasicStepWorkspace<Real>& work, int i)
 {
-    w.logged_ax = w.ax[i];
-    w.logged_ay = w.ay[i];
-    w.logged_az = w.az[i];
+    work.logged_ax = work.ax[i];
+    work.logged_ay = work.ay[i];
+    work.logged_az = work.az[i];
 }
 
 // The burn of the pending impulse entry, between the kick and the drift of the impulse body.
 template <typename Real>
-void apply_thrust(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWorkspace<Real>& w, int b,
+void apply_thrust(BasicBodyTable<Real>& table, SimulationState& state, BasicStepWorkspace<Real>& work, int b,
                   double camera_distance, StepResult& result)
 {
-    const int k = s.impulse_next;
-    if (k < 1 || k > MAX_IMPULSE_ENTRIES || s.impulse_count < k) return;
-    const ImpulseEntry& entry = s.impulse_table[k];
-    const Real now = static_cast<Real>(s.sim_time);
+    const int k = state.impulse_next;
+    if (k < 1 || k > MAX_IMPULSE_ENTRIES || state.impulse_count < k) return;
+    const ImpulseEntry& entry = state.impulse_table[k];
+    const Real now = static_cast<Real>(state.sim_time);
     const Real start = static_cast<Real>(entry.start_time);
     const Real duration = static_cast<Real>(entry.duration);
     const Real end = start + duration;
@@ -343,59 +42,60 @@ void apply_thrust(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWorkspac
         const Real ux = -static_cast<Real>(entry.exhaust_vx);
         const Real uy = -static_cast<Real>(entry.exhaust_vy);
         const Real uz = -static_cast<Real>(entry.exhaust_vz);
-        const Real dm = w.h * static_cast<Real>(entry.ejected_mass) / duration;
-        t.mass[b] -= dm;
-        if (t.mass[b] <= 0) {
+        const Real dm = work.h * static_cast<Real>(entry.ejected_mass) / duration;
+        table.mass[b] -= dm;
+        if (table.mass[b] <= 0) {
             result.mass_error = true;
             result.stop = true;
         }
-        t.vx[b] += dm * ux / t.mass[b];
-        t.vy[b] += dm * uy / t.mass[b];
-        t.vz[b] += dm * uz / t.mass[b];
+        table.vx[b] += dm * ux / table.mass[b];
+        table.vy[b] += dm * uy / table.mass[b];
+        table.vz[b] += dm * uz / table.mass[b];
         // The exhaust line keeps a tenth of the camera distance on its longest axis; without an
         // exhaust velocity there is no direction to draw, so the line keeps its last place.
         const Real longest = std::max({std::fabs(ux), std::fabs(uy), std::fabs(uz)});
         if (longest > 0) {
             const Real f = (static_cast<Real>(camera_distance) / 10) / longest;
-            ExhaustPlume& plume = s.exhaust_plume;
-            plume.trail_x = {static_cast<double>(t.x[b]), static_cast<double>(t.x[b] - f * ux)};
-            plume.trail_y = {static_cast<double>(t.y[b]), static_cast<double>(t.y[b] - f * uy)};
-            plume.trail_z = {static_cast<double>(t.z[b]), static_cast<double>(t.z[b] - f * uz)};
+            ExhaustPlume& plume = state.exhaust_plume;
+            plume.trail_x = {static_cast<double>(table.x[b]), static_cast<double>(table.x[b] - f * ux)};
+            plume.trail_y = {static_cast<double>(table.y[b]), static_cast<double>(table.y[b] - f * uy)};
+            plume.trail_z = {static_cast<double>(table.z[b]), static_cast<double>(table.z[b] - f * uz)};
         }
     }
-    if (now >= end) s.impulse_next = k + 1;
+    if (now >= end) state.impulse_next = k + 1;
 }
 
 }  // namespace
 
 template <typename Real>
-StepResult gravity_step(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWorkspace<Real>& w, double camera_distance)
+StepResult gravity_step(BasicBodyTable<Real>& table, SimulationState& state, BasicStepWorkspace<Real>& work,
+                        double camera_distance)
 {
     StepResult result;
-    if (s.collision_mode != 0) {
-        if (const TouchingPair pair = compute_accelerations(t, w, true)) {
-            const MergeResult merged = merge_bodies(t, s, pair.i, pair.j);
+    if (state.collision_mode != 0) {
+        if (const TouchingPair pair = compute_accelerations(table, work, true)) {
+            const MergeResult merged = merge_bodies(table, state, pair.i, pair.j);
             result.removed_body = merged.removed;
             result.selection_moved = merged.selection_moved;
-            prepare_step(t, s, w);
-            compute_accelerations(t, w, false);
+            prepare_step(table, state, work);
+            compute_accelerations(table, work, false);
         }
     } else {
-        compute_accelerations(t, w, false);
+        compute_accelerations(table, work, false);
     }
 
-    const int n = t.body_count;
-    const Real h = w.h;
-    const int impulse = is_body(t, s.impulse_body) ? s.impulse_body : 0;
-    Real* x = t.x.data();
-    Real* y = t.y.data();
-    Real* z = t.z.data();
-    Real* vx = t.vx.data();
-    Real* vy = t.vy.data();
-    Real* vz = t.vz.data();
-    const Real* ax = w.ax.data();
-    const Real* ay = w.ay.data();
-    const Real* az = w.az.data();
+    const int n = table.body_count;
+    const Real h = work.h;
+    const int impulse = is_body(table, state.impulse_body) ? state.impulse_body : 0;
+    Real* x = table.x.data();
+    Real* y = table.y.data();
+    Real* z = table.z.data();
+    Real* vx = table.vx.data();
+    Real* vy = table.vy.data();
+    Real* vz = table.vz.data();
+    const Real* ax = work.ax.data();
+    const Real* ay = work.ay.data();
+    const Real* az = work.az.data();
     for (int i = 1; i <= n; ++i) {
         if (i == impulse) continue;
         vx[i] += h * ax[i];
@@ -405,31 +105,27 @@ StepResult gravity_step(BasicBodyTable<Real>& t, SimulationState& s, BasicStepWo
         vz[i] += h * az[i];
         z[i] += h * vz[i];
     }
-    if (is_body(t, s.log_body)) save_logged(w, s.log_body);
+    if (is_body(table, state.log_body)) save_logged(work, state.log_body);
 
     if (impulse != 0) {
-        t.vx[impulse] += h * w.ax[impulse];
-        t.vy[impulse] += h * w.ay[impulse];
-        t.vz[impulse] += h * w.az[impulse];
-        apply_thrust(t, s, w, impulse, camera_distance, result);
-        t.x[impulse] += h * t.vx[impulse];
-        t.y[impulse] += h * t.vy[impulse];
-        t.z[impulse] += h * t.vz[impulse];
+        table.vx[impulse] += h * work.ax[impulse];
+        table.vy[impulse] += h * work.ay[impulse];
+        table.vz[impulse] += h * work.az[impulse];
+        apply_thrust(table, state, work, impulse, camera_distance, result);
+        table.x[impulse] += h * table.vx[impulse];
+        table.y[impulse] += h * table.vy[impulse];
+        table.z[impulse] += h * table.vz[impulse];
     }
 
-    const Real now = static_cast<Real>(s.sim_time) + h;
-    const Real stop_time = static_cast<Real>(s.stop_time);
-    s.sim_time = now;
-    if ((s.run_direction == 2) ? now <= stop_time : now >= stop_time) result.stop = true;
+    const Real now = static_cast<Real>(state.sim_time) + h;
+    const Real stop_time = static_cast<Real>(state.stop_time);
+    state.sim_time = now;
+    if ((state.run_direction == 2) ? now <= stop_time : now >= stop_time) result.stop = true;
     return result;
 }
 
-template void init_workspace(BasicStepWorkspace<extended>&, const BasicBodyTable<extended>&, int);
-template void init_workspace(BasicStepWorkspace<double>&, const BasicBodyTable<double>&, int);
 template void prepare_step(const BasicBodyTable<extended>&, const SimulationState&, BasicStepWorkspace<extended>&);
 template void prepare_step(const BasicBodyTable<double>&, const SimulationState&, BasicStepWorkspace<double>&);
-template TouchingPair compute_accelerations(const BasicBodyTable<extended>&, BasicStepWorkspace<extended>&, bool);
-template TouchingPair compute_accelerations(const BasicBodyTable<double>&, BasicStepWorkspace<double>&, bool);
 template StepResult gravity_step(BasicBodyTable<extended>&, SimulationState&, BasicStepWorkspace<extended>&, double);
 template StepResult gravity_step(BasicBodyTable<double>&, SimulationState&, BasicStepWorkspace<double>&, double);
 

@@ -38,7 +38,8 @@ struct BasicStepWorkspace {
     std::vector<Real> ax, ay, az;  // accelerations of the step in progress
     Real logged_ax = 0, logged_ay = 0, logged_az = 0;
 
-    // Force sums for at least this many bodies are shared among the workers.
+    // The force sums' own state (force_sums.cpp). Sums for at least this many bodies are shared
+    // among the workers.
     int parallel_min_bodies = 64;
     std::unique_ptr<ForceWorkers> workers;
     TeamChoice team_choice;                                // whether the workers help in this call
@@ -51,7 +52,8 @@ struct BasicStepWorkspace {
 
 using StepWorkspace = BasicStepWorkspace<extended>;
 
-// Sizes the workspace for the table and starts `threads` force workers (1: none).
+// Sizes the workspace for the table and starts `threads` force workers (1: none). In force_sums.cpp,
+// with compute_accelerations.
 template <typename Real>
 void init_workspace(BasicStepWorkspace<Real>& work, const BasicBodyTable<Real>& table, int threads);
 

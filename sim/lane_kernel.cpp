@@ -100,27 +100,27 @@ inline int first_at_most(const Mask& m, const Pack& a, const Pack& b)
 // The terms G m_j (x_j - x_i) / r^3 for body i, lane by lane over the bodies j after it, and
 // G m_i (x_i - x_j) / r^3 for each body j, one i after the other; 1/r^3 rounded once per pair, as
 // in extended precision.
-TouchingPair tile(LaneSums& s, int i0, int i1, int j0, int j1, bool check_touch)
+TouchingPair tile(LaneSums& sums, int i0, int i1, int j0, int j1, bool check_touch)
 {
     const bool diagonal = i0 == j0;
-    const int n = s.n;
-    const double* x = s.x.data();
-    const double* y = s.y.data();
-    const double* z = s.z.data();
-    const double* gm = s.gm.data();
-    const double* radius = s.radius.data();
-    double* before_x = s.before_x.data();
-    double* before_y = s.before_y.data();
-    double* before_z = s.before_z.data();
+    const int n = sums.n;
+    const double* x = sums.x.data();
+    const double* y = sums.y.data();
+    const double* z = sums.z.data();
+    const double* gm = sums.gm.data();
+    const double* radius = sums.radius.data();
+    double* before_x = sums.before_x.data();
+    double* before_y = sums.before_y.data();
+    double* before_z = sums.before_z.data();
     const Pack one = broadcast(1);
     TouchingPair touch;
     for (int i = i0; i < i1; ++i) {
         const Pack xi = broadcast(x[i]), yi = broadcast(y[i]), zi = broadcast(z[i]);
         const Pack gmi = broadcast(gm[i]);
         const Pack ri = broadcast(radius[i]);
-        double* after_x = s.after_x.data() + static_cast<std::size_t>(i) * LANES;
-        double* after_y = s.after_y.data() + static_cast<std::size_t>(i) * LANES;
-        double* after_z = s.after_z.data() + static_cast<std::size_t>(i) * LANES;
+        double* after_x = sums.after_x.data() + static_cast<std::size_t>(i) * LANES;
+        double* after_y = sums.after_y.data() + static_cast<std::size_t>(i) * LANES;
+        double* after_z = sums.after_z.data() + static_cast<std::size_t>(i) * LANES;
         // A row of tiles starts on the diagonal, where the sums after body i start.
         Pack ax = diagonal ? Pack{} : load(after_x);
         Pack ay = diagonal ? Pack{} : load(after_y);

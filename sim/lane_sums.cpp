@@ -10,20 +10,20 @@ extern const LaneKernel LANE_KERNEL_AVX2;
 #endif
 extern const LaneKernel LANE_KERNEL_PLAIN;
 
-void begin_lane_sums(LaneSums& s, int n, const double* x, const double* y, const double* z, const double* gm,
+void begin_lane_sums(LaneSums& sums, int n, const double* x, const double* y, const double* z, const double* gm,
                      const double* radius)
 {
-    s.n = n;
-    s.padded = (n + LANES - 1) / LANES * LANES;
-    const auto size = static_cast<std::size_t>(s.padded);
-    for (auto* column : {&s.x, &s.y, &s.z, &s.gm, &s.radius}) column->resize(size);
-    for (auto* column : {&s.before_x, &s.before_y, &s.before_z}) column->assign(size, 0);
-    for (auto* column : {&s.after_x, &s.after_y, &s.after_z}) column->resize(size * LANES);
-    std::copy(x + 1, x + n + 1, s.x.begin());
-    std::copy(y + 1, y + n + 1, s.y.begin());
-    std::copy(z + 1, z + n + 1, s.z.begin());
-    std::copy(gm + 1, gm + n + 1, s.gm.begin());
-    std::copy(radius + 1, radius + n + 1, s.radius.begin());
+    sums.n = n;
+    sums.padded = (n + LANES - 1) / LANES * LANES;
+    const auto size = static_cast<std::size_t>(sums.padded);
+    for (auto* column : {&sums.x, &sums.y, &sums.z, &sums.gm, &sums.radius}) column->resize(size);
+    for (auto* column : {&sums.before_x, &sums.before_y, &sums.before_z}) column->assign(size, 0);
+    for (auto* column : {&sums.after_x, &sums.after_y, &sums.after_z}) column->resize(size * LANES);
+    std::copy(x + 1, x + n + 1, sums.x.begin());
+    std::copy(y + 1, y + n + 1, sums.y.begin());
+    std::copy(z + 1, z + n + 1, sums.z.begin());
+    std::copy(gm + 1, gm + n + 1, sums.gm.begin());
+    std::copy(radius + 1, radius + n + 1, sums.radius.begin());
 }
 
 namespace {
@@ -36,13 +36,13 @@ double add_lanes(const double* a)
 
 }  // namespace
 
-void finish_lane_sums(const LaneSums& s, double* ax, double* ay, double* az)
+void finish_lane_sums(const LaneSums& sums, double* ax, double* ay, double* az)
 {
-    for (int b = 0; b < s.n; ++b) {
+    for (int b = 0; b < sums.n; ++b) {
         const std::size_t lanes = static_cast<std::size_t>(b) * LANES;
-        ax[b + 1] = s.before_x[b] + add_lanes(&s.after_x[lanes]);
-        ay[b + 1] = s.before_y[b] + add_lanes(&s.after_y[lanes]);
-        az[b + 1] = s.before_z[b] + add_lanes(&s.after_z[lanes]);
+        ax[b + 1] = sums.before_x[b] + add_lanes(&sums.after_x[lanes]);
+        ay[b + 1] = sums.before_y[b] + add_lanes(&sums.after_y[lanes]);
+        az[b + 1] = sums.before_z[b] + add_lanes(&sums.after_z[lanes]);
     }
 }
 

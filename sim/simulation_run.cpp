@@ -1,9 +1,9 @@
 #include "sim/simulation_run.h"
 
 #include <algorithm>
+#include <optional>
 #include <type_traits>
 
-#include "files/log_writer.h"
 #include "sim/force_workers.h"
 #include "sim/gravity_step.h"
 
@@ -49,24 +49,24 @@ void SimulationRun::set_camera_distance(double distance)
 namespace {
 
 template <typename Real>
-void apply_command(BasicBodyTable<Real>& t, SimulationState& s, const RunCommand& c)
+void apply_command(BasicBodyTable<Real>& table, SimulationState& state, const RunCommand& command)
 {
-    switch (c.kind) {
+    switch (command.kind) {
     case RunCommand::Kind::set_collision_mode:
-        s.collision_mode = static_cast<std::uint8_t>(c.value);
+        state.collision_mode = static_cast<std::uint8_t>(command.value);
         break;
     case RunCommand::Kind::set_selected_body:
-        s.selected_body = c.value;
+        state.selected_body = command.value;
         break;
     case RunCommand::Kind::scale_radius:
-        if (is_body(t, s.selected_body)) t.radius[s.selected_body] *= c.factor;
+        if (const int k = state.selected_body; is_body(table, k)) table.radius[k] *= command.factor;
         break;
     case RunCommand::Kind::reset_radius:
-        if (is_body(t, s.selected_body))
-            t.radius[s.selected_body] = sphere_radius(t.mass[s.selected_body], t.density[s.selected_body]);
+        if (const int k = state.selected_body; is_body(table, k))
+            table.radius[k] = sphere_radius(table.mass[k], table.density[k]);
         break;
     case RunCommand::Kind::reset_time:
-        s.sim_time = 0;
+        state.sim_time = 0;
         break;
     }
 }
@@ -86,16 +86,13 @@ void SimulationRun::post(const RunCommand& command)
     commands_pending_.store(true, std::memory_order_release);
 }
 
+// The caller holds command_mutex_.
 template <typename Real>
 void SimulationRun::apply_commands(BasicBodyTable<Real>& bodies)
 {
-    {
-        std::lock_guard lock(command_mutex_);
-        applying_.swap(commands_);
-        commands_pending_.store(false, std::memory_order_relaxed);
-    }
-    for (const RunCommand& command : applying_) apply_command(bodies, state_, command);
-    applying_.clear();
+    for (const RunCommand& command : commands_) apply_command(bodies, state_, command);
+    commands_.clear();
+    commands_pending_.store(false, std::memory_order_relaxed);
 }
 
 template <typename Real>
@@ -133,67 +130,96 @@ void SimulationRun::thread_main(RunOptions options)
     }
 }
 
+namespace {
+
+// Every log_every steps, a line for the logged body: its acceleration in the step just taken or
+// its position after it. No line for a body the table does not hold or for another log mode.
+// False when the line could not be written.
+template <typename Real>
+bool log_step(RunLog& log, const SimulationState& state, const BasicBodyTable<Real>& bodies,
+              const BasicStepWorkspace<Real>& work, long long& steps_since_line)
+{
+    if (++steps_since_line < state.log_every) return true;
+    steps_since_line = 0;
+    const int k = state.log_body;
+    if (!is_body(bodies, k)) return true;
+    switch (static_cast<LogMode>(state.log_mode)) {
+    case LogMode::acceleration:
+        return log.write_line(state.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
+    case LogMode::position:
+        return log.write_line(state.sim_time, bodies.x[k], bodies.y[k], bodies.z[k]);
+    case LogMode::none:
+        break;
+    }
+    return true;
+}
+
+// Why the run ends after its latest step, if it does.
+std::optional<RunEnd> reason_to_end(const StepResult& step, bool log_written, long long steps, long long max_steps)
+{
+    if (step.mass_error) return RunEnd::mass_error;
+    if (!log_written) return RunEnd::log_failed;  // a run must not go on losing its log
+    if (step.stop) return RunEnd::stop_time;
+    if (max_steps >= 0 && steps >= max_steps) return RunEnd::step_limit;
+    return std::nullopt;
+}
+
+}  // namespace
+
 template <typename Real>
 void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
 {
     BasicStepWorkspace<Real> work;
     init_workspace(work, bodies, thread_count(options.threads));
     prepare_step(bodies, state_, work);
-
-    const LogMode log_mode = static_cast<LogMode>(state_.log_mode);
-    long long log_counter = 0;
-    long long steps = 0;
+    long long steps_since_line = 0;
     RunEnd end = RunEnd::stopped;
-
-    for (;;) {
-        if (commands_pending_.load(std::memory_order_acquire)) apply_commands(bodies);
-
+    for (long long steps = 1;; ++steps) {
+        if (commands_pending_.load(std::memory_order_acquire)) {
+            std::lock_guard lock(command_mutex_);
+            apply_commands(bodies);
+        }
         const StepResult step = gravity_step(bodies, state_, work, camera_distance_.load(std::memory_order_relaxed));
-        steps_done_.store(++steps, std::memory_order_relaxed);
-
-        if (step.removed_body != 0) {
-            deleted_.push_back(step.removed_body);
-            publish(true, bodies);
-            observer_.on_body_deleted(step.removed_body, step.selection_moved);
+        steps_done_.store(steps, std::memory_order_relaxed);
+        report(step, bodies);
+        const bool logged = !options.log || log_step(*options.log, state_, bodies, work, steps_since_line);
+        if (const auto reason = reason_to_end(step, logged, steps, options.max_steps)) {
+            end = *reason;
+            break;
         }
-        if (step.mass_error) observer_.on_mass_error();
-
-        bool log_written = true;
-        if (options.log && ++log_counter >= state_.log_every) {
-            log_counter = 0;
-            const int k = state_.log_body;
-            if (log_mode == LogMode::acceleration && is_body(bodies, k))
-                log_written = options.log->write_line(state_.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
-            else if (log_mode == LogMode::position && is_body(bodies, k))
-                log_written = options.log->write_line(state_.sim_time, bodies.x[k], bodies.y[k], bodies.z[k]);
-        }
-
-        if (step.mass_error)
-            end = RunEnd::mass_error;
-        else if (!log_written)
-            end = RunEnd::log_failed;  // a run must not go on losing its log
-        else if (step.stop)
-            end = RunEnd::stop_time;
-        else if (options.max_steps >= 0 && steps >= options.max_steps)
-            end = RunEnd::step_limit;
-        if (end != RunEnd::stopped) stop_request_.store(true, std::memory_order_relaxed);
-
         if (stop_request_.load(std::memory_order_relaxed)) break;
         if (snapshot_wanted_.load(std::memory_order_relaxed)) publish(false, bodies);
     }
+    finish(bodies, options, end);
+}
 
+template <typename Real>
+void SimulationRun::report(const StepResult& step, const BasicBodyTable<Real>& bodies)
+{
+    if (step.removed_body != 0) {
+        deleted_.push_back(step.removed_body);
+        publish(true, bodies);
+        observer_.on_body_deleted(step.removed_body, step.selection_moved);
+    }
+    if (step.mass_error) observer_.on_mass_error();
+}
+
+template <typename Real>
+void SimulationRun::finish(BasicBodyTable<Real>& bodies, RunOptions& options, RunEnd end)
+{
     {
+        // Under the command lock: a command posted meanwhile is either applied here or, once the
+        // run is no longer active, by post() itself.
         std::lock_guard lock(command_mutex_);
-        for (const RunCommand& command : commands_) apply_command(bodies, state_, command);
-        commands_.clear();
-        commands_pending_.store(false, std::memory_order_relaxed);
+        apply_commands(bodies);
         // A run in double precision hands its bodies back; extended precision holds them exactly.
-        if constexpr (!std::is_same_v<Real, extended>) table_ = convert_table<extended>(bodies);
+        if constexpr (!std::is_same_v<Real, extended>) copy_table(table_, bodies);
         publish(true, table_);
-        // The file is complete before anyone hears of the end.
+        // The log is complete before anyone hears of the end.
         if (options.log && !options.log->close()) log_failure_ = options.log->failure();
         options.log.reset();
         last_end_ = end;
+        stop_request_.store(true, std::memory_order_relaxed);
         active_.store(false, std::memory_order_release);
     }
     observer_.on_run_end(end);

@@ -9,11 +9,12 @@
 
 #include "sim/body_snapshot.h"
 #include "sim/body_table.h"
+#include "sim/run_log.h"
 #include "sim/simulation_state.h"
 
 namespace orbilan {
 
-class LogWriter;
+struct StepResult;
 
 enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed };
 
@@ -43,7 +44,7 @@ struct RunOptions {
     Precision precision = Precision::extended;
     long long max_steps = -1;     // stop after this many steps (-1: no limit)
     double camera_distance = 0;   // sizes the exhaust line
-    std::unique_ptr<LogWriter> log;  // opened by the caller; closed when the run ends
+    std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
 };
 
 // Force workers for a run that a window draws while it goes on: one hardware thread is left to the
@@ -62,7 +63,6 @@ public:
     bool start(int run_direction, RunOptions options);
     // STOP/PAUSE: the thread finishes the step in progress and ends.
     void stop() { stop_request_.store(true, std::memory_order_relaxed); }
-    bool stop_requested() const { return stop_request_.load(std::memory_order_relaxed); }
     // True from start() until the thread has announced its end.
     bool active() const { return active_.load(std::memory_order_acquire); }
     // Waits for the thread after it ended (or asks it to end first when stop_first is set).
@@ -82,12 +82,20 @@ public:
 
 private:
     void thread_main(RunOptions options);
+    // The loop: commands, a step, its report and its log line, until a reason to end or STOP.
     template <typename Real>
     void run_steps(BasicBodyTable<Real>& bodies, RunOptions& options);
     template <typename Real>
     void apply_commands(BasicBodyTable<Real>& bodies);
+    // A merge (after the snapshot shows it) and the mass error, to the observer.
+    template <typename Real>
+    void report(const StepResult& step, const BasicBodyTable<Real>& bodies);
     template <typename Real>
     void publish(bool wait_for_lock, const BasicBodyTable<Real>& bodies);
+    // The last commands, the bodies handed back, the final snapshot and the closed log, then the
+    // observer hears of the end.
+    template <typename Real>
+    void finish(BasicBodyTable<Real>& bodies, RunOptions& options, RunEnd end);
 
     BodyTable& table_;
     SimulationState& state_;
@@ -104,7 +112,7 @@ private:
     std::string log_failure_;
 
     std::mutex command_mutex_;
-    std::vector<RunCommand> commands_, applying_;
+    std::vector<RunCommand> commands_;
 
     mutable std::mutex snapshot_mutex_;
     BodySnapshot published_;

@@ -308,6 +308,15 @@ private:
     bool ended_ = false;
 };
 
+// Seconds since it was made.
+class Stopwatch {
+public:
+    double seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
 std::string time_left_text(double seconds)
 {
     if (!std::isfinite(seconds) || seconds < 0) return "--:--";
@@ -376,16 +385,16 @@ bool print_summary(long long steps, const SimulationState& state, int bodies, do
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
-int run(const Arguments& args)
+// Loads the project as OPEN PROJECT does and refuses what no run can use. False when the loader
+// has said why already.
+bool load_project(const Arguments& args, BodyTable& table, SimulationState& state)
 {
-    BodyTable table;
-    SimulationState state;
     allocate_body_table(table, state, 0);
     int complete_bodies = 0;
     const auto resources = locate_program_files(program_folder()).resource_folder;
     if (read_project_fields(*args.project, resources, table, state, print_message, nullptr, &complete_bodies) !=
         LoadResult::loaded)
-        return EXIT_NOT_RUN;
+        return false;
     // Bodies that the file does not hold are zeros, which no run can make sense of.
     if (complete_bodies < table.body_count) throw NotRun{"a project file that ends early is not run"};
     if (table.body_count <= 0) throw NotRun{"NO OBJECTS !!"};
@@ -393,72 +402,100 @@ int run(const Arguments& args)
     if (args.log && args.log_body > table.body_count)
         throw NotRun{"--log-body " + std::to_string(args.log_body) + ": the project has " +
                      std::to_string(table.body_count) + " objects"};
+    return true;
+}
 
-    // The step runs as the time panel shows it: four significant digits, 0 made 1.
+// The run's time as START takes it from the time panel: the step as the panel shows it (four
+// significant digits, 0 made 1), from time 0 toward the stop time. Returns the run direction.
+int set_run_time(const Arguments& args, SimulationState& state)
+{
     const std::string dt_shown = dt_text(state.dt);
     state.dt = parse_number_text(dt_shown);
     if (args.stop_time) {
         if (const auto why = never_ending(state.dt, dt_shown, *args.stop_time)) throw NotRun{*why};
     }
     state.sim_time = 0;
-    state.collision_mode = args.collisions ? 255 : 0;
     state.stop_time = args.stop_time.value_or(HUGE_VALL);
-    const int direction = state.stop_time >= state.sim_time ? 1 : 2;
+    return state.stop_time >= state.sim_time ? 1 : 2;
+}
 
+// The log settings as the log panel gives them, and the log file, created here. False when it
+// cannot be opened (the message names it).
+bool open_log(const Arguments& args, SimulationState& state, RunOptions& options)
+{
+    if (!args.log) return true;
+    state.log_enabled = 1;
+    state.log_mode = args.log_mode;
+    state.log_body = args.log_body;
+    state.log_every = args.log_every;
+    state.log_file_name = args.log->string();
+    options.log = LogWriter::open(*args.log, print_message);
+    return options.log != nullptr;
+}
+
+// How much of the run is done, from 0 to 1.
+double done_fraction(const Arguments& args, const SimulationState& state, long long steps)
+{
+    if (args.steps > 0) return static_cast<double>(steps) / static_cast<double>(args.steps);
+    return static_cast<double>(static_cast<extended>(steps) * state.dt / std::fabs(state.stop_time));
+}
+
+// Runs the simulation to its end. A stop signal asks it to stop; on a terminal a progress line is
+// redrawn meanwhile. A signal before the start leaves the bodies as loaded.
+void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, RunOptions options,
+                const Arguments& args, const SimulationState& state, const Stopwatch& clock)
+{
+    if (stop_signal.load() != 0) return;
+    const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
+    simulation.start(direction, std::move(options));
+    double next_draw = 0.5;  // a short run shows no progress at all
+    while (!waiter.wait(std::chrono::milliseconds(50))) {
+        if (stop_signal.load() != 0) simulation.stop();
+        const double elapsed = clock.seconds();
+        if (!show_progress || elapsed < next_draw) continue;
+        next_draw = elapsed + 0.25;
+        const long long steps = simulation.steps_done();
+        terminal.progress(progress_text(done_fraction(args, state, steps), elapsed, steps));
+    }
+    simulation.join();
+}
+
+// The status of the run itself: the mass error comes before a stop signal.
+int run_status(const SimulationRun& simulation)
+{
+    if (simulation.last_end() == RunEnd::mass_error) return EXIT_MASS_ERROR;
+    if (stop_signal.load() != 0) return 128 + stop_signal.load();
+    return EXIT_SUCCESS;
+}
+
+int run(const Arguments& args)
+{
+    BodyTable table;
+    SimulationState state;
+    if (!load_project(args, table, state)) return EXIT_NOT_RUN;
+    const int direction = set_run_time(args, state);
+    state.collision_mode = args.collisions ? 255 : 0;
     RunOptions options;
     options.threads = args.threads;
     options.precision = args.precision;
     options.max_steps = args.steps;
-    if (args.log) {
-        state.log_enabled = 1;
-        state.log_mode = args.log_mode;
-        state.log_body = args.log_body;
-        state.log_every = args.log_every;
-        state.log_file_name = args.log->string();
-        options.log = LogWriter::open(*args.log, print_message);
-        if (!options.log) return EXIT_NOT_RUN;
-    }
+    if (!open_log(args, state, options)) return EXIT_NOT_RUN;
 
     catch_stop_signals();
     const extended energy_before = total_energy(table, state.grav_constant, args.threads);
-    const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
-
     EndWaiter waiter;
     SimulationRun simulation(table, state, waiter);
-    const auto started = std::chrono::steady_clock::now();
-    const auto seconds_since_start = [&] {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    };
-    // A signal before the start leaves the bodies as loaded.
-    if (stop_signal.load() == 0) {
-        simulation.start(direction, std::move(options));
-        double next_draw = 0.5;  // a short run shows no progress at all
-        while (!waiter.wait(std::chrono::milliseconds(50))) {
-            if (stop_signal.load() != 0) simulation.stop();
-            const double elapsed = seconds_since_start();
-            if (!show_progress || elapsed < next_draw) continue;
-            next_draw = elapsed + 0.25;
-            const long long steps = simulation.steps_done();
-            const double fraction =
-                args.steps > 0 ? static_cast<double>(steps) / static_cast<double>(args.steps)
-                               : static_cast<double>(static_cast<extended>(steps) * state.dt / std::fabs(state.stop_time));
-            terminal.progress(progress_text(fraction, elapsed, steps));
-        }
-        simulation.join();
-    }
-    const double wall = seconds_since_start();
+    const Stopwatch clock;
+    run_to_end(simulation, waiter, direction, std::move(options), args, state, clock);
+    const double wall = clock.seconds();
     terminal.erase_progress();
 
-    int status = EXIT_SUCCESS;
-    if (simulation.last_end() == RunEnd::mass_error)
-        status = EXIT_MASS_ERROR;
-    else if (stop_signal.load() != 0)
-        status = 128 + stop_signal.load();
+    // A write that failed is the status, whatever the run's own.
+    int status = run_status(simulation);
     if (!simulation.log_failure().empty()) {
         terminal.message(simulation.log_failure());
         status = EXIT_WRITE_FAILED;
     }
-
     const extended energy_after = total_energy(table, state.grav_constant, args.threads);
     const extended change = energy_after - energy_before;
     const extended relative = energy_before == 0 ? change : change / std::fabs(energy_before);

@@ -1,6 +1,5 @@
 #include "files/field_reader.h"
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -15,117 +14,36 @@ std::vector<std::string> read_fields(std::string data, std::string_view pattern)
     FieldReader reader(std::move(data));
     std::vector<std::string> fields;
     for (char kind : pattern) {
-        if (kind == 't') {
-            fields.push_back(reader.read_text_field());
-        } else {
-            char number[64];
-            std::snprintf(number, sizeof number, "%Lg", reader.read_number_field());
-            fields.push_back(number);
-        }
+        char number[64];
+        if (kind == 'n') std::snprintf(number, sizeof number, "%Lg", reader.read_number_field());
+        fields.push_back(kind == 't' ? reader.read_text_field() : number);
     }
     return fields;
 }
 
-using Fields = std::vector<std::string>;
-
-TEST(FieldReader, RecordsMaySpanLinesOrShareThem)
+// A number counts its first 255 characters only.
+TEST(FieldReader, FieldsEndAtCommasAndLineEnds)
 {
-    const Fields expected{"Position", "1", "2", "3", "Mass", "4"};
-    EXPECT_EQ(read_fields("Position, 1, 2, 3\r\nMass, 4\r\n", "tnnntn"), expected);
-    EXPECT_EQ(read_fields("Position,1,2,3,Mass,4", "tnnntn"), expected);
-    EXPECT_EQ(read_fields("Position\r\n1\r\n2, 3\r\nMass\r\n4", "tnnntn"), expected);
-    EXPECT_EQ(read_fields("Position, 1 2 3\r\nMass, 4", "tnnntn"), expected);
-}
-
-TEST(FieldReader, TextFieldsKeepInnerAndTrailingSpaces)
-{
-    EXPECT_EQ(read_fields("  Big  Star  ,x", "tt"), (Fields{"Big  Star  ", "x"}));
-    EXPECT_EQ(read_fields("a\tb,c", "tt"), (Fields{"ab", "c"}));
-}
-
-TEST(FieldReader, QuotedFieldsHoldCommasAndLineEnds)
-{
-    EXPECT_EQ(read_fields("Object, 1, \"Alpha, \r\nCentauri\", \"a b.bmp\"\r\nPosition",
-                          "tnttt"),
-              (Fields{"Object", "1", "Alpha, \r\nCentauri", "a b.bmp", "Position"}));
-    // What follows the closing quote up to the next comma starts the next field.
-    EXPECT_EQ(read_fields("\"Sun\" extra, next", "ttt"), (Fields{"Sun", "extra", "next"}));
-    EXPECT_EQ(read_fields("\"never closed, 1, 2", "tn"), (Fields{"never closed, 1, 2", "0"}));
-}
-
-TEST(FieldReader, EmptyFieldsAndBlankLines)
-{
-    EXPECT_EQ(read_fields("Object, 2, Planet,\r\nPosition, 10", "tntttn"),
-              (Fields{"Object", "2", "Planet", "", "Position", "10"}));
-    EXPECT_EQ(read_fields("a,,b", "ttt"), (Fields{"a", "", "b"}));
-    EXPECT_EQ(read_fields("a\r\n\r\nb", "ttt"), (Fields{"a", "", "b"}));
-}
-
-TEST(FieldReader, CrLfFilesKeepTheirOddCases)
-{
-    // A stray LF in a file that has CRs is dropped: the lines run together.
-    EXPECT_EQ(read_fields("a, b\nc\r\nd", "tt"), (Fields{"a", "bc"}));
-    EXPECT_EQ(read_fields("Mass, 1\n2\r\nx", "tnt"), (Fields{"Mass", "12", "x"}));
-    // A lone CR ends a line.
-    EXPECT_EQ(read_fields("a\rb\r\nc", "ttt"), (Fields{"a", "b", "c"}));
-    // Inside quotes every byte stays.
-    EXPECT_EQ(read_fields("\"x\ny\"\r\n", "t"), (Fields{"x\ny"}));
-}
-
-TEST(FieldReader, LfOnlyDataReadsLikeCrLf)
-{
-    const std::string crlf = "Two, example\r\nObjects, 2\r\nObject, 2, Planet,\r\nPosition, 10 0\r\n";
-    const std::string lf = "Two, example\nObjects, 2\nObject, 2, Planet,\nPosition, 10 0\n";
-    const std::string_view pattern = "tttntntttn";
-    EXPECT_EQ(read_fields(lf, pattern), read_fields(crlf, pattern));
-    EXPECT_EQ(read_fields(lf, pattern),
-              (Fields{"Two", "example", "Objects", "2", "Object", "2", "Planet", "", "Position", "10"}));
-    EXPECT_EQ(read_fields("a\n\nb", "ttt"), (Fields{"a", "", "b"}));
-}
-
-TEST(FieldReader, CtrlZEndsTheData)
-{
-    FieldReader reader("a, 1\x1a, junk, 7, \r\n");
-    EXPECT_EQ(reader.read_text_field(), "a");
-    EXPECT_EQ(reader.read_number_field(), 1);
-    EXPECT_TRUE(reader.at_end());
-    EXPECT_EQ(reader.read_text_field(), "");
-    EXPECT_EQ(reader.read_number_field(), 0);
-    // The data before the mark has no CR, so its LFs end lines.
-    EXPECT_EQ(read_fields("a\nb\x1a\r\n", "tt"), (Fields{"a", "b"}));
-}
-
-TEST(FieldReader, PastTheEndGivesEmptyAndZero)
-{
-    FieldReader reader("only");
-    EXPECT_EQ(reader.read_text_field(), "only");
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(reader.read_text_field(), "");
-        EXPECT_EQ(reader.read_number_field(), 0);
-    }
-    FieldReader empty("");
-    EXPECT_TRUE(empty.at_end());
-    EXPECT_EQ(empty.read_number_field(), 0);
-}
-
-TEST(FieldReader, NumbersUseTheirFirst255Characters)
-{
-    const std::string digits(300, '1');
-    FieldReader reader(digits + ",5, " + std::string(100000, 'x') + ", 6");
-    const extended first = reader.read_number_field();
-    EXPECT_GT(first, 1.1e254L);
-    EXPECT_LT(first, 1.2e254L);
-    EXPECT_EQ(reader.read_number_field(), 5);
-    EXPECT_EQ(reader.read_number_field(), 0);
-    EXPECT_EQ(reader.read_number_field(), 6);
-}
-
-TEST(FieldReader, NumberForms)
-{
-    EXPECT_EQ(read_fields("&H1F, &B11, &O17, -2.5D2, 1e3x, abc, \"7\"", "nnnnnnn"),
-              (Fields{"31", "3", "15", "-250", "1000", "0", "0"}));
-    // TAB inside a number is dropped; a space splits it.
-    EXPECT_EQ(read_fields("1\t2 3", "nn"), (Fields{"12", "3"}));
+    using Fields = std::vector<std::string>;
+    const Fields record{"Position", "1", "2", "3", "Mass", "4"};
+    const std::tuple<std::string, const char*, Fields> cases[] = {
+        {"Position, 1, 2, 3\r\nMass, 4\r\n", "tnnntn", record},
+        {"Position,1,2,3,Mass,4", "tnnntn", record},
+        {"Position\r\n1\r\n2, 3\r\nMass\r\n4", "tnnntn", record},
+        {"Position, 1 2 3\rMass, 4", "tnnntn", record},       // a space splits numbers; a lone CR ends a line
+        {"Position, 1, 2, 3\nMass, 4\n", "tnnntn", record},   // LF lines where no CR is
+        {"a, b\nc\r\nM, 1\n2\r\nx", "tttnt", {"a", "bc", "M", "12", "x"}},  // a stray LF among CR LFs goes
+        {"  Big  Star  ,a\tb,c", "ttt", {"Big  Star  ", "ab", "c"}},
+        {"O, \"Alpha, \r\nCen\"tauri, \"x\ny\"", "tttt", {"O", "Alpha, \r\nCen", "tauri", "x\ny"}},
+        {"\"never closed, 1, 2", "tn", {"never closed, 1, 2", "0"}},
+        {"a,,b\r\n\r\nc\n", "tttt", {"a", "", "b", ""}},
+        {"a\n\nb", "ttt", {"a", "", "b"}},
+        {"a, 1\x1a, junk, 7, \r\n", "tnnt", {"a", "1", "0", ""}},  // Ctrl-Z ends the data
+        {"a\nb\x1a\r\n", "tt", {"a", "b"}},
+        {"&H1F, -2.5D2, 1e3x, abc, \"7\", 1\t2 3", "nnnnnnn", {"31", "-250", "1000", "0", "0", "12", "3"}},
+        {std::string(300, '1') + ",5, " + std::string(100000, 'x') + ", 6", "nnn", {"1.11111e+254", "5", "0"}},
+    };
+    for (const auto& [data, pattern, fields] : cases) EXPECT_EQ(read_fields(data, pattern), fields) << data;
 }
 
 }  // namespace

@@ -1,7 +1,12 @@
 #include "files/program_files.h"
 
+#include <sys/stat.h>
+
+#include <vector>
+
 #include <gtest/gtest.h>
 
+#include "files/settings_file.h"
 #include "temp_folder.h"
 
 namespace orbilan {
@@ -9,84 +14,69 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A home with XDG folders of its own, and a program folder that is writable unless told.
-struct Layout {
+// A writable program folder with resources keeps everything; otherwise resources come from the
+// installed tree or the folder itself, and settings and logs go to the XDG folders (relative
+// values of the variables are invalid and ignored).
+TEST(ProgramFiles, ResourcesSettingsAndLogsGoWhereTheLayoutSays)
+{
     test::TempFolder root;
-    FileEnvironment env;
-    bool program_writable = true;
-
-    Layout()
-    {
-        env.home = (root.path() / "home").string();
-        env.data_from_program = "../share/orbilan";
-        env.writable = [this](const fs::path&) { return program_writable; };
-    }
-    void put_resources(const fs::path& folder) const
-    {
-        root.write(folder / "def.bmp", "BM");
+    for (const char* folder : {"build/bin", "usr/share/orbilan", "archive"}) {
+        root.write(fs::path(folder) / "def.bmp", "BM");
         fs::create_directories(root.path() / folder / "Projects");
     }
-    ProgramFiles locate(const fs::path& program_folder) const
-    {
-        return locate_program_files(root.path() / program_folder, env);
+    const fs::path r = root.path();
+    const fs::path config = r / "home/.config/orbilan/options.opt", data = r / "home/.local/share/orbilan";
+    const std::tuple<const char*, bool, const char*, fs::path, fs::path, fs::path> cases[] = {
+        {"build/bin", true, "", r / "build/bin", r / "build/bin/options.opt", r / "build/bin"},
+        {"usr/bin/", false, "", r / "usr/share/orbilan", config, data},
+        {"usr/bin/", false, "/x", r / "usr/share/orbilan", "/x/orbilan/options.opt", "/x/orbilan"},
+        {"usr/bin/", false, "x", r / "usr/share/orbilan", config, data},
+        {"archive", false, "", r / "archive", config, data},
+        {"tools", true, "", r / "tools", config, data},  // a program copied alone writes nothing beside itself
+    };
+    for (const auto& [program, writable, xdg, resources, settings, logs] : cases) {
+        FileEnvironment env;
+        env.home = (r / "home").string();
+        env.xdg_config_home = env.xdg_data_home = xdg;
+        env.data_from_program = "../share/orbilan";
+        env.writable = [writable = writable](const fs::path&) { return writable; };
+        const ProgramFiles files = locate_program_files(r / program, env);
+        EXPECT_EQ(files.resource_folder, resources) << program << " " << xdg;
+        EXPECT_EQ(files.settings_file, settings) << program << " " << xdg;
+        EXPECT_EQ(files.data_folder, logs) << program << " " << xdg;
     }
-};
-
-TEST(ProgramFiles, BuildFolderKeepsEverythingBesideThePrograms)
-{
-    Layout layout;
-    layout.put_resources("build/bin");
-    layout.put_resources("share/orbilan");  // an installed tree elsewhere changes nothing
-    const fs::path bin = layout.root.path() / "build/bin";
-    const ProgramFiles files = layout.locate("build/bin");
-    EXPECT_EQ(files.resource_folder, bin);
-    EXPECT_EQ(files.settings_file, bin / "options.opt");
-    EXPECT_EQ(files.data_folder, bin);
 }
 
-TEST(ProgramFiles, InstalledTreeReadsShareAndWritesToTheXdgFolders)
+// The record reads back, written under a configuration folder made for it; what a user may have
+// typed is tolerated; a folder that cannot be made quietly loses the choice.
+TEST(SettingsFile, OneRecordReadBackAndToleratedContent)
 {
-    Layout layout;
-    layout.put_resources("usr/share/orbilan");
-    fs::create_directories(layout.root.path() / "usr/bin");
-    const fs::path home = layout.env.home;
-
-    ProgramFiles files = layout.locate("usr/bin/");
-    EXPECT_EQ(files.resource_folder, layout.root.path() / "usr/share/orbilan");
-    EXPECT_EQ(files.settings_file, home / ".config/orbilan/options.opt");
-    EXPECT_EQ(files.data_folder, home / ".local/share/orbilan");
-
-    layout.env.xdg_config_home = "/cfg";
-    layout.env.xdg_data_home = "/data";
-    files = layout.locate("usr/bin/");
-    EXPECT_EQ(files.settings_file, fs::path("/cfg/orbilan/options.opt"));
-    EXPECT_EQ(files.data_folder, fs::path("/data/orbilan"));
-
-    // Relative values are invalid for the XDG base directories and are ignored.
-    layout.env.xdg_config_home = "cfg";
-    layout.env.xdg_data_home = "data";
-    files = layout.locate("usr/bin/");
-    EXPECT_EQ(files.settings_file, home / ".config/orbilan/options.opt");
-    EXPECT_EQ(files.data_folder, home / ".local/share/orbilan");
-}
-
-TEST(ProgramFiles, ReadOnlyOrBareProgramFolderWritesToTheXdgFolders)
-{
-    Layout layout;
-    layout.put_resources("archive");
-    layout.program_writable = false;
-    const fs::path home = layout.env.home;
-    ProgramFiles files = layout.locate("archive");
-    EXPECT_EQ(files.resource_folder, layout.root.path() / "archive") << "an unpacked archive reads its own resources";
-    EXPECT_EQ(files.settings_file, home / ".config/orbilan/options.opt");
-    EXPECT_EQ(files.data_folder, home / ".local/share/orbilan");
-
-    // A program copied alone into a writable folder finds no resources and writes nothing there.
-    layout.program_writable = true;
-    fs::create_directories(layout.root.path() / "tools");
-    files = layout.locate("tools");
-    EXPECT_EQ(files.resource_folder, layout.root.path() / "tools");
-    EXPECT_EQ(files.settings_file, home / ".config/orbilan/options.opt");
+    test::TempFolder folder;
+    const auto path = folder.path() / "config" / "orbilan" / "options.opt";
+    for (const int theme : {-17, 2}) {
+        save_settings(path, theme);
+        EXPECT_EQ(test::read_bytes(path), "\"THEME ID\"," + std::to_string(theme) + "\r\n");
+        EXPECT_EQ(load_settings(path), theme);
+    }
+    const std::pair<const char*, int> cases[] = {
+        {"THEME ID,3\r\n", 3}, {"2\r\n", 0}, {"\"THEME ID\",2.5", 2}, {"\"THEME ID\",1\n", 1}, {"", 0},
+        {"\"THEME ID\",", 0},  {"\"THEME ID\",1e30", 2147483647},    {"\"THEME ID\",nan", 0},
+    };
+    for (const auto& [content, theme_id] : cases)
+        EXPECT_EQ(load_settings(folder.write("options.opt", content)), theme_id) << "content: " << content;
+    EXPECT_EQ(load_settings(folder.path() / "none.opt"), 0);
+    const auto blocker = folder.write("config-file", "x");
+    save_settings(blocker / "orbilan" / "options.opt", 3);
+    EXPECT_EQ(test::read_bytes(blocker), "x");
+    // A named pipe in its place neither blocks start-up nor the theme button, and is named.
+    const auto pipe = folder.path() / "pipe.opt";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::vector<UserMessage> received;
+    EXPECT_EQ(load_settings(pipe, [&](const UserMessage& m) { received.push_back(m); }), 0);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].text, "Settings file " + pipe.string() + "\nis not a regular file. The theme starts at 0.");
+    save_settings(pipe, 2);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 }  // namespace

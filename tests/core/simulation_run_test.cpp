@@ -1,15 +1,11 @@
-#include <atomic>
+#include <array>
 #include <chrono>
-#include <condition_variable>
-#include <filesystem>
-#include <fstream>
-#include <mutex>
-#include <sstream>
+#include <functional>
+#include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
 
-#include "files/log_writer.h"
 #include "sim/simulation_run.h"
 #include "test_bodies.h"
 
@@ -18,40 +14,44 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Records what the simulation thread reports and lets a test wait for the end of a run.
-class Recorder : public RunObserver {
-public:
+// What the simulation thread reports; read once the thread is joined.
+struct Recorder : RunObserver {
     void on_mass_error() override
     {
-        std::this_thread::sleep_for(20ms);  // the user reading the box
-        mass_errors++;
+        if (during_mass_error) during_mass_error();
+        ++mass_errors;
     }
-    void on_body_deleted(int k, bool) override
-    {
-        std::lock_guard lock(mutex_);
-        deleted.push_back(k);
-    }
+    void on_body_deleted(int k, bool) override { deleted.push_back(k); }
     void on_run_end(RunEnd why) override
     {
-        if (on_end) on_end();
-        std::lock_guard lock(mutex_);
+        if (at_end) at_end();
         ends.push_back(why);
-        changed_.notify_all();
-    }
-    void wait_for_ends(std::size_t count)
-    {
-        std::unique_lock lock(mutex_);
-        ASSERT_TRUE(changed_.wait_for(lock, 60s, [&] { return ends.size() >= count; })) << "run did not end";
     }
 
-    std::atomic<int> mass_errors{0};
+    int mass_errors = 0;
     std::vector<int> deleted;
     std::vector<RunEnd> ends;
-    std::function<void()> on_end;
+    std::function<void()> during_mass_error, at_end;
+};
 
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
+using LogLines = std::vector<std::array<extended, 4>>;
+
+// A log kept in memory that fails at a given line, as a full disk would.
+struct MemoryLog : RunLog {
+    LogLines& lines;
+    int fail_at_line;
+    bool& closed;
+    std::string failed;
+
+    MemoryLog(LogLines& to, int fail_at, bool& closed_flag) : lines(to), fail_at_line(fail_at), closed(closed_flag) {}
+    bool write_line(extended time, extended a, extended b, extended c) override
+    {
+        if (static_cast<int>(lines.size()) + 1 == fail_at_line) failed = "the disk is full";
+        if (failed.empty()) lines.push_back({time, a, b, c});
+        return failed.empty();
+    }
+    bool close() override { return closed = true, failed.empty(); }
+    const std::string& failure() const override { return failed; }
 };
 
 struct RunFixture : ::testing::Test {
@@ -59,69 +59,55 @@ struct RunFixture : ::testing::Test {
     SimulationState state;
     Recorder recorder;
 
-    void make_system(int n = 30)
+    static RunOptions options(int threads, Precision precision = Precision::extended, long long max_steps = -1)
     {
-        test::make_cluster(table, state, n, 5);
-        state.dt = 1e-3L;
-        state.grav_constant = 1;
-        state.stop_time = 1e99L;
-    }
-    void run_steps(SimulationRun& run, long long steps)
-    {
-        const std::size_t ended = recorder.ends.size();
         RunOptions options;
-        options.max_steps = steps;
-        ASSERT_TRUE(run.start(1, std::move(options)));
-        recorder.wait_for_ends(ended + 1);
+        options.threads = threads;
+        options.precision = precision;
+        options.max_steps = max_steps;
+        return options;
+    }
+    void run_to_end(SimulationRun& run, int direction, RunOptions options)
+    {
+        ASSERT_TRUE(run.start(direction, std::move(options)));
         run.join();
     }
 };
 
-// Enough bodies for the force sums to be shared; the paused run and its continuation use other
-// thread counts than the unbroken one. In double precision too, where the run works on a copy of
-// the bodies and hands them back exactly.
+// The bodies and the time after `steps` steps taken one after the other on this thread.
+template <typename Real>
+std::pair<BodyTable, extended> stepped(const BodyTable& bodies, const SimulationState& state, long long steps)
+{
+    test::Stepper<Real> run(bodies, state);
+    run.start();
+    for (long long k = 0; k < steps; ++k) run.step();
+    return {convert_table<extended>(run.table), run.state.sim_time};
+}
+
+// Stopped at some step and resumed with other thread counts, a run of merging bodies continues
+// exactly as steps taken one after the other; in double precision too, where the run works on a
+// copy of the bodies and hands them back exactly.
 TEST_F(RunFixture, PauseAndResumeContinueTheSameTrajectory)
 {
     for (const Precision precision : {Precision::extended, Precision::double_precision}) {
-        SCOPED_TRACE(precision == Precision::extended ? "extended" : "double");
-        make_system(90);
-        constexpr long long STEPS = 600;
-        BodyTable unbroken_table = table;
-        SimulationState unbroken_state = state;
-        {
-            Recorder quiet;
-            SimulationRun unbroken(unbroken_table, unbroken_state, quiet);
-            RunOptions options;
-            options.max_steps = STEPS;
-            options.threads = 1;
-            options.precision = precision;
-            unbroken.start(1, std::move(options));
-            unbroken.join();
-        }
-
-        Recorder recorder;
+        test::make_cluster(table, state, 90, 5, 2e3);
+        state.stop_time = 1e99L;
+        state.collision_mode = 255;
+        const BodyTable start = table;
+        const SimulationState start_state = state;
         SimulationRun run(table, state, recorder);
-        RunOptions options;
-        options.threads = 2;
-        options.precision = precision;
-        ASSERT_TRUE(run.start(1, std::move(options)));
+        ASSERT_TRUE(run.start(1, options(2, precision)));
         while (run.steps_done() < 50) std::this_thread::yield();
-        run.stop();
-        recorder.wait_for_ends(1);
-        run.join();
-        const long long first = run.steps_done();
-        ASSERT_LT(first, STEPS);
-        RunOptions rest;
-        rest.max_steps = STEPS - first;
-        rest.threads = 3;
-        rest.precision = precision;
-        ASSERT_TRUE(run.start(1, std::move(rest)));
-        recorder.wait_for_ends(2);
-        run.join();
-
-        EXPECT_TRUE(test::same_bodies(table, unbroken_table));
-        EXPECT_TRUE(test::same_bits(state.sim_time, unbroken_state.sim_time));
-        EXPECT_EQ(recorder.ends, (std::vector<RunEnd>{RunEnd::stopped, RunEnd::step_limit}));
+        run.join(true);
+        const long long steps = run.steps_done() + 300;
+        run_to_end(run, 1, options(3, precision, 300));
+        EXPECT_EQ(recorder.ends.back(), RunEnd::step_limit);
+        const auto [bodies, sim_time] = precision == Precision::extended ? stepped<extended>(start, start_state, steps)
+                                                                         : stepped<double>(start, start_state, steps);
+        EXPECT_TRUE(test::same_bodies(table, bodies)) << static_cast<int>(precision);
+        EXPECT_TRUE(test::same_bits(state.sim_time, sim_time));
+        EXPECT_EQ(recorder.deleted.size(), static_cast<std::size_t>(90 - table.body_count));
+        recorder.deleted.clear();
     }
 }
 
@@ -130,154 +116,91 @@ TEST_F(RunFixture, PauseAndResumeContinueTheSameTrajectory)
 TEST_F(RunFixture, ReadersOnlySeeWholeSteps)
 {
     allocate_body_table(table, state, 64);
-    for (int i = 1; i <= 64; ++i) {
-        table.x[i] = i;
-        table.vx[i] = 1;
-        table.mass[i] = 1;
-        table.density[i] = 1;
-    }
+    for (int i = 1; i <= 64; ++i) table.x[i] = i, table.vx[i] = 1, table.mass[i] = 1, table.density[i] = 1;
     state.dt = 0.5L;
     state.stop_time = 1e99L;
     SimulationRun run(table, state, recorder);
     ASSERT_TRUE(run.start(1, RunOptions{}));
+    EXPECT_FALSE(run.start(1, RunOptions{})) << "one run at a time";
     BodySnapshot snapshot;
-    long long distinct = 0;
-    extended last_time = -1;
-    const auto until = std::chrono::steady_clock::now() + 300ms;
-    while (std::chrono::steady_clock::now() < until) {
+    std::set<extended> times;
+    for (const auto until = std::chrono::steady_clock::now() + 300ms; std::chrono::steady_clock::now() < until;) {
         run.read_snapshot(snapshot);
         ASSERT_EQ(snapshot.body_count, 64);
         for (int i = 1; i <= 64; ++i) ASSERT_EQ(snapshot.x[i] - i, snapshot.sim_time) << "body " << i;
         ASSERT_EQ(snapshot.sim_time, snapshot.steps * 0.5L);
-        if (snapshot.sim_time != last_time) ++distinct;
-        last_time = snapshot.sim_time;
+        times.insert(snapshot.sim_time);
     }
-    run.stop();
-    recorder.wait_for_ends(1);
-    run.join();
-    EXPECT_GT(distinct, 2) << "the reader should have seen the run progress";
-    run.read_snapshot(snapshot);
-    EXPECT_EQ(snapshot.sim_time, state.sim_time) << "the last snapshot is the final state";
+    run.join(true);
+    EXPECT_GT(times.size(), 2u) << "the reader should have seen the run progress";
 }
 
-TEST_F(RunFixture, CommandsTakeEffectBetweenSteps)
-{
-    test::make_bodies(table, state, {{.x = 0}, {.x = 0.5L}, {.x = 40}});
-    state.dt = 1e-3L;
-    state.stop_time = 1e99L;
-    state.selected_body = 3;
-    SimulationRun run(table, state, recorder);
-    ASSERT_TRUE(run.start(1, RunOptions{}));
-    while (run.steps_done() < 10) std::this_thread::yield();
-    run.post({RunCommand::Kind::set_collision_mode, 255});
-    run.post({RunCommand::Kind::scale_radius, 0, 2.0});
-    BodySnapshot snapshot;
-    const auto until = std::chrono::steady_clock::now() + 30s;
-    do {
-        run.read_snapshot(snapshot);
-    } while (snapshot.body_count == 3 && std::chrono::steady_clock::now() < until);
-    EXPECT_EQ(snapshot.deleted_bodies, std::vector<int>{1});
-    run.post({RunCommand::Kind::reset_time});
-    run.stop();
-    recorder.wait_for_ends(1);
-    run.join();
-
-    EXPECT_EQ(table.body_count, 2);
-    EXPECT_EQ(recorder.deleted, std::vector<int>{1});
-    EXPECT_EQ(state.selected_body, 2) << "the selection was clamped to the new last body";
-    EXPECT_EQ(table.radius[2], 2 * sphere_radius(1, 1));
-    EXPECT_LT(state.sim_time, 0.1L) << "time was reset during the run";
-}
-
-TEST_F(RunFixture, RunEndsAtTheStopTimeWithItsLogComplete)
-{
-    const auto folder = std::filesystem::temp_directory_path() / "orbilan-run-test";
-    std::filesystem::remove_all(folder);
-    const auto log_path = folder / "Logs" / "run.txt";
-    test::make_bodies(table, state, {{.x = 1, .vx = 1}});
-    state.dt = 1;
-    state.stop_time = 34.5L;
-    state.log_enabled = 1;
-    state.log_mode = 2;
-    state.log_body = 1;
-    state.log_every = 10;
-    std::string seen_at_end;
-    recorder.on_end = [&] {
-        std::ifstream in(log_path, std::ios::binary);
-        seen_at_end.assign(std::istreambuf_iterator<char>(in), {});
-    };
-    SimulationRun run(table, state, recorder);
-    RunOptions options;
-    options.log = LogWriter::open(log_path, [](const UserMessage&) {});
-    ASSERT_TRUE(options.log);
-    ASSERT_TRUE(run.start(1, std::move(options)));
-    recorder.wait_for_ends(1);
-    run.join();
-
-    EXPECT_EQ(recorder.ends, std::vector<RunEnd>{RunEnd::stop_time});
-    EXPECT_EQ(run.steps_done(), 35);
-    EXPECT_EQ(seen_at_end,
-              "1.000E+01 , 1.100000000000E+01 , 0.000000000000E+00 , 0.000000000000E+00\r\n"
-              "2.000E+01 , 2.100000000000E+01 , 0.000000000000E+00 , 0.000000000000E+00\r\n"
-              "3.000E+01 , 3.100000000000E+01 , 0.000000000000E+00 , 0.000000000000E+00\r\n");
-    std::filesystem::remove_all(folder);
-}
-
-// A log that cannot be written (a full disk) ends a run that would otherwise go on for ever.
-TEST_F(RunFixture, ALogThatFailsEndsTheRun)
-{
-    test::make_bodies(table, state, {{.x = 1, .vx = 1}});
-    state.dt = 1;
-    state.stop_time = 1e99L;
-    state.log_enabled = 1;
-    state.log_mode = 2;
-    state.log_body = 1;
-    state.log_every = 1;
-    SimulationRun run(table, state, recorder);
-    RunOptions options;
-    options.log = LogWriter::open("/dev/full", [](const UserMessage&) {});
-    ASSERT_TRUE(options.log);
-    ASSERT_TRUE(run.start(1, std::move(options)));
-    recorder.wait_for_ends(1);
-    run.join();
-    EXPECT_EQ(recorder.ends, std::vector<RunEnd>{RunEnd::log_failed});
-    EXPECT_EQ(run.log_failure(), "Cannot write the log file /dev/full (No space left on device)");
-
-    // The next run starts with a clean slate.
-    run_steps(run, 3);
-    EXPECT_EQ(run.log_failure(), "");
-}
-
+// A thrust that leaves the body no mass (here exactly 0 in the second step) ends the run; the
+// thread waits while the user reads the box, and a command given meanwhile, during the run's
+// last step, still takes effect.
 TEST_F(RunFixture, MassErrorWaitsForTheUserThenEndsTheRun)
 {
     test::make_bodies(table, state, {{.mass = 10}});
     state.dt = 1;
     state.stop_time = 1e99L;
-    state.impulse_body = 1;
-    state.impulse_count = 1;
-    state.impulse_next = 1;
-    state.impulse_table[1] = {.start_time = -1, .duration = 2, .ejected_mass = 30, .exhaust_vx = 1};
+    state.impulse_body = state.impulse_count = state.impulse_next = 1;
+    state.impulse_table[1] = {.start_time = -1, .duration = 4, .ejected_mass = 20, .exhaust_vx = 1};
     SimulationRun run(table, state, recorder);
-    ASSERT_TRUE(run.start(1, RunOptions{}));
-    recorder.wait_for_ends(1);
-    run.join();
+    recorder.during_mass_error = [&] {
+        std::this_thread::sleep_for(20ms);
+        run.post({RunCommand::Kind::reset_time});
+    };
+    run_to_end(run, 1, RunOptions{});
     EXPECT_EQ(recorder.mass_errors, 1);
     EXPECT_EQ(recorder.ends, std::vector<RunEnd>{RunEnd::mass_error});
-    EXPECT_EQ(run.steps_done(), 1);
-    EXPECT_LT(table.mass[1], 0);
+    EXPECT_EQ(run.steps_done(), 2);
+    EXPECT_EQ(table.mass[1], 0);
+    EXPECT_EQ(state.sim_time, 0) << "the time reset during the last step was lost";
 }
 
-TEST_F(RunFixture, ClosingDuringARunStopsAndJoinsTheThread)
+// A body at x = 1 + t in free flight (G = 0), or at rest 2 m from a body of G m = 4, which pulls it
+// at -1 m/s2 in the first step: a line every log_every steps of the mode's values, forward and
+// backward, the log closed before the end is announced. A log that fails (a full disk) ends a run
+// that would otherwise go on for ever; the next run starts with a clean slate.
+TEST_F(RunFixture, LogLinesFollowTheModeTheBodyAndTheDirection)
 {
-    make_system(400);
-    auto run = std::make_unique<SimulationRun>(table, state, recorder);
-    RunOptions options;
-    options.threads = 2;
-    ASSERT_TRUE(run->start(1, std::move(options)));
-    EXPECT_FALSE(run->start(1, RunOptions{})) << "only one run at a time";
-    while (run->steps_done() < 2) std::this_thread::yield();
-    run.reset();
-    EXPECT_EQ(recorder.ends, std::vector<RunEnd>{RunEnd::stopped});
+    struct Case {
+        const char* what;
+        int log_mode, log_body, log_every, direction;
+        extended grav_constant, stop_time;
+        LogLines lines;
+        int fail_at_line = 0;
+        RunEnd end = RunEnd::stop_time;
+    };
+    const Case cases[] = {
+        {"full disk", 2, 1, 1, 1, 0, 1e99L, {{1, 2, 0, 0}, {2, 3, 0, 0}}, 3, RunEnd::log_failed},
+        {"position", 2, 1, 10, 1, 0, 34.5L, {{10, 11, 0, 0}, {20, 21, 0, 0}, {30, 31, 0, 0}}},
+        {"backward", 2, 1, 2, 2, 0, -5, {{-2, -1, 0, 0}, {-4, -3, 0, 0}}},
+        {"acceleration", 1, 2, 1, 1, 1, 1, {{1, -1, 0, 0}}},
+        {"no such mode", 3, 1, 1, 1, 0, 5, {}},
+        {"no such body", 2, 4, 1, 1, 0, 5, {}},
+    };
+    SimulationRun run(table, state, recorder);
+    for (const Case& c : cases) {
+        state = SimulationState{};
+        test::make_bodies(table, state, {{.x = 1, .vx = 1, .mass = 0}, {.x = 100, .mass = 0}, {.x = 98, .mass = 4}});
+        state.dt = 1;
+        state.grav_constant = c.grav_constant;
+        state.stop_time = c.stop_time;
+        state.log_mode = c.log_mode;
+        state.log_body = c.log_body;
+        state.log_every = c.log_every;
+        LogLines lines;
+        bool closed = false, closed_before_the_end = false;
+        recorder.at_end = [&] { closed_before_the_end = closed; };
+        RunOptions with_log;
+        with_log.log = std::make_unique<MemoryLog>(lines, c.fail_at_line, closed);
+        run_to_end(run, c.direction, std::move(with_log));
+        EXPECT_EQ(recorder.ends.back(), c.end) << c.what;
+        EXPECT_EQ(lines, c.lines) << c.what;
+        EXPECT_TRUE(closed_before_the_end) << c.what;
+        EXPECT_EQ(run.log_failure(), c.fail_at_line ? "the disk is full" : "") << c.what;
+    }
 }
 
 }  // namespace

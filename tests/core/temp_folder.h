@@ -1,7 +1,6 @@
 #pragma once
 
-#include <stdlib.h>
-
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,13 +8,15 @@
 
 namespace orbilan::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// A fresh folder of its own under the system's temporary folder, so that test programs running
+// at once never share a file; removed with everything in it at the end.
 class TempFolder {
 public:
     TempFolder()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "orbilan-test-XXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
+        if (!mkdtemp(pattern.data())) std::abort();
+        path_ = pattern;
     }
     ~TempFolder()
     {
@@ -27,12 +28,12 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-    // Writes the bytes exactly (no line end translation) and returns the file's path.
+    // Writes the bytes exactly (no line end translation), making folders as needed.
     std::filesystem::path write(const std::filesystem::path& name, std::string_view bytes) const
     {
         const auto file = path_ / name;
         std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << bytes;
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
         return file;
     }
 

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "sim/body_table.h"
-#include "sim/simulation_state.h"
+#include "sim/gravity_step.h"
 
 namespace orbilan::test {
 
@@ -44,29 +44,58 @@ inline void make_cluster(BodyTable& table, SimulationState& state, int n, unsign
         table.mass[i] = 1 + unit(random) * 0.5;
         table.density[i] = density;
         table.radius[i] = sphere_radius(table.mass[i], table.density[i]);
-        table.name[i] = std::to_string(i).insert(0, "b");
     }
+    state.grav_constant = 1;
+    state.dt = 1e-3L;
 }
 
-inline bool same_bits(extended a, extended b) { return std::memcmp(&a, &b, 10) == 0; }
+// A table, a state and a workspace that step together as a run steps them, in either precision.
+template <typename Real = extended>
+struct Stepper {
+    BasicBodyTable<Real> table;
+    SimulationState state;
+    BasicStepWorkspace<Real> work;
 
-// Bodies equal bit for bit in every physical field.
-inline ::testing::AssertionResult same_bodies(const BodyTable& a, const BodyTable& b)
+    Stepper() { state.stop_time = 1e99L; }
+    Stepper(const BodyTable& bodies, const SimulationState& start) : table(convert_table<Real>(bodies)), state(start) {}
+
+    void start(int threads = 1, int direction = 1)
+    {
+        state.run_direction = direction;
+        init_workspace(work, table, threads);
+        prepare_step(table, state, work);
+    }
+    StepResult step(double camera_distance = 0) { return gravity_step(table, state, work, camera_distance); }
+    void steps(int count)
+    {
+        for (int k = 0; k < count; ++k) step();
+    }
+};
+
+// Numbers bit for bit (the 80 bits of an extended value, not its padding), anything else by value.
+template <typename T>
+bool same_bits(const T& a, const T& b)
+{
+    if constexpr (std::is_floating_point_v<T>) return std::memcmp(&a, &b, std::min<std::size_t>(sizeof a, 10)) == 0;
+    return a == b;
+}
+
+// Tables equal in every column, numbers bit for bit.
+template <typename Real>
+::testing::AssertionResult same_bodies(const BasicBodyTable<Real>& a, const BasicBodyTable<Real>& b)
 {
     if (a.body_count != b.body_count)
         return ::testing::AssertionFailure() << "body_count " << a.body_count << " vs " << b.body_count;
-    for (int i = 1; i <= a.body_count; ++i) {
-        const extended* fa[] = {&a.x[i], &a.y[i], &a.z[i], &a.vx[i], &a.vy[i], &a.vz[i], &a.mass[i], &a.density[i]};
-        const extended* fb[] = {&b.x[i], &b.y[i], &b.z[i], &b.vx[i], &b.vy[i], &b.vz[i], &b.mass[i], &b.density[i]};
-        for (int f = 0; f < 8; ++f)
-            if (!same_bits(*fa[f], *fb[f]))
-                return ::testing::AssertionFailure()
-                       << "body " << i << " field " << f << ": " << static_cast<double>(*fa[f]) << " vs "
-                       << static_cast<double>(*fb[f]);
-        if (a.radius[i] != b.radius[i] || a.name[i] != b.name[i])
-            return ::testing::AssertionFailure() << "body " << i << " radius or name differs";
-    }
-    return ::testing::AssertionSuccess();
+    int column = 0, differing_column = 0, body = 0;
+    for_each_column(
+        [&](const auto& in_a, const auto& in_b) {
+            ++column;
+            for (int i = 1; body == 0 && i <= a.body_count; ++i)
+                if (!same_bits(in_a[i], in_b[i])) body = i, differing_column = column;
+        },
+        a, b);
+    if (body == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "body " << body << " differs in column " << differing_column;
 }
 
 }  // namespace orbilan::test
