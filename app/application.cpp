@@ -14,6 +14,7 @@
 #include "panels/panel_handlers.h"
 #include "platform/platform.h"
 #include "view/camera.h"
+#include "view/skins.h"
 #include "view/trails.h"
 
 namespace orbilan {
@@ -77,7 +78,7 @@ void Application::toolbar_command(int id)
     case TB_SHOW_TIME: toggle_panel(*s.panels.time_panel, s.states.time_panel_state); break;
     case TB_SHOW_LOG: toggle_panel(*s.panels.log_panel, s.states.log_panel_state); break;
     case TB_LOOK_ORIGIN:
-        if (s.scene.body_count > 0) s.panels.toolbar_panel->set_text(0, "ORBILAN : LOOK TO CENTER (0,0,0)");
+        if (s.scene.bodies.body_count > 0) s.panels.toolbar_panel->set_text(0, "ORBILAN : LOOK TO CENTER (0,0,0)");
         s.gl_window->look_at_origin();
         break;
     case TB_FULL_SCREEN: toggle_full_screen(); break;
@@ -161,10 +162,7 @@ void Application::show_loaded_project(bool opened)
     show_elapsed_time(s.panels, s.state, 0);
     s.state.exhaust_plume = {};
     fill_log_lists(s);
-    // Slot 0 names the default skin while the skins load.
-    s.table.texture_file[0] = (s.files.resource_folder / "def.bmp").string();
-    s.gl_window->show_loaded_bodies(s.table, s.state, opened);
-    s.table.texture_file[0].clear();
+    s.gl_window->show_loaded_bodies(s.table, s.state, (s.files.resource_folder / DEFAULT_SKIN_FILE).string(), opened);
 }
 
 void Application::toggle_panel(Panel& panel, int& panel_state)
@@ -209,10 +207,10 @@ void Application::end_program()
 void Application::on_selection(int k)
 {
     Session& s = session_;
-    if (run_active(s))
-        s.run->post({RunCommand::Kind::set_selected_body, k});
-    else
-        s.state.selected_body = k;
+    s.run->post({RunCommand::Kind::set_selected_body, k});
+    // Between runs post() has set it already, and the view takes it into its capture; during a
+    // run the next tick brings it.
+    if (!run_active(s)) s.gl_window->capture_positions();
     const BodySnapshot& bodies = current_bodies(s);
     show_selection(s.panels, bodies, k, s.project_path);
     show_body_state(s.panels, bodies, k);
@@ -223,7 +221,7 @@ void Application::refresh_on_tick(const BodySnapshot& bodies)
 {
     Session& s = session_;
     if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.state, bodies.sim_time);
-    if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, s.scene.selected_body);
+    if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, shown_selection(s.view, s.scene));
 }
 
 void Application::start_run()

@@ -42,15 +42,13 @@ void next_theme(Session& s)
     save_settings(s.files.settings_file, s.theme_id);
 }
 
-// During a run the thread owns the radii: the change waits for the end of its step.
-void change_radius(Session& s, RunCommand command, void (GlView::*between_runs)(BodyTable&))
+// The radius commands act on the selected body, at once between runs and between two steps
+// during one (the next tick shows them).
+void change_radius(Session& s, const RunCommand& command)
 {
-    if (run_active(s)) {
-        s.run->post(command);
-        refresh_view(s);
-        return;
-    }
-    (s.gl_window->*between_runs)(s.table);
+    s.run->post(command);
+    if (!run_active(s) && s.gl_window) s.gl_window->capture_positions();
+    refresh_view(s);
 }
 
 }  // namespace
@@ -71,9 +69,9 @@ void options_panel_handler(Session& s, int id)
     case OP_SKIN: next_theme(s); return;
     case OP_LIGHT_MORE: s.gl_window->more_light(); return;
     case OP_LIGHT_LESS: s.gl_window->less_light(); return;
-    case OP_RADIUS_DOUBLE: change_radius(s, {RunCommand::Kind::scale_radius, 0, 2.0}, &GlView::double_radius); return;
-    case OP_RADIUS_HALF: change_radius(s, {RunCommand::Kind::scale_radius, 0, 0.5}, &GlView::halve_radius); return;
-    case OP_RADIUS_RESET: change_radius(s, {RunCommand::Kind::reset_radius}, &GlView::reset_radius); return;
+    case OP_RADIUS_DOUBLE: change_radius(s, {RunCommand::Kind::scale_radius, 0, 2.0}); return;
+    case OP_RADIUS_HALF: change_radius(s, {RunCommand::Kind::scale_radius, 0, 0.5}); return;
+    case OP_RADIUS_RESET: change_radius(s, {RunCommand::Kind::reset_radius}); return;
     case OP_HIDE: hide_panel(*s.panels.options_panel, s.states.options_panel_state); return;
     default: return;
     }

@@ -15,8 +15,8 @@ constexpr double LIGHT_STEP = static_cast<double>(0.1f);
 // Shown by the camera commands when no project is loaded.
 UserMessage no_objects_message();
 
-// Radius of the selected body, 0 when there is none.
-double selected_radius(const SceneBodies& scene);
+// Radius of the followed body, 0 when the camera looks at the origin.
+double followed_radius(const ViewState& view, const SceneBodies& scene);
 
 // Eye on the sphere of camera_distance around target, placed by yaw about z and pitch.
 void compute_eye(ViewState& view, const std::array<extended, 3>& target);
@@ -30,12 +30,13 @@ void zoom_camera(ViewState& view, const SceneBodies& scene, int delta);
 // Plane and distance sized to the captured bodies.
 void fit_view_to_scene(ViewState& view, const SceneBodies& scene);
 
-// These return false when there are no bodies: the caller shows no_objects_message().
+// False when there are no bodies: the caller shows no_objects_message().
 bool look_at_origin(ViewState& view, const SceneBodies& scene);
-// Starts following the selected body, or moves the selection on and follows it. The caller
-// hands scene.selected_body on to the simulation state and refreshes the captions.
-bool select_next_body(ViewState& view, SceneBodies& scene);
-bool select_previous_body(ViewState& view, SceneBodies& scene);
+// Start following the selected body, or follow the next (previous) one. They return the body
+// now followed, which becomes the selection: the caller hands it on to the simulation and
+// refreshes the captions. 0 when there are no bodies.
+int select_next_body(ViewState& view, const SceneBodies& scene);
+int select_previous_body(ViewState& view, const SceneBodies& scene);
 
 void more_light(ViewState& view);
 void less_light(ViewState& view);

@@ -14,12 +14,12 @@ constexpr int MIDDLE = 16;
 SceneBodies bodies_on_x_axis(int n)
 {
     SceneBodies scene;
-    scene.body_count = n;
+    scene.bodies.body_count = n;
     scene.trail.resize(n + 1);
-    scene.radius.assign(n + 1, 0);
+    scene.bodies.radius.assign(n + 1, 0);
     for (int i = 1; i <= n; ++i) {
         scene.trail[i].trail_x[0] = 10.0 * i;
-        scene.radius[i] = i;
+        scene.bodies.radius[i] = i;
     }
     return scene;
 }
@@ -78,7 +78,6 @@ TEST(Camera, WheelScalesByTheSinglePrecisionFactorAndKeepsSixRadii)
     EXPECT_EQ(view.camera_distance, 100 * 1.2000000476837158 / 1.2000000476837158 / 1.2000000476837158);
 
     // Following body 2 (radius 2): never closer than 12.
-    scene.selected_body = 2;
     view.look_at_body = 2;
     view.camera_distance = 13;
     zoom_camera(view, scene, 120);
@@ -116,30 +115,28 @@ TEST(Camera, NextAndPreviousFirstFollowThenStepWithinTheBodies)
     ViewState view;
     view.camera_distance = 1;
 
-    ASSERT_TRUE(select_next_body(view, scene));
-    EXPECT_EQ(scene.selected_body, 1) << "the first press only starts following";
+    EXPECT_EQ(select_next_body(view, scene), 1) << "the first press only starts following";
     EXPECT_EQ(view.look_at_body, 1);
     EXPECT_EQ(view.camera_target[0], 10);
     EXPECT_EQ(view.camera_distance, 4) << "at least four radii";
 
     select_next_body(view, scene);
     select_next_body(view, scene);
-    select_next_body(view, scene);
-    EXPECT_EQ(scene.selected_body, 3) << "stays on the last body";
+    EXPECT_EQ(select_next_body(view, scene), 3) << "stays on the last body";
     EXPECT_EQ(view.camera_target[0], 30);
     EXPECT_EQ(view.camera_distance, 12);
 
     ASSERT_TRUE(look_at_origin(view, scene));
     EXPECT_EQ(view.look_at_body, 0);
     EXPECT_EQ(view.camera_target[0], 0);
-    select_previous_body(view, scene);
-    EXPECT_EQ(scene.selected_body, 3);
-    for (int i = 0; i < 5; ++i) select_previous_body(view, scene);
-    EXPECT_EQ(scene.selected_body, 1) << "stays on body 1";
+    scene.bodies.selected_body = 3;
+    EXPECT_EQ(select_previous_body(view, scene), 3);
+    for (int i = 0; i < 4; ++i) select_previous_body(view, scene);
+    EXPECT_EQ(select_previous_body(view, scene), 1) << "stays on body 1";
 
     SceneBodies empty;
-    EXPECT_FALSE(select_next_body(view, empty));
-    EXPECT_FALSE(select_previous_body(view, empty));
+    EXPECT_EQ(select_next_body(view, empty), 0);
+    EXPECT_EQ(select_previous_body(view, empty), 0);
     EXPECT_FALSE(look_at_origin(view, empty));
     EXPECT_EQ(no_objects_message().text, "NO OBJECTS !!");
     EXPECT_EQ(no_objects_message().caption, "ORBILAN");

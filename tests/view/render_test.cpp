@@ -87,13 +87,12 @@ protected:
     void load_two_bodies(const std::string& second_skin)
     {
         allocate_body_table(table_, state_, 2);
-        table_.texture_file[0] = skin("def.bmp", test::solid_bmp(16, 16, 128, 128, 128));
         table_.texture_file[1] = skin("red.bmp", test::solid_bmp(16, 16, 200, 40, 40));
         table_.texture_file[2] = second_skin;
         table_.y[1] = -4;
         table_.y[2] = 4;
         table_.radius[1] = table_.radius[2] = 1.5;
-        gl_->show_loaded_bodies(table_, state_);
+        gl_->show_loaded_bodies(table_, state_, grey_skin());
     }
 
     void look_from(double distance)
@@ -111,6 +110,7 @@ protected:
     }
 
     QImage frame() { return gl_->grabFramebuffer(); }
+    std::string grey_skin() { return skin("def.bmp", test::solid_bmp(16, 16, 128, 128, 128)); }
 
     QTemporaryDir folder_;
     ViewState view_;
@@ -168,9 +168,8 @@ TEST_F(RenderTest, SpheresStayRoundAtAnySize)
 {
     hide_all_but_spheres();
     allocate_body_table(table_, state_, 1);
-    table_.texture_file[0] = skin("def.bmp", test::solid_bmp(16, 16, 128, 128, 128));
     table_.radius[1] = 1;
-    gl_->show_loaded_bodies(table_, state_);
+    gl_->show_loaded_bodies(table_, state_, grey_skin());
     const auto lit_pixels = [](const QImage& image) {
         int count = 0;
         for (int y = 0; y < image.height(); ++y)
@@ -211,14 +210,13 @@ TEST_F(RenderTest, MissingOrUnusableSkinsFallBack)
 TEST_F(RenderTest, MissingDefaultSkinIsReportedOncePerLoad)
 {
     allocate_body_table(table_, state_, 3);
-    table_.texture_file[0] = folder_.filePath("def.bmp").toStdString();
-    for (int i = 1; i <= 3; ++i) table_.texture_file[i] = "";
+    const std::string missing = folder_.filePath("def.bmp").toStdString();
     gl_->makeCurrent();
-    load_body_textures(table_, platform_);
+    const std::vector<unsigned> textures = load_body_textures(table_, missing, platform_);
     ASSERT_EQ(platform_.boxes.size(), 1u);
-    EXPECT_EQ(platform_.boxes[0].text, "File not found - Unable to find texture " + table_.texture_file[0]);
+    EXPECT_EQ(platform_.boxes[0].text, "File not found - Unable to find texture " + missing);
     EXPECT_EQ(platform_.boxes[0].caption, "");
-    EXPECT_EQ(table_.texture_id[1], 0);
+    EXPECT_EQ(textures[1], 0u);
 }
 
 TEST_F(RenderTest, AReplacedProjectsTexturesAreFreed)
@@ -228,7 +226,7 @@ TEST_F(RenderTest, AReplacedProjectsTexturesAreFreed)
     ASSERT_NE(first[1], 0u);
     ASSERT_NE(first[2], 0u);
     allocate_body_table(table_, state_, 0);
-    gl_->show_loaded_bodies(table_, state_);
+    gl_->show_loaded_bodies(table_, state_, grey_skin());
     gl_->makeCurrent();
     EXPECT_FALSE(glIsTexture(first[1]));
     EXPECT_FALSE(glIsTexture(first[2]));
@@ -271,12 +269,12 @@ TEST_F(RenderTest, TrailsRunYellowThenFadeToBlack)
             for (int x = 0; x < picture.width(); ++x) count += brightness(at(picture, x, y)) > 700;
         return count;
     };
-    scene_.exhaust_plume.trail_x = {1, 1};
-    scene_.exhaust_plume.trail_y = {0, 3};
-    scene_.exhaust_plume.trail_z = {0, 3};
+    scene_.bodies.exhaust_plume.trail_x = {1, 1};
+    scene_.bodies.exhaust_plume.trail_y = {0, 3};
+    scene_.bodies.exhaust_plume.trail_z = {0, 3};
     gl_->rebuild_view();
     EXPECT_GT(white_pixels(frame()), 10);
-    scene_.exhaust_plume.trail_y[1] = std::nan("");
+    scene_.bodies.exhaust_plume.trail_y[1] = std::nan("");
     gl_->rebuild_view();
     EXPECT_EQ(white_pixels(frame()), 0);
 
@@ -296,9 +294,9 @@ TEST_F(RenderTest, EveryTrailShowsHoweverManyBatchesTheyTake)
     const int per_trail = view_.trail_length + 1;
     const int last_of_batch = static_cast<int>((TRAIL_BATCH_SEGMENTS + per_trail - 1) / per_trail);
     const int n = 2 * last_of_batch + 3;
-    scene_.body_count = n;
+    scene_.bodies.body_count = n;
     scene_.trail.assign(n + 1, Trail{});
-    scene_.radius.assign(n + 1, 0.5);
+    scene_.bodies.radius.assign(n + 1, 0.5);
     const std::vector<std::pair<int, double>> shown{{1, -6}, {last_of_batch, -2}, {last_of_batch + 1, 2}, {n, 6}};
     for (int i = 1; i <= n; ++i) {
         double y = 0, z = -1000;
@@ -338,10 +336,9 @@ TEST_F(RenderTest, SkinsReadLeftToRightFromOutside)
             p[0] = b, p[1] = g, p[2] = r;
         }
     allocate_body_table(table_, state_, 1);
-    table_.texture_file[0] = skin("def.bmp", test::solid_bmp(16, 16, 128, 128, 128));
     table_.texture_file[1] = skin("halves.bmp", test::bmp_file(W, H, 24, pixels));
     table_.radius[1] = 3;
-    gl_->show_loaded_bodies(table_, state_);
+    gl_->show_loaded_bodies(table_, state_, grey_skin());
     hide_all_but_spheres();
 
     const auto seen_from_yaw = [&](double yaw) {

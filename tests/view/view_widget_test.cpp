@@ -50,7 +50,7 @@ TEST_F(ViewWidgetTest, TicksReadTheRunsSnapshotAndFollowTheBody)
     });
     int ticks_seen = 0;
     gl_->set_tick_listener([&](const BodySnapshot&) { ++ticks_seen; });
-    scene_.body_count = 2;
+    scene_.bodies.body_count = 2;
     reset_trails(scene_, view_);
     view_.look_at_body = 2;
     view_.camera_distance = 100;
@@ -119,8 +119,8 @@ TEST(OpenProject, ASampleProjectLoadsWithItsSkins)
     platform.dialog_answers.push_back(ORBILAN_SOURCE_DIR "/assets/Projects/solar_system.txt");
     program.application->toolbar_command(TB_OPEN);
     EXPECT_TRUE(platform.boxes.empty());
-    ASSERT_GT(program.scene.body_count, 5);
-    for (int i = 1; i <= program.scene.body_count; ++i)
+    ASSERT_GT(program.scene.bodies.body_count, 5);
+    for (int i = 1; i <= program.scene.bodies.body_count; ++i)
         EXPECT_NE(program.scene.texture_id[i], 0u) << "body " << i;
     EXPECT_NE(program.scene.texture_id[1], program.scene.texture_id[2]) << "each skin its own texture";
     EXPECT_EQ(program.view.look_at_body, 1);
