@@ -211,7 +211,7 @@ void Application::on_selection(int k)
     // Between runs post() has set it already, and the view takes it into its capture; during a
     // run the next tick brings it.
     if (!run_active(s)) s.gl_window->capture_positions();
-    const BodySnapshot& bodies = current_bodies(s);
+    const BodySnapshot bodies = current_bodies(s);
     show_selection(s.panels, bodies, k, s.project_path);
     show_body_state(s.panels, bodies, k);
     show_body_header(s.panels, bodies, k);
@@ -227,7 +227,7 @@ void Application::refresh_on_tick(const BodySnapshot& bodies)
 void Application::start_run()
 {
     Session& s = session_;
-    if (current_bodies(s).body_count <= 0) {
+    if (!has_bodies(s)) {
         s.platform.message_box(no_objects_message());
         return;
     }
@@ -287,7 +287,7 @@ void Application::on_body_deleted(int, bool selection_moved)
             s.view.camera_target = {0, 0, 0};
             s.view.look_at_body = 0;
         }
-        const BodySnapshot& bodies = current_bodies(s);
+        const BodySnapshot bodies = current_bodies(s);
         show_selection(s.panels, bodies, bodies.selected_body, s.project_path);
     }, Qt::QueuedConnection);
 }

@@ -16,7 +16,7 @@ void toggle(ViewSwitch& hidden) { hidden = static_cast<ViewSwitch>(~hidden); }
 
 void change_frame_rate(Session& s)
 {
-    if (current_bodies(s).body_count <= 0) {
+    if (!has_bodies(s)) {
         s.platform.message_box(no_objects_message());
         return;
     }

@@ -59,14 +59,16 @@ struct Session {
     // The options panel's choice; a run gets it at its start and with every change.
     std::uint8_t collision_mode = 0;
     std::unique_ptr<SimulationRun> run;
-    BodySnapshot bodies;  // scratch for reading the bodies the user sees
 };
 
 // True while a simulation thread owns the table.
 inline bool run_active(const Session& s) { return s.run && s.run->active(); }
 
-// The bodies as the user sees them: the running simulation's latest step, or the table.
-const BodySnapshot& current_bodies(Session& s);
+// A copy of the bodies as the user sees them: the running simulation's latest step, or the table.
+BodySnapshot current_bodies(Session& s);
+
+// True when there are bodies to run or to look at (a run always has some).
+inline bool has_bodies(const Session& s) { return run_active(s) || s.table.body_count > 0; }
 
 // Hides a panel from its own hide button.
 void hide_panel(QWidget& panel, int& panel_state);

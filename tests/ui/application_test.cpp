@@ -560,7 +560,7 @@ TEST_F(ProgramTest, ExhaustLineFollowsTheZoomDuringARun)
     click(toolbar(), TB_OPEN);
     click(toolbar(), TB_START);
     const auto plume_length = [&] {
-        const ExhaustPlume& p = current_bodies(s()).exhaust_plume;
+        const ExhaustPlume p = current_bodies(s()).exhaust_plume;
         return p.trail_x[1] - p.trail_x[0];
     };
     const auto follows_zoom = [&] {
