@@ -28,7 +28,7 @@ UserMessage information(const char* text) { return {text, "ORBILAN", MessageIcon
 Application::Application(Program& program, Platform& platform)
     : program_(program),
       session_(program.table, program.state, program.view, program.scene, platform, program.files,
-               program.theme_id)
+               program.theme_id, program.colors)
 {
     session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
 }
@@ -45,7 +45,6 @@ void Application::attach(Panels panels, GlView* gl_window)
 {
     Session& s = session_;
     s.panels = panels;
-    s.main_window = program_.main_window.get();
     s.gl_window = gl_window;
     connect(panels.toolbar_panel, &Panel::command, this, &Application::toolbar_command);
     connect(panels.toolbar_panel, &Panel::close_requested, this, &Application::end_program);

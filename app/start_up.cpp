@@ -85,6 +85,7 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     main_window.set_view(program.gl_window);
 
     if (steps.build_panels) steps.build_panels(program);
+    if (steps.connect_commands) steps.connect_commands(program);
 
     main_window.show();
     // A window manager keeps tool windows above their host; without one, raise the toolbar.

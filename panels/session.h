@@ -34,9 +34,9 @@ struct PanelStates {
 // project and the run.
 struct Session {
     Session(BodyTable& table, SimulationState& state, ViewState& view, SceneBodies& scene, Platform& platform,
-            ProgramFiles files, int& theme_id)
+            ProgramFiles files, int& theme_id, ThemeColors& colors)
         : table(table), state(state), view(view), scene(scene), platform(platform), files(std::move(files)),
-          theme_id(theme_id)
+          theme_id(theme_id), colors(colors)
     {
     }
 
@@ -47,11 +47,10 @@ struct Session {
     Platform& platform;
     ProgramFiles files;
     int& theme_id;
+    ThemeColors& colors;
 
-    QWidget* main_window = nullptr;
     GlView* gl_window = nullptr;
     Panels panels;
-    ThemeColors colors;
     PanelStates states;
 
     std::filesystem::path project_path;
