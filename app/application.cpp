@@ -155,7 +155,6 @@ void Application::show_loaded_project(bool opened)
     s.state.selected_body = std::clamp(s.state.selected_body, 1, std::max(1, s.table.body_count));
     const int k = s.state.selected_body;
     show_body_state(s.panels, s.table, k);
-    show_body_header(s.panels, s.table, k);
     show_selection(s.panels, s.table, k, s.project_path);
     s.state.sim_time = 0;
     show_elapsed_time(s.panels, s.state, 0);
@@ -213,7 +212,6 @@ void Application::on_selection(int k)
     const BodySnapshot bodies = current_bodies(s);
     show_selection(s.panels, bodies, k, s.project_path);
     show_body_state(s.panels, bodies, k);
-    show_body_header(s.panels, bodies, k);
 }
 
 void Application::refresh_on_tick(const BodySnapshot& bodies)

@@ -8,9 +8,10 @@
 
 namespace orbilan {
 
-const char* const FPS_LABELS[7] = {"FPS=0 (OFF)", "FPS=1", "FPS=2", "FPS=5", "FPS=10", "FPS=20", "FPS=50"};
-
 namespace {
+
+// The frame-rate captions by fps_index.
+const char* const FPS_LABELS[FPS_INDEX_COUNT] = {"FPS=0 (OFF)", "FPS=1", "FPS=2", "FPS=5", "FPS=10", "FPS=20", "FPS=50"};
 
 void toggle(ViewSwitch& hidden) { hidden = static_cast<ViewSwitch>(~hidden); }
 
@@ -22,7 +23,7 @@ void change_frame_rate(Session& s)
     }
     s.gl_window->kill_redraw_timer();
     reset_trails(s.scene, s.view);
-    s.state.fps_index = s.state.fps_index + 1 >= 7 ? 0 : s.state.fps_index + 1;
+    s.state.fps_index = s.state.fps_index + 1 >= FPS_INDEX_COUNT ? 0 : s.state.fps_index + 1;
     s.panels.options_panel->set_text(OP_FPS, FPS_LABELS[s.state.fps_index]);
     if (run_active(s)) s.gl_window->set_redraw_timer(s.state.fps_index);
 }
@@ -36,7 +37,7 @@ void toggle_collision_mode(Session& s)
 
 void next_theme(Session& s)
 {
-    s.theme_id = s.theme_id + 1 >= 4 ? 0 : s.theme_id + 1;
+    s.theme_id = s.theme_id + 1 >= THEME_COUNT ? 0 : s.theme_id + 1;
     load_theme_colors(s.theme_id, s.colors);
     apply_theme(s.panels, s.theme_id, s.colors);
     save_settings(s.files.settings_file, s.theme_id);

@@ -7,7 +7,6 @@ namespace orbilan {
 
 namespace {
 
-constexpr int MK_MBUTTON = 16;
 constexpr extended PIXELS_PER_DEGREE = 24;
 constexpr extended MAX_PITCH = 89;
 

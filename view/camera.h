@@ -8,6 +8,13 @@
 
 namespace orbilan {
 
+// Key-state bits of a mouse move, as rotate_camera takes them.
+constexpr int MK_LBUTTON = 1;
+constexpr int MK_RBUTTON = 2;
+constexpr int MK_SHIFT = 4;
+constexpr int MK_CONTROL = 8;
+constexpr int MK_MBUTTON = 16;
+
 // The wheel and light steps are the single-precision constants widened to double.
 constexpr double ZOOM_FACTOR = static_cast<double>(1.2f);
 constexpr double LIGHT_STEP = static_cast<double>(0.1f);
@@ -21,7 +28,7 @@ double followed_radius(const ViewState& view, const SceneBodies& scene);
 // Eye on the sphere of camera_distance around target, placed by yaw about z and pitch.
 void compute_eye(ViewState& view, const std::array<extended, 3>& target);
 
-// One middle-button drag step; only keys == MK_MBUTTON (16) turns the camera.
+// One middle-button drag step; only keys == MK_MBUTTON (the middle button alone) turns the camera.
 void rotate_camera(ViewState& view, int keys, int x, int y);
 
 // One wheel step: toward the user (delta < 0) moves the eye out by ZOOM_FACTOR.

@@ -20,13 +20,6 @@ namespace orbilan {
 
 namespace {
 
-// Key-state bits of a mouse message.
-constexpr int MK_LBUTTON = 1;
-constexpr int MK_RBUTTON = 2;
-constexpr int MK_SHIFT = 4;
-constexpr int MK_CONTROL = 8;
-constexpr int MK_MBUTTON = 16;
-
 int mouse_key_state(const QMouseEvent& event)
 {
     int keys = 0;
@@ -42,8 +35,8 @@ int mouse_key_state(const QMouseEvent& event)
 
 int redraw_interval_ms(int fps_index)
 {
-    static constexpr std::array<int, 7> INTERVALS{0, 1000, 500, 200, 100, 50, 20};
-    return fps_index >= 1 && fps_index <= 6 ? INTERVALS[fps_index] : 0;
+    static constexpr std::array<int, FPS_INDEX_COUNT> INTERVALS{0, 1000, 500, 200, 100, 50, 20};
+    return fps_index >= 1 && fps_index < FPS_INDEX_COUNT ? INTERVALS[fps_index] : 0;
 }
 
 GlView::GlView(ViewState& view, SceneBodies& scene, Platform& platform, QWidget* parent)
@@ -250,12 +243,11 @@ void GlView::mousePressEvent(QMouseEvent* event)
 
 void GlView::mouseMoveEvent(QMouseEvent* event)
 {
-    view_.mouse_keys = mouse_key_state(*event);
-    view_.mouse_x = event->position().toPoint().x();
-    view_.mouse_y = event->position().toPoint().y();
-    if (view_.mouse_keys != MK_MBUTTON) return;
+    const int keys = mouse_key_state(*event);
+    if (keys != MK_MBUTTON) return;
     setFocus();
-    rotate_camera(view_, view_.mouse_keys, view_.mouse_x, view_.mouse_y);
+    const QPoint at = event->position().toPoint();
+    rotate_camera(view_, keys, at.x(), at.y());
     setup_projection();
     redraw_view();
 }

@@ -17,7 +17,10 @@ namespace orbilan {
 
 class Platform;
 
-// Redraw timer period for fps_index 1..6; 0 (and anything else) means no timer.
+// The frame rates the options panel cycles through, by fps_index.
+constexpr int FPS_INDEX_COUNT = 7;
+
+// Redraw timer period for fps_index 1..FPS_INDEX_COUNT - 1; 0 (and anything else) means no timer.
 int redraw_interval_ms(int fps_index);
 
 // The 3D view: draws the captured scene with the camera of a ViewState. The state lives with

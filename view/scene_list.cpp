@@ -62,11 +62,10 @@ void begin_line_pass()
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
 }
 
-void draw_xy_plane(ViewState& view)
+void draw_xy_plane(const ViewState& view)
 {
     const extended s = view.plane_half_size;
-    const extended d = s / 10;
-    view.grid_step = d;
+    const extended d = s / 10;  // the grid step
     // Before a project is loaded the plane has no size, and a zero step would never end.
     if (!(d > 0) || !std::isfinite(s)) return;
 
@@ -323,7 +322,7 @@ void delete_scene_lists()
     glDeleteLists(SPHERE_LIST, SPHERE_DETAIL_LEVELS);
 }
 
-void build_scene_list(ViewState& view, const SceneBodies& scene)
+void build_scene_list(const ViewState& view, const SceneBodies& scene)
 {
     glNewList(SCENE_LIST, GL_COMPILE);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);

@@ -43,9 +43,6 @@ struct ViewState {
     double aspect_ratio = 1;
     double z_near = 0;
     double z_far = 0;
-    int mouse_keys = 0;
-    int mouse_x = 0;
-    int mouse_y = 0;
 
     std::array<extended, 3> camera_target{};
     int look_at_body = 0;
@@ -59,7 +56,6 @@ struct ViewState {
     extended drag_last_y = 0;
     int drag_restart = 0;
     extended plane_half_size = 0;
-    extended grid_step = 0;
     double ambient_level = static_cast<double>(0.4f);
 
     ViewSwitch hide_xy_plane = 0;
