@@ -56,7 +56,8 @@ public:
 
     void set_redraw_timer(int fps_index);
     void kill_redraw_timer();
-    bool redraw_timer_active() const { return redraw_timer_.isActive(); }
+    // The redraw timer's period in ms; 0 while it is off.
+    int redraw_interval() const { return redraw_timer_.isActive() ? redraw_timer_.interval() : 0; }
     void on_view_timer();
 
     // What a load shows: the skins (default_skin for a body whose skin is missing), fresh trails,

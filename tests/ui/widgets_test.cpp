@@ -1,10 +1,15 @@
 #include "ui_test_support.h"
 #include "widgets/button_record.h"
+#include "widgets/control_id.h"
 #include "widgets/round_button.h"
+#include "widgets/tooltips.h"
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolTip>
 
 #include <memory>
 
@@ -28,6 +33,8 @@ protected:
     QPoint at(QPoint local) { return in_window(button_, local); }
     QPoint centre() { return at(QPoint(20, 15)); }
     QPoint outside() { return QPoint(150, 100); }
+    void press() { QTest::mousePress(window(), Qt::LeftButton, {}, centre()); }
+    void release() { QTest::mouseRelease(window(), Qt::LeftButton, {}, centre()); }
 
     // Brings the mouse onto the button from outside; a move to where the mouse already is goes unseen.
     void hover() {
@@ -39,9 +46,8 @@ protected:
     QString solid_png(const char* name, QColor color) {
         QImage image(16, 16, QImage::Format_RGB32);
         image.fill(color);
-        const QString path = folder_.filePath(name);
-        image.save(path);
-        return path;
+        image.save(folder_.filePath(name));
+        return folder_.filePath(name);
     }
 
     QWidget host_;
@@ -50,49 +56,34 @@ protected:
     QTemporaryDir folder_;
 };
 
-TEST_F(RoundButtonTest, ReleaseOutsideAfterDraggingOutSendsNoClickButDraggingBackInDoes) {
-    QTest::mousePress(window(), Qt::LeftButton, {}, centre());
+// A click needs press and release inside the rounded shape; a press dragged off shows released,
+// dragged back shows pressed again, and a cut-off corner is outside.
+TEST_F(RoundButtonTest, ClicksOnlyInsideItsRoundedShape) {
+    press();
     EXPECT_EQ(button_->visual_state(), VISUAL_PRESSED);
-    QTest::mouseMove(window(), outside());
-    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL) << "a press dragged off the button shows it released";
-    QTest::mouseRelease(window(), Qt::LeftButton, {}, outside());
+    QTest::mouseMove(window(), at(QPoint(1, 1)));
+    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL) << "the corner counts as outside";
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, at(QPoint(1, 1)));
+    QTest::mouseClick(window(), Qt::LeftButton, {}, at(QPoint(38, 28)));
     EXPECT_EQ(clicks_->count(), 0);
 
-    QTest::mousePress(window(), Qt::LeftButton, {}, centre());
+    press();
     QTest::mouseMove(window(), outside());
     QTest::mouseMove(window(), centre());
     EXPECT_EQ(button_->visual_state(), VISUAL_PRESSED) << "dragging back in shows it pressed again";
-    QTest::mouseRelease(window(), Qt::LeftButton, {}, centre());
+    release();
     EXPECT_EQ(clicks_->count(), 1);
     EXPECT_EQ(button_->visual_state(), VISUAL_HOT) << "released under the mouse, the button stays lit";
-}
-
-TEST_F(RoundButtonTest, CutOffCornerNeitherPressesNorClicks) {
-    EXPECT_FALSE(button_->hit_region().contains(QPoint(1, 1)));
-    EXPECT_TRUE(button_->hit_region().contains(QPoint(20, 1)));
-    QTest::mouseClick(window(), Qt::LeftButton, {}, at(QPoint(1, 1)));
-    QTest::mouseClick(window(), Qt::LeftButton, {}, at(QPoint(38, 28)));
+    QEvent leave(QEvent::Leave);  // leaving without a final move inside
+    QApplication::sendEvent(button_, &leave);
     EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
 
-    // Held from the middle and let go over a corner: the corner counts as outside.
-    QTest::mousePress(window(), Qt::LeftButton, {}, centre());
-    QTest::mouseMove(window(), at(QPoint(1, 1)));
-    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
-    QTest::mouseRelease(window(), Qt::LeftButton, {}, at(QPoint(1, 1)));
-    EXPECT_EQ(clicks_->count(), 0);
-}
-
-TEST_F(RoundButtonTest, DoubleClickSendsTwoClicks) {
     QTest::mouseDClick(window(), Qt::LeftButton, {}, centre());
-    EXPECT_EQ(clicks_->count(), 2);
-}
-
-TEST_F(RoundButtonTest, NegativeCornerGivesSquareCorners) {
+    EXPECT_EQ(clicks_->count(), 3) << "a double click is two clicks";
     button_->set_corner(-7, true);
     EXPECT_EQ(button_->corner(), 0);
-    EXPECT_TRUE(button_->hit_region().contains(QPoint(0, 0)));
     QTest::mouseClick(window(), Qt::LeftButton, {}, at(QPoint(0, 0)));
-    EXPECT_EQ(clicks_->count(), 1);
+    EXPECT_EQ(clicks_->count(), 4) << "a negative corner is square";
 }
 
 TEST_F(RoundButtonTest, ImagesFollowTheStateAndFallBack) {
@@ -101,19 +92,17 @@ TEST_F(RoundButtonTest, ImagesFollowTheStateAndFallBack) {
     EXPECT_EQ(button_->image_width(), 16) << "a fresh normal image is drawn at 16 x 16";
     EXPECT_TRUE(button_->load_hot_image(IMAGE_ICON, solid_png("hot.png", Qt::green)));
     EXPECT_FALSE(button_->load_disabled_image(IMAGE_ICON, folder_.filePath("missing.png")));
-    button_->set_image_size(16, 16);
     button_->set_image_pos(IMAGE_CENTER);
 
     // The image is centred at (12, 7); pressed, it moves one pixel right and down.
     EXPECT_EQ(pixel_of(button_, QPoint(12, 7)), qRgb(255, 0, 0));
     hover();
-    EXPECT_EQ(button_->visual_state(), VISUAL_HOT);
     EXPECT_EQ(pixel_of(button_, QPoint(12, 7)), qRgb(0, 255, 0));
-    QTest::mousePress(window(), Qt::LeftButton, {}, centre());
+    press();
     const QImage pressed = button_->grab().toImage();
     EXPECT_EQ(pressed.pixel(13, 8), qRgb(0, 255, 0)) << "pressed falls back to the hot image, shifted";
     EXPECT_NE(pressed.pixel(12, 7), qRgb(0, 255, 0));
-    QTest::mouseRelease(window(), Qt::LeftButton, {}, centre());
+    release();
 
     button_->setEnabled(false);
     EXPECT_EQ(pixel_of(button_, QPoint(12, 7)), qRgb(255, 0, 0)) << "no disabled image: the normal one stands in";
@@ -121,51 +110,27 @@ TEST_F(RoundButtonTest, ImagesFollowTheStateAndFallBack) {
     EXPECT_EQ(pixel_of(button_, QPoint(12, 7)), QColor(Qt::darkGray).rgb());
 }
 
-TEST_F(RoundButtonTest, LeavingWithoutAFinalMoveRestoresTheNormalLook) {
-    hover();
-    ASSERT_EQ(button_->visual_state(), VISUAL_HOT);
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(button_, &leave);
-    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
-}
-
-TEST_F(RoundButtonTest, DisablingALitButtonShowsItsDisabledLookAtOnce) {
-    hover();
-    QTest::mousePress(window(), Qt::LeftButton, {}, centre());
-    button_->setEnabled(false);
-    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
-    QTest::mouseRelease(window(), Qt::LeftButton, {}, centre());
-    EXPECT_EQ(clicks_->count(), 0) << "a press that outlives its button's enabling never clicks";
-}
-
-TEST_F(RoundButtonTest, CallerImageIsDrawnAtThirtyTwoPixels) {
-    QPixmap square(8, 8);
-    square.fill(Qt::blue);
-    EXPECT_TRUE(button_->set_image(IMAGE_ICON, ButtonImage(square)).is_null());
-    EXPECT_EQ(button_->image_width(), 32);
-    EXPECT_EQ(button_->image_height(), 32);
-    const ButtonImage previous = button_->set_image(IMAGE_ICON, ButtonImage());
-    EXPECT_FALSE(previous.is_null()) << "the caller gets its image back";
-    EXPECT_EQ(button_->image_width(), 0);
-}
-
+// Disabled while lit and pressed, a button drops both looks at once, never clicks, and draws its
+// caption in pure blue where that reads.
 TEST_F(RoundButtonTest, DisabledButtonNeverClicksAndShowsABlueCaption) {
     QFont big = button_->font();
     big.setPixelSize(24);
     big.setBold(true);
     button_->setFont(big);
     button_->setText("WW");
+    hover();
+    press();
     button_->setEnabled(false);
+    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
+    release();
     QTest::mouseClick(window(), Qt::LeftButton, {}, centre());
     QTest::keyClick(button_, Qt::Key_Return);
     EXPECT_EQ(clicks_->count(), 0);
 
     const QImage image = button_->grab().toImage();
     int blue = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == qRgb(0, 0, 255)) ++blue;
-    EXPECT_GT(blue, 20) << "a disabled caption is drawn in pure blue";
+    for (int k = 0; k < image.width() * image.height(); ++k) blue += image.pixel(k % image.width(), k / image.width()) == qRgb(0, 0, 255);
+    EXPECT_GT(blue, 20);
 }
 
 TEST_F(RoundButtonTest, FrozenLampIgnoresTheMouseAndTakesNoFocus) {
@@ -174,26 +139,12 @@ TEST_F(RoundButtonTest, FrozenLampIgnoresTheMouseAndTakesNoFocus) {
     QCoreApplication::processEvents();
     QSignalSpy frames(button_, &RoundButton::frame_drawn);
     hover();
-    QTest::mousePress(window(), Qt::LeftButton, {}, centre());
+    press();
     EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
-    QTest::mouseRelease(window(), Qt::LeftButton, {}, centre());
+    release();
     EXPECT_EQ(clicks_->count(), 0);
     EXPECT_FALSE(button_->hasFocus());
     EXPECT_EQ(frames.count(), 0) << "nothing about a frozen lamp changes, so it is never repainted";
-}
-
-TEST_F(RoundButtonTest, EnterClicksAtOnceAndSpaceClicksOnRelease) {
-    host_.activateWindow();
-    button_->setFocus();
-    QTest::keyPress(button_, Qt::Key_Return);
-    EXPECT_EQ(clicks_->count(), 1);
-
-    QTest::keyPress(button_, Qt::Key_Space);
-    EXPECT_EQ(button_->visual_state(), VISUAL_PRESSED);
-    EXPECT_EQ(clicks_->count(), 1) << "space clicks only when it is let go";
-    QTest::keyRelease(button_, Qt::Key_Space);
-    EXPECT_EQ(clicks_->count(), 2);
-    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
 }
 
 TEST_F(RoundButtonTest, RepaintsOnlyWhenTheLookChanges) {
@@ -205,36 +156,49 @@ TEST_F(RoundButtonTest, RepaintsOnlyWhenTheLookChanges) {
     QTest::mouseMove(window(), centre() + QPoint(-4, 2));
     ASSERT_EQ(frames.count(), 1) << "three moves over the button, one change of look";
     EXPECT_EQ(frames.at(0).at(0).value<FrameLook>(), FrameLook::raised) << "a lit button shows its raised frame";
-    QTest::mousePress(window(), Qt::LeftButton, {}, centre());
+    press();
     EXPECT_EQ(frames.last().at(0).value<FrameLook>(), FrameLook::sunken);
-    QTest::mouseRelease(window(), Qt::LeftButton, {}, centre());
+    release();
     QTest::mouseMove(window(), outside());
     EXPECT_EQ(frames.last().at(0).value<FrameLook>(), FrameLook::flat);
 }
 
-TEST(ImagePosition, GridCodesUseMarginsAndRoundHalvesToEven) {
-    ButtonRecord r;
-    r.image_width = 32;
-    r.image_height = 32;
-    r.image_margin_left = 1;
-    r.image_margin_top = 2;
-    r.image_margin_right = 3;
-    r.image_margin_bottom = 4;
-    struct Case {
-        int code;
-        QPoint expected;
-    };
-    // A 23 x 21 button: (23 - 32) / 2 = -4.5 rounds to -4, (21 - 32) / 2 = -5.5 to -6.
-    const Case cases[] = {{-1, {1, 2}},   {-2, {-3, 2}},   {-3, {-12, 2}},  {-4, {1, -4}},   {-5, {-3, -4}},
-                          {-6, {-12, -4}}, {-7, {1, -15}}, {-8, {-3, -15}}, {-9, {-12, -15}}};
-    for (const Case& c : cases) {
-        r.image_align = c.code;
-        EXPECT_EQ(image_position(r, 23, 21), c.expected) << "grid code " << c.code;
-    }
-    r.image_align = 0;
-    r.image_x = 5;
-    r.image_y = 6;
-    EXPECT_EQ(image_position(r, 23, 21), QPoint(5, 6));
+// Asks `control` for its hint as the mouse resting on it would, and returns the text shown.
+QString hint_shown_for(QWidget* control) {
+    QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(control, &event);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+// A hint registered again replaces the first; it shows on an inactive panel, and stays up to the
+// hint time. Id 0 is the panel itself; an id the panel lacks is refused.
+TEST(Tooltips, HintsAreFoundByControlIdAndWrapAtThreeHundredPixels) {
+    QWidget panel;
+    panel.setGeometry(50, 50, 300, 60);
+    auto* control = new QLabel("x", &panel);
+    control->setGeometry(10, 10, 40, 20);
+    set_control_id(control, 210);
+    orbilan::test::show_and_wait(&panel);
+
+    ASSERT_TRUE(AddTooltip(&panel, 210, "STOP TIME"));
+    ASSERT_TRUE(AddTooltip(&panel, 210, "STOP TIME - IN SELECTED TIME UNIT"));
+    EXPECT_EQ(hint_shown_for(control), "STOP TIME - IN SELECTED TIME UNIT");
+    EXPECT_EQ(control->toolTipDuration(), TOOLTIP_AUTOPOP_MS);
+    EXPECT_TRUE(panel.testAttribute(Qt::WA_AlwaysShowToolTips)) << "hints show on inactive panels too";
+    EXPECT_TRUE(AddTooltip(&panel, 0, "PANEL"));
+    EXPECT_EQ(panel.toolTip(), "PANEL");
+    EXPECT_FALSE(AddTooltip(&panel, 999, "NOBODY"));
+    EXPECT_FALSE(AddTooltip(nullptr, 210, "NOBODY"));
+
+    const QString text = "TOGGLE COLLISION MODE: OFF (point mass) OR ON (inelastic) AND A GOOD DEAL MORE WORDS";
+    ASSERT_TRUE(AddTooltip(&panel, 210, text));
+    const QStringList lines = hint_shown_for(control).split('\n');
+    EXPECT_GE(lines.size(), 2) << lines.join('|').toStdString();
+    const QFontMetrics metrics(QToolTip::font());
+    for (const QString& line : lines) EXPECT_LE(metrics.horizontalAdvance(line), TOOLTIP_MAX_WIDTH) << line.toStdString();
+    EXPECT_EQ(lines.join(' '), text) << "wrapping only turns spaces into line breaks";
+    EXPECT_EQ(wrap_hint("SELECT PREVIOUS OBJECT ", metrics, TOOLTIP_MAX_WIDTH), "SELECT PREVIOUS OBJECT ");
+    QToolTip::hideText();
 }
 
 }  // namespace
