@@ -49,8 +49,6 @@ void write_craft(const fs::path& project, const char* mass, const std::string& i
     write_file(fs::path(project).replace_extension(".JI"), "Impulses, 1\r\nBody, 1\r\n" + impulses);
 }
 
-bool same_pixels(const QImage& a, const QImage& b) { return a.size() == b.size() && a == b; }
-
 class ProgramTest : public ::testing::Test {
 protected:
     // A program folder of its own: the built program's projects and skins, a fresh settings file.
@@ -236,7 +234,9 @@ TEST_F(ProgramTest, ARunLocksItsControlsAndPauseResumesTheSameTrajectory)
     }
 }
 
-TEST_F(ProgramTest, StepAndStopTimeAsTheTimePanelShowsThem)
+// The step changes tenfold, the stop time is typed in the unit shown and may lie in the past, and
+// t = 0 restarts the clock of a run.
+TEST_F(ProgramTest, TimePanelSetsTheStepTheStopTimeAndTheClock)
 {
     open("binary_star.txt");
     for (const auto& [id, shown] : {std::pair{TM_DT_MUL10, "1.000E-02"}, std::pair{TM_DT_DIV10, "1.000E-03"},
@@ -246,20 +246,12 @@ TEST_F(ProgramTest, StepAndStopTimeAsTheTimePanelShowsThem)
     }
     click(time_panel(), TM_UNIT);  // seconds to hours
     EXPECT_EQ(time_panel().text(TM_TIME_LABEL), "time (hour)");
-    run_until("1E-05");  // 36 ms
-    // The run stops at the first step that reaches the stop time: within one step (1 ms) past it.
-    EXPECT_GE(s().state.sim_time, 0.036L);
-    EXPECT_LT(s().state.sim_time, 0.036L + 0.0011L);
-
+    run_until("1E-05");  // 36 ms; the run stops at the first step that reaches it, within 1 ms past
+    EXPECT_TRUE(s().state.sim_time >= 0.036L && s().state.sim_time < 0.036L + 0.0011L);
     run_until("-1E-05");
     EXPECT_EQ(s().state.run_direction, 2);
-    EXPECT_LE(s().state.sim_time, -0.036L);
-    EXPECT_GT(s().state.sim_time, -0.036L - 0.0011L);
-}
+    EXPECT_TRUE(s().state.sim_time <= -0.036L && s().state.sim_time > -0.036L - 0.0011L);
 
-TEST_F(ProgramTest, TimeResetDuringARunRestartsTheClock)
-{
-    open("binary_star.txt");
     time_panel().set_text(TM_STOP_TIME, "1E+99");
     click(toolbar(), TB_START);
     ASSERT_TRUE(QTest::qWaitFor([&] { return current_bodies(s()).sim_time > 1; }, 30000));
@@ -273,8 +265,8 @@ TEST_F(ProgramTest, TimeResetDuringARunRestartsTheClock)
 }
 
 // The log goes to the default file, or to the one chosen, but never to the project itself
-// however its name is spelled.
-TEST_F(ProgramTest, LogGoesToTheDefaultOrTheChosenFileButNotTheProject)
+// however its name is spelled; a log that cannot be written ends the run.
+TEST_F(ProgramTest, LogGoesToTheDefaultOrTheChosenFileButNeverToTheProject)
 {
     const fs::path project = folder / "two.txt";
     fs::copy_file(folder / "Projects" / "binary_star.txt", project);
@@ -299,35 +291,23 @@ TEST_F(ProgramTest, LogGoesToTheDefaultOrTheChosenFileButNotTheProject)
     EXPECT_NE(platform.boxes.at(0).text.find("is the project's own file"), std::string::npos) << platform.boxes[0].text;
     EXPECT_EQ(read_file(project), read_file(folder / "Projects" / "binary_star.txt"));
     EXPECT_TRUE(fs::exists(folder / "mine.txt"));
-}
 
-// A disk that fills up during a run (here a file size limit): the run ends, a box names the file,
-// the controls come back and the lines written so far stay.
-TEST_F(ProgramTest, ALogThatCannotBeWrittenEndsTheRunAndSaysSo)
-{
-    open("binary_star.txt");
-    const fs::path log_file = folder / "long.txt";
-    platform.dialog_answers.push_back(log_file.string());
-    click(log_panel(), LG_SELECT_FILE);
-    click(log_panel(), LG_ENABLED);
-
+    // A disk that fills up during a run (here a file size limit): the run ends, a box names the
+    // file, the controls come back and the lines written so far stay.
     constexpr rlim_t LIMIT = 64 * 1024;
     rlimit previous{};
     ::getrlimit(RLIMIT_FSIZE, &previous);
     const rlimit small{LIMIT, previous.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &small);
     const auto previous_handler = ::signal(SIGXFSZ, SIG_IGN);
+    log_panel().set_text(LG_EVERY, "1");
     run_until("1E+99");
     ::setrlimit(RLIMIT_FSIZE, &previous);
     ::signal(SIGXFSZ, previous_handler);
-
-    ASSERT_FALSE(platform.boxes.empty());
-    EXPECT_EQ(platform.boxes.back().text, "Cannot write the log file " + log_file.string() + " (File too large)");
+    EXPECT_EQ(platform.boxes.back().text, "Cannot write the log file " + (folder / "mine.txt").string() + " (File too large)");
     EXPECT_EQ(platform.boxes.back().icon, MessageIcon::error);
     EXPECT_TRUE(log_panel().control(LG_ENABLED)->isEnabled());
-    const std::string lines = read_file(log_file);
-    EXPECT_EQ(lines.size(), LIMIT);
-    EXPECT_EQ(lines.rfind("1.000E-03 , ", 0), 0u) << lines.substr(0, 80);
+    EXPECT_EQ(fs::file_size(folder / "mine.txt"), LIMIT);
 }
 
 // Each frame-rate caption names the ticks the view then gets during a run; between runs there are none.
@@ -342,8 +322,7 @@ TEST_F(ProgramTest, FrameRateCaptionsMatchTheTicks)
     std::set<QString> captions;
     for (int k = 0; k < FPS_INDEX_COUNT; ++k) {
         click(options(), OP_FPS);
-        const QString caption = options().text(OP_FPS);
-        captions.insert(caption);
+        const QString caption = *captions.insert(options().text(OP_FPS)).first;
         const int fps = caption == "FPS=0 (OFF)" ? 0 : caption.mid(4).toInt();
         ASSERT_TRUE(caption == "FPS=" + QString::number(fps) || fps == 0) << caption.toStdString();
         EXPECT_EQ(s().gl_window->redraw_interval(), fps == 0 ? 0 : 1000 / fps) << caption.toStdString();
@@ -370,7 +349,7 @@ TEST_F(ProgramTest, OptionsChangeWhatIsDrawn)
         click(options(), id);
         EXPECT_TRUE(!options().is_checked(id) && *hidden == -1) << id;
         if (id != OP_TRAILS) {
-            EXPECT_FALSE(same_pixels(picture(), all)) << id << " changes nothing drawn";
+            EXPECT_TRUE(picture() != all) << id << " changes nothing drawn";
         }
         click(options(), id);
     }
@@ -410,16 +389,16 @@ TEST_F(ProgramTest, BodiesStayPutWhenTrailsOrFrameRateChange)
     const QImage loaded = picture();
     click(options(), OP_TRAILS);
     click(options(), OP_TRAILS);
-    EXPECT_TRUE(same_pixels(picture(), loaded)) << "after trails off and on";
+    EXPECT_TRUE(picture() == loaded) << "after trails off and on";
     for (int k = 0; k < 3; ++k) click(options(), OP_FPS);
     ASSERT_EQ(options().text(OP_FPS), "FPS=0 (OFF)");
     click(options(), OP_AXIS);
     click(options(), OP_AXIS);
-    EXPECT_TRUE(same_pixels(picture(), loaded)) << "after frame rate changes";
+    EXPECT_TRUE(picture() == loaded) << "after frame rate changes";
     click(toolbar(), TB_START);
     click(options(), OP_AXIS);
     click(options(), OP_AXIS);
-    EXPECT_TRUE(same_pixels(picture(), loaded)) << "after START with no ticks";
+    EXPECT_TRUE(picture() == loaded) << "after START with no ticks";
     click(toolbar(), TB_STOP);
     wait_for_end();
 }
@@ -445,7 +424,8 @@ TEST_F(ProgramTest, CollisionsSwitchedOnDuringARunMergeBodies)
     EXPECT_NE(numeric().text(0).toStdString().find("(" + name + ")"), std::string::npos);
 }
 
-// The exhaust line keeps a tenth of the camera distance as the wheel zooms during a run.
+// The exhaust line keeps a tenth of the camera distance as the wheel zooms during a run; closing
+// the program stops the run.
 TEST_F(ProgramTest, ExhaustLineFollowsTheZoomDuringARun)
 {
     write_craft(folder / "craft.txt", "1000", "Burn, -1, 1E+15\r\nMass, 1\r\nExhaust, 1, 0, 0\r\n");
@@ -470,8 +450,8 @@ TEST_F(ProgramTest, ExhaustLineFollowsTheZoomDuringARun)
     ASSERT_GT(s().view.camera_distance, before);
     EXPECT_TRUE(QTest::qWaitFor(follows_zoom, 10000))
         << plume_length() << " for a distance of " << s().view.camera_distance;
-    click(toolbar(), TB_STOP);
-    wait_for_end();
+    toolbar().close();  // the toolbar's close ends the program, even mid-run
+    EXPECT_FALSE(run_active(s()));
 }
 
 TEST_F(ProgramTest, ThrustThatEmptiesTheCraftStopsTheRunWithItsMessage)
@@ -485,15 +465,6 @@ TEST_F(ProgramTest, ThrustThatEmptiesTheCraftStopsTheRunWithItsMessage)
     ASSERT_FALSE(platform.boxes.empty());
     EXPECT_EQ(platform.boxes.back().text, "Error : mass <= 0");
     EXPECT_EQ(s().state.sim_time, 1);
-}
-
-TEST_F(ProgramTest, EndingTheProgramDuringARunStopsIt)
-{
-    open("cluster.txt");
-    click(toolbar(), TB_START);
-    ASSERT_TRUE(run_active(s()));
-    toolbar().close();  // the toolbar's close ends the program, even mid-run
-    EXPECT_FALSE(run_active(s()));
 }
 
 TEST_F(ProgramTest, PanelsShowAndHideFromTheToolbarAndTheirOwnButton)
@@ -516,7 +487,8 @@ TEST_F(ProgramTest, PanelsShowAndHideFromTheToolbarAndTheirOwnButton)
 }
 
 // A top bar and a dock on the left move the work area's corner; both modes keep clear of them.
-TEST_F(ProgramTest, FullScreenTogglesToTheFixedWindowAndBack)
+// Minimising the toolbar takes the host window along, and restoring the host brings it back.
+TEST_F(ProgramTest, FullScreenAndMinimiseMoveTheHostWindow)
 {
     platform.area = {64, 30, 1216, 994};
     start();
@@ -528,6 +500,10 @@ TEST_F(ProgramTest, FullScreenTogglesToTheFixedWindowAndBack)
     click(toolbar(), TB_FULL_SCREEN);
     EXPECT_EQ(host.geometry(), QRect(64, 30, 1216, 993));
     EXPECT_EQ(s().gl_window->geometry(), QRect(0, 0, 1216, 992));
+    toolbar().showMinimized();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return host.isMinimized(); }));
+    host.showNormal();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !toolbar().isMinimized(); }));
 }
 
 // END PROGRAM ends the event loop at once, whichever panels are shown.
@@ -545,16 +521,7 @@ TEST_F(ProgramTest, EndProgramEndsTheLoopWithAnyPanelShown)
     }
 }
 
-// Minimising the toolbar takes the host window along, and restoring the host brings it back.
-TEST_F(ProgramTest, MinimisingTheToolbarTakesTheHostAlong)
-{
-    QWidget& host = *program->main_window;
-    toolbar().showMinimized();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return host.isMinimized(); }));
-    host.showNormal();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !toolbar().isMinimized(); }));
-}
-
+// The camera commands need bodies; LOOK TO (0,0,0) names itself in the toolbar.
 TEST_F(ProgramTest, CameraCommandsNeedBodies)
 {
     for (const int id : {TB_START, TB_LOOK_ORIGIN, TB_NEXT, TB_PREV}) {
@@ -567,35 +534,34 @@ TEST_F(ProgramTest, CameraCommandsNeedBodies)
     open("binary_star.txt");
     click(toolbar(), TB_LOOK_ORIGIN);
     EXPECT_EQ(toolbar().text(0), "ORBILAN : LOOK TO CENTER (0,0,0)");
-    EXPECT_EQ(s().view.look_at_body, 0);
-    EXPECT_EQ(s().view.camera_target[0], 0);
+    EXPECT_TRUE(s().view.look_at_body == 0 && s().view.camera_target[0] == 0);
+    click(toolbar(), TB_PREV);
+    EXPECT_EQ(s().view.look_at_body, 1) << "the first press only follows the selected body again";
+    for (const int id : {TB_NEXT, TB_NEXT, TB_PREV, TB_PREV}) click(toolbar(), id);
+    EXPECT_EQ(s().state.selected_body, 1) << "next stops at the last body, previous at the first";
     EXPECT_TRUE(platform.boxes.empty());
 }
 
+// A project named on the command line (relative to the current folder, as a shell passes it)
+// opens at start as OPEN PROJECT opens one; one that cannot be read leaves the program empty.
 TEST_F(ProgramTest, ProjectNamedOnTheCommandLineOpensAtStart)
 {
     const fs::path cwd = fs::current_path();
     fs::current_path(folder);
-    start("Projects/figure_eight.txt");  // relative to the current folder, as a shell passes it
+    start("Projects/figure_eight.txt");
     fs::current_path(cwd);
-    EXPECT_TRUE(platform.dialogs.empty()) << "no dialog: the file is chosen";
-    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_TRUE(platform.dialogs.empty() && platform.boxes.empty());
     EXPECT_EQ(toolbar().text(0), "figure_eight; Object : 1  (A)");
-    EXPECT_EQ(s().project_path, folder / "Projects/figure_eight.txt");
     const std::vector<unsigned>& skins = s().scene.texture_id;
     ASSERT_EQ(skins.size(), 4u);
-    EXPECT_TRUE(skins[1] != 0 && skins[2] != 0 && skins[3] != 0 && skins[1] != skins[2] && skins[2] != skins[3])
-        << "each body its own skin, as for a project opened later";
+    EXPECT_TRUE(skins[1] != 0 && skins[1] != skins[2] && skins[2] != skins[3] && skins[3] != 0) << "each body its skin";
     click(toolbar(), TB_RESET);
-    EXPECT_TRUE(platform.boxes.empty());
     run_until("0.01");
-    EXPECT_GE(s().state.sim_time, 0.01L);
+    EXPECT_TRUE(platform.boxes.empty());
 
-    platform.boxes.clear();
     start(folder / "missing.txt");
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_NE(platform.boxes[0].text.find((folder / "missing.txt").string()), std::string::npos) << platform.boxes[0].text;
-    EXPECT_EQ(s().table.body_count, 0);
     EXPECT_EQ(toolbar().text(0), "ORBILAN");
     open("binary_star.txt");  // the program works as if started without a project
 }

@@ -133,20 +133,6 @@ TEST_F(RoundButtonTest, DisabledButtonNeverClicksAndShowsABlueCaption) {
     EXPECT_GT(blue, 20);
 }
 
-TEST_F(RoundButtonTest, FrozenLampIgnoresTheMouseAndTakesNoFocus) {
-    button_->set_fixed_state(1, true);
-    EXPECT_EQ(button_->focusable(), 0);
-    QCoreApplication::processEvents();
-    QSignalSpy frames(button_, &RoundButton::frame_drawn);
-    hover();
-    press();
-    EXPECT_EQ(button_->visual_state(), VISUAL_NORMAL);
-    release();
-    EXPECT_EQ(clicks_->count(), 0);
-    EXPECT_FALSE(button_->hasFocus());
-    EXPECT_EQ(frames.count(), 0) << "nothing about a frozen lamp changes, so it is never repainted";
-}
-
 TEST_F(RoundButtonTest, RepaintsOnlyWhenTheLookChanges) {
     QTest::mouseMove(window(), outside());
     QCoreApplication::processEvents();

@@ -45,33 +45,6 @@ TEST(Camera, ZoomKeepsSixRadiiWhileFollowing)
     EXPECT_TRUE(std::isfinite(view.aspect_ratio)) << "a collapsed window keeps a usable aspect";
 }
 
-TEST(Camera, NextAndPreviousFirstFollowThenStepWithinTheBodies)
-{
-    SceneBodies scene = bodies_on_x_axis(3);
-    scene.bodies.selected_body = 2;
-    ViewState view;
-    view.camera_distance = 1;
-    EXPECT_EQ(select_next_body(view, scene), 2) << "looking at the origin, the first press only follows";
-    EXPECT_EQ(view.camera_target[0], 20);
-    EXPECT_EQ(view.camera_distance, 8) << "at least four radii";
-    EXPECT_EQ(select_next_body(view, scene), 3);
-    EXPECT_EQ(select_next_body(view, scene), 3) << "stays on the last body";
-    EXPECT_EQ(view.look_at_body, 3);
-    EXPECT_EQ(view.camera_target[0], 30);
-
-    ASSERT_TRUE(look_at_origin(view, scene));
-    EXPECT_EQ(view.look_at_body, 0);
-    EXPECT_EQ(view.camera_target[0], 0);
-    scene.bodies.selected_body = 3;
-    EXPECT_EQ(select_previous_body(view, scene), 3);
-    for (const int expected : {2, 1, 1}) EXPECT_EQ(select_previous_body(view, scene), expected);
-
-    const SceneBodies empty;
-    EXPECT_EQ(select_next_body(view, empty), 0);
-    EXPECT_EQ(select_previous_body(view, empty), 0);
-    EXPECT_FALSE(look_at_origin(view, empty));
-}
-
 // n bodies, body i at x = 100 i + tick, so that every trail and every tick is told apart.
 BodySnapshot bodies_at_tick(int n, int tick)
 {
