@@ -4,7 +4,6 @@
 #include <QTimer>
 
 #include <functional>
-
 #include <string>
 
 #include "sim/body_snapshot.h"
