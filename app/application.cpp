@@ -14,6 +14,7 @@
 #include "panels/panel_handlers.h"
 #include "platform/platform.h"
 #include "view/camera.h"
+#include "view/skins.h"
 #include "view/trails.h"
 
 namespace orbilan {
@@ -27,7 +28,7 @@ UserMessage information(const char* text) { return {text, "ORBILAN", MessageIcon
 Application::Application(Program& program, Platform& platform)
     : program_(program),
       session_(program.table, program.state, program.view, program.scene, platform, program.files,
-               program.theme_id)
+               program.theme_id, program.colors)
 {
     session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
 }
@@ -44,7 +45,6 @@ void Application::attach(Panels panels, GlView* gl_window)
 {
     Session& s = session_;
     s.panels = panels;
-    s.main_window = program_.main_window.get();
     s.gl_window = gl_window;
     connect(panels.toolbar_panel, &Panel::command, this, &Application::toolbar_command);
     connect(panels.toolbar_panel, &Panel::close_requested, this, &Application::end_program);
@@ -77,7 +77,7 @@ void Application::toolbar_command(int id)
     case TB_SHOW_TIME: toggle_panel(*s.panels.time_panel, s.states.time_panel_state); break;
     case TB_SHOW_LOG: toggle_panel(*s.panels.log_panel, s.states.log_panel_state); break;
     case TB_LOOK_ORIGIN:
-        if (s.scene.body_count > 0) s.panels.toolbar_panel->set_text(0, "ORBILAN : LOOK TO CENTER (0,0,0)");
+        if (s.scene.bodies.body_count > 0) s.panels.toolbar_panel->set_text(0, "ORBILAN : LOOK TO CENTER (0,0,0)");
         s.gl_window->look_at_origin();
         break;
     case TB_FULL_SCREEN: toggle_full_screen(); break;
@@ -155,16 +155,12 @@ void Application::show_loaded_project(bool opened)
     s.state.selected_body = std::clamp(s.state.selected_body, 1, std::max(1, s.table.body_count));
     const int k = s.state.selected_body;
     show_body_state(s.panels, s.table, k);
-    show_body_header(s.panels, s.table, k);
     show_selection(s.panels, s.table, k, s.project_path);
     s.state.sim_time = 0;
     show_elapsed_time(s.panels, s.state, 0);
     s.state.exhaust_plume = {};
     fill_log_lists(s);
-    // Slot 0 names the default skin while the skins load.
-    s.table.texture_file[0] = (s.files.resource_folder / "def.bmp").string();
-    s.gl_window->show_loaded_bodies(s.table, s.state, opened);
-    s.table.texture_file[0].clear();
+    s.gl_window->show_loaded_bodies(s.table, s.state, (s.files.resource_folder / DEFAULT_SKIN_FILE).string(), opened);
 }
 
 void Application::toggle_panel(Panel& panel, int& panel_state)
@@ -209,27 +205,26 @@ void Application::end_program()
 void Application::on_selection(int k)
 {
     Session& s = session_;
-    if (run_active(s))
-        s.run->post({RunCommand::Kind::set_selected_body, k});
-    else
-        s.state.selected_body = k;
-    const BodySnapshot& bodies = current_bodies(s);
+    s.run->post({RunCommand::Kind::set_selected_body, k});
+    // Between runs post() has set it already, and the view takes it into its capture; during a
+    // run the next tick brings it.
+    if (!run_active(s)) s.gl_window->capture_positions();
+    const BodySnapshot bodies = current_bodies(s);
     show_selection(s.panels, bodies, k, s.project_path);
     show_body_state(s.panels, bodies, k);
-    show_body_header(s.panels, bodies, k);
 }
 
 void Application::refresh_on_tick(const BodySnapshot& bodies)
 {
     Session& s = session_;
     if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.state, bodies.sim_time);
-    if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, s.scene.selected_body);
+    if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, shown_selection(s.view, s.scene));
 }
 
 void Application::start_run()
 {
     Session& s = session_;
-    if (current_bodies(s).body_count <= 0) {
+    if (!has_bodies(s)) {
         s.platform.message_box(no_objects_message());
         return;
     }
@@ -289,7 +284,7 @@ void Application::on_body_deleted(int, bool selection_moved)
             s.view.camera_target = {0, 0, 0};
             s.view.look_at_body = 0;
         }
-        const BodySnapshot& bodies = current_bodies(s);
+        const BodySnapshot bodies = current_bodies(s);
         show_selection(s.panels, bodies, bodies.selected_body, s.project_path);
     }, Qt::QueuedConnection);
 }

@@ -5,6 +5,7 @@
 
 #include "app/host_window.h"
 #include "files/program_files.h"
+#include "panels/panel_set.h"
 #include "sim/body_table.h"
 #include "sim/simulation_state.h"
 #include "view/view_state.h"
@@ -19,6 +20,7 @@ struct Program {
     std::string program_folder;
     ProgramFiles files;
     int theme_id = 0;
+    ThemeColors colors;
     int work_area_left = 0;
     int work_area_top = 0;
     int work_area_width = 0;
@@ -30,6 +32,7 @@ struct Program {
     SceneBodies scene;
 
     std::unique_ptr<HostWindow> main_window;
+    Panels panels;                // tool windows of main_window
     GlView* gl_window = nullptr;  // child of main_window
     // The commands and runs; goes first at the end, stopping a run before the windows go.
     std::unique_ptr<Application> application;

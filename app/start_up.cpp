@@ -38,7 +38,6 @@ void set_defaults(Program& program)
     program.view.trail_length = 100;
     program.view.camera_distance = 0.0;
     program.view.ambient_level = static_cast<double>(0.4f);
-    program.scene.selected_body = 1;
 }
 
 StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps,
@@ -86,6 +85,7 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     main_window.set_view(program.gl_window);
 
     if (steps.build_panels) steps.build_panels(program);
+    if (steps.connect_commands) steps.connect_commands(program);
 
     main_window.show();
     // A window manager keeps tool windows above their host; without one, raise the toolbar.

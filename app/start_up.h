@@ -21,6 +21,8 @@ struct StartUpSteps {
     std::function<QWidget*(Program&)> build_toolbar;
     // Builds the other four panels, hidden.
     std::function<void(Program&)> build_panels;
+    // Makes the program's commands and connects them to the panels and the view.
+    std::function<void(Program&)> connect_commands;
 };
 
 enum class StartUpOutcome {

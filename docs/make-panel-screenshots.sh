@@ -15,5 +15,5 @@ cmake --build "$build" --target orbilan_panel_screenshots -j 2
 
 mkdir -p "$out"
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
-    "$build/tests/ui/orbilan_panel_screenshots" "$out"
+    "$build/docs/screenshots/orbilan_panel_screenshots" "$out"
 echo "screenshots written to $out"

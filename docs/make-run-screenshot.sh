@@ -12,5 +12,5 @@ fi
 cmake --build "$build" --target orbilan orbilan_run_screenshot -j 2
 
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
-    "$build/tests/ui/orbilan_run_screenshot" "$build/bin" solar_system.txt "$root/docs/images/orbilan-run.png"
+    "$build/docs/screenshots/orbilan_run_screenshot" "$build/bin" solar_system.txt "$root/docs/images/orbilan-run.png"
 echo "screenshot written to docs/images/orbilan-run.png"

@@ -63,9 +63,4 @@ void log_panel_handler(Session& s, int id)
     if (id == LG_HIDE) hide_panel(*s.panels.log_panel, s.states.log_panel_state);
 }
 
-void numeric_panel_handler(Session& s, int id)
-{
-    if (id == NV_HIDE) hide_panel(*s.panels.numeric_panel, s.states.numeric_panel_state);
-}
-
 }  // namespace orbilan

@@ -8,21 +8,22 @@
 
 namespace orbilan {
 
-const char* const FPS_LABELS[7] = {"FPS=0 (OFF)", "FPS=1", "FPS=2", "FPS=5", "FPS=10", "FPS=20", "FPS=50"};
-
 namespace {
+
+// The frame-rate captions by fps_index.
+const char* const FPS_LABELS[FPS_INDEX_COUNT] = {"FPS=0 (OFF)", "FPS=1", "FPS=2", "FPS=5", "FPS=10", "FPS=20", "FPS=50"};
 
 void toggle(ViewSwitch& hidden) { hidden = static_cast<ViewSwitch>(~hidden); }
 
 void change_frame_rate(Session& s)
 {
-    if (current_bodies(s).body_count <= 0) {
+    if (!has_bodies(s)) {
         s.platform.message_box(no_objects_message());
         return;
     }
     s.gl_window->kill_redraw_timer();
     reset_trails(s.scene, s.view);
-    s.state.fps_index = s.state.fps_index + 1 >= 7 ? 0 : s.state.fps_index + 1;
+    s.state.fps_index = s.state.fps_index + 1 >= FPS_INDEX_COUNT ? 0 : s.state.fps_index + 1;
     s.panels.options_panel->set_text(OP_FPS, FPS_LABELS[s.state.fps_index]);
     if (run_active(s)) s.gl_window->set_redraw_timer(s.state.fps_index);
 }
@@ -36,21 +37,19 @@ void toggle_collision_mode(Session& s)
 
 void next_theme(Session& s)
 {
-    s.theme_id = s.theme_id + 1 >= 4 ? 0 : s.theme_id + 1;
+    s.theme_id = s.theme_id + 1 >= THEME_COUNT ? 0 : s.theme_id + 1;
     load_theme_colors(s.theme_id, s.colors);
     apply_theme(s.panels, s.theme_id, s.colors);
     save_settings(s.files.settings_file, s.theme_id);
 }
 
-// During a run the thread owns the radii: the change waits for the end of its step.
-void change_radius(Session& s, RunCommand command, void (GlView::*between_runs)(BodyTable&))
+// The radius commands act on the selected body, at once between runs and between two steps
+// during one (the next tick shows them).
+void change_radius(Session& s, const RunCommand& command)
 {
-    if (run_active(s)) {
-        s.run->post(command);
-        refresh_view(s);
-        return;
-    }
-    (s.gl_window->*between_runs)(s.table);
+    s.run->post(command);
+    if (!run_active(s) && s.gl_window) s.gl_window->capture_positions();
+    refresh_view(s);
 }
 
 }  // namespace
@@ -71,9 +70,9 @@ void options_panel_handler(Session& s, int id)
     case OP_SKIN: next_theme(s); return;
     case OP_LIGHT_MORE: s.gl_window->more_light(); return;
     case OP_LIGHT_LESS: s.gl_window->less_light(); return;
-    case OP_RADIUS_DOUBLE: change_radius(s, {RunCommand::Kind::scale_radius, 0, 2.0}, &GlView::double_radius); return;
-    case OP_RADIUS_HALF: change_radius(s, {RunCommand::Kind::scale_radius, 0, 0.5}, &GlView::halve_radius); return;
-    case OP_RADIUS_RESET: change_radius(s, {RunCommand::Kind::reset_radius}, &GlView::reset_radius); return;
+    case OP_RADIUS_DOUBLE: change_radius(s, {RunCommand::Kind::scale_radius, 0, 2.0}); return;
+    case OP_RADIUS_HALF: change_radius(s, {RunCommand::Kind::scale_radius, 0, 0.5}); return;
+    case OP_RADIUS_RESET: change_radius(s, {RunCommand::Kind::reset_radius}); return;
     case OP_HIDE: hide_panel(*s.panels.options_panel, s.states.options_panel_state); return;
     default: return;
     }

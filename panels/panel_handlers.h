@@ -19,7 +19,4 @@ void read_log_settings(Session& s);
 // The step and the stop time (typed in the display unit) into the state, as a run starts.
 void read_time_settings(Session& s);
 
-// The options panel's frame-rate captions by fps_index.
-extern const char* const FPS_LABELS[7];
-
 }  // namespace orbilan

@@ -2,10 +2,11 @@
 
 namespace orbilan {
 
-const BodySnapshot& current_bodies(Session& s)
+BodySnapshot current_bodies(Session& s)
 {
-    s.run->read_snapshot(s.bodies);
-    return s.bodies;
+    BodySnapshot bodies;
+    s.run->read_snapshot(bodies);
+    return bodies;
 }
 
 void hide_panel(QWidget& panel, int& panel_state)

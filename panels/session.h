@@ -34,9 +34,9 @@ struct PanelStates {
 // project and the run.
 struct Session {
     Session(BodyTable& table, SimulationState& state, ViewState& view, SceneBodies& scene, Platform& platform,
-            ProgramFiles files, int& theme_id)
+            ProgramFiles files, int& theme_id, ThemeColors& colors)
         : table(table), state(state), view(view), scene(scene), platform(platform), files(std::move(files)),
-          theme_id(theme_id)
+          theme_id(theme_id), colors(colors)
     {
     }
 
@@ -47,11 +47,10 @@ struct Session {
     Platform& platform;
     ProgramFiles files;
     int& theme_id;
+    ThemeColors& colors;
 
-    QWidget* main_window = nullptr;
     GlView* gl_window = nullptr;
     Panels panels;
-    ThemeColors colors;
     PanelStates states;
 
     std::filesystem::path project_path;
@@ -59,14 +58,16 @@ struct Session {
     // The options panel's choice; a run gets it at its start and with every change.
     std::uint8_t collision_mode = 0;
     std::unique_ptr<SimulationRun> run;
-    BodySnapshot bodies;  // scratch for reading the bodies the user sees
 };
 
 // True while a simulation thread owns the table.
 inline bool run_active(const Session& s) { return s.run && s.run->active(); }
 
-// The bodies as the user sees them: the running simulation's latest step, or the table.
-const BodySnapshot& current_bodies(Session& s);
+// A copy of the bodies as the user sees them: the running simulation's latest step, or the table.
+BodySnapshot current_bodies(Session& s);
+
+// True when there are bodies to run or to look at (a run always has some).
+inline bool has_bodies(const Session& s) { return run_active(s) || s.table.body_count > 0; }
 
 // Hides a panel from its own hide button.
 void hide_panel(QWidget& panel, int& panel_state);

@@ -83,7 +83,9 @@ WorkArea QtPlatform::work_area()
     return {area.left(), area.top(), area.width(), area.height()};
 }
 
-GlSupport QtPlatform::probe_gl()
+GlSupport QtPlatform::probe_gl() { return probe_view_gl(); }
+
+GlSupport probe_view_gl()
 {
     if (!QGuiApplication::primaryScreen()) return GlSupport::no_window_class;
     QOffscreenSurface surface;

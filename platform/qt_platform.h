@@ -9,6 +9,9 @@ namespace orbilan {
 // The format of the view's context: fixed-function OpenGL with a 24-bit depth buffer.
 QSurfaceFormat view_surface_format();
 
+// Tries that format on the display without showing anything.
+GlSupport probe_view_gl();
+
 // The real services, through Qt.
 class QtPlatform : public Platform {
 public:

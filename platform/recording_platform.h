@@ -1,16 +1,18 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/qt_platform.h"
 
 namespace orbilan {
 
 // A stand-in for tests: records every message box, answers file dialogs from a queue (empty
-// answers once the queue runs dry, as if the user cancelled) and reports a chosen folder, work
-// area and OpenGL outcome.
+// answers once the queue runs dry, as if the user cancelled) and reports a chosen folder and work
+// area. OpenGL is probed on the display unless a test chooses the outcome.
 class RecordingPlatform : public Platform {
 public:
     struct Dialog {
@@ -23,7 +25,7 @@ public:
     std::deque<std::string> dialog_answers;
     std::string folder = "./";
     WorkArea area{0, 0, 1280, 1024};
-    GlSupport gl = GlSupport::ok;
+    std::optional<GlSupport> gl;
 
     void message_box(const UserMessage& message) override { boxes.push_back(message); }
     std::string open_file(const std::string& title, const std::string& folder,
@@ -32,7 +34,7 @@ public:
                           const std::string& filter, const std::string& suffix) override;
     std::string program_folder() override { return folder; }
     WorkArea work_area() override { return area; }
-    GlSupport probe_gl() override { return gl; }
+    GlSupport probe_gl() override { return gl ? *gl : probe_view_gl(); }
 
 private:
     std::string answer(Dialog dialog);

@@ -7,37 +7,34 @@ namespace orbilan {
 
 namespace {
 
-constexpr int MK_MBUTTON = 16;
 constexpr extended PIXELS_PER_DEGREE = 24;
 constexpr extended MAX_PITCH = 89;
 
-// Shared by next and previous: step is +1 or -1.
-bool select_body(ViewState& view, SceneBodies& scene, int step)
+// Shared by next and previous: step is +1 or -1. The followed body is always the selected one.
+int select_body(ViewState& view, const SceneBodies& scene, int step)
 {
     const int n = shown_body_count(scene);
-    if (n <= 0) return false;
-    if (view.look_at_body > 0)
-        scene.selected_body += step;
-    else
-        view.look_at_body = scene.selected_body;
-    scene.selected_body = std::clamp(scene.selected_body, 1, n);
+    if (n <= 0) return 0;
+    // The first press while looking at the origin only starts following the selected body.
+    const int wanted = view.look_at_body > 0 ? view.look_at_body + step : scene.bodies.selected_body;
+    const int k = std::clamp(wanted, 1, n);
 
-    const Trail& trail = scene.trail[scene.selected_body];
+    const Trail& trail = scene.trail[k];
     view.camera_target = {trail.trail_x[0], trail.trail_y[0], trail.trail_z[0]};
-    view.look_at_body = scene.selected_body;
-    const double r = selected_radius(scene);
+    view.look_at_body = k;
+    const double r = scene.bodies.radius[k];
     if (4 * r > view.camera_distance) view.camera_distance = 4 * r;
-    return true;
+    return k;
 }
 
 }  // namespace
 
 UserMessage no_objects_message() { return {"NO OBJECTS !!", "ORBILAN", MessageIcon::information}; }
 
-double selected_radius(const SceneBodies& scene)
+double followed_radius(const ViewState& view, const SceneBodies& scene)
 {
-    const int k = scene.selected_body;
-    return is_scene_body(scene, k) ? scene.radius[k] : 0;
+    const int k = view.look_at_body;
+    return is_scene_body(scene, k) ? scene.bodies.radius[k] : 0;
 }
 
 void compute_eye(ViewState& view, const std::array<extended, 3>& target)
@@ -71,8 +68,8 @@ void zoom_camera(ViewState& view, const SceneBodies& scene, int delta)
 {
     if (delta < 0) view.camera_distance *= ZOOM_FACTOR;
     if (delta > 0) view.camera_distance /= ZOOM_FACTOR;
-    const double r = selected_radius(scene);
-    if (view.look_at_body > 0 && 6 * r > view.camera_distance) view.camera_distance = 6 * r;
+    const double r = followed_radius(view, scene);
+    if (6 * r > view.camera_distance) view.camera_distance = 6 * r;
 }
 
 void fit_view_to_scene(ViewState& view, const SceneBodies& scene)
@@ -81,7 +78,7 @@ void fit_view_to_scene(ViewState& view, const SceneBodies& scene)
     for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
         const Trail& t = scene.trail[i];
         const double x = t.trail_x[0], y = t.trail_y[0], z = t.trail_z[0];
-        const double value = scene.radius[i] + std::sqrt(x * x + y * y + z * z);
+        const double value = scene.bodies.radius[i] + std::sqrt(x * x + y * y + z * z);
         if (value > reach) reach = value;
     }
     view.plane_half_size = 1.5 * reach;
@@ -90,15 +87,15 @@ void fit_view_to_scene(ViewState& view, const SceneBodies& scene)
 
 bool look_at_origin(ViewState& view, const SceneBodies& scene)
 {
-    if (scene.body_count <= 0) return false;
+    if (scene.bodies.body_count <= 0) return false;
     view.camera_target = {0, 0, 0};
     view.look_at_body = 0;
     return true;
 }
 
-bool select_next_body(ViewState& view, SceneBodies& scene) { return select_body(view, scene, +1); }
+int select_next_body(ViewState& view, const SceneBodies& scene) { return select_body(view, scene, +1); }
 
-bool select_previous_body(ViewState& view, SceneBodies& scene) { return select_body(view, scene, -1); }
+int select_previous_body(ViewState& view, const SceneBodies& scene) { return select_body(view, scene, -1); }
 
 void more_light(ViewState& view)
 {

@@ -8,6 +8,13 @@
 
 namespace orbilan {
 
+// Key-state bits of a mouse move, as rotate_camera takes them.
+constexpr int MK_LBUTTON = 1;
+constexpr int MK_RBUTTON = 2;
+constexpr int MK_SHIFT = 4;
+constexpr int MK_CONTROL = 8;
+constexpr int MK_MBUTTON = 16;
+
 // The wheel and light steps are the single-precision constants widened to double.
 constexpr double ZOOM_FACTOR = static_cast<double>(1.2f);
 constexpr double LIGHT_STEP = static_cast<double>(0.1f);
@@ -15,13 +22,13 @@ constexpr double LIGHT_STEP = static_cast<double>(0.1f);
 // Shown by the camera commands when no project is loaded.
 UserMessage no_objects_message();
 
-// Radius of the selected body, 0 when there is none.
-double selected_radius(const SceneBodies& scene);
+// Radius of the followed body, 0 when the camera looks at the origin.
+double followed_radius(const ViewState& view, const SceneBodies& scene);
 
 // Eye on the sphere of camera_distance around target, placed by yaw about z and pitch.
 void compute_eye(ViewState& view, const std::array<extended, 3>& target);
 
-// One middle-button drag step; only keys == MK_MBUTTON (16) turns the camera.
+// One middle-button drag step; only keys == MK_MBUTTON (the middle button alone) turns the camera.
 void rotate_camera(ViewState& view, int keys, int x, int y);
 
 // One wheel step: toward the user (delta < 0) moves the eye out by ZOOM_FACTOR.
@@ -30,12 +37,13 @@ void zoom_camera(ViewState& view, const SceneBodies& scene, int delta);
 // Plane and distance sized to the captured bodies.
 void fit_view_to_scene(ViewState& view, const SceneBodies& scene);
 
-// These return false when there are no bodies: the caller shows no_objects_message().
+// False when there are no bodies: the caller shows no_objects_message().
 bool look_at_origin(ViewState& view, const SceneBodies& scene);
-// Starts following the selected body, or moves the selection on and follows it. The caller
-// hands scene.selected_body on to the simulation state and refreshes the captions.
-bool select_next_body(ViewState& view, SceneBodies& scene);
-bool select_previous_body(ViewState& view, SceneBodies& scene);
+// Start following the selected body, or follow the next (previous) one. They return the body
+// now followed, which becomes the selection: the caller hands it on to the simulation and
+// refreshes the captions. 0 when there are no bodies.
+int select_next_body(ViewState& view, const SceneBodies& scene);
+int select_previous_body(ViewState& view, const SceneBodies& scene);
 
 void more_light(ViewState& view);
 void less_light(ViewState& view);

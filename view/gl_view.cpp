@@ -10,7 +10,6 @@
 
 #include "platform/platform.h"
 #include "platform/qt_platform.h"
-#include "view/body_scale.h"
 #include "view/camera.h"
 #include "view/projection.h"
 #include "view/scene_list.h"
@@ -20,13 +19,6 @@
 namespace orbilan {
 
 namespace {
-
-// Key-state bits of a mouse message.
-constexpr int MK_LBUTTON = 1;
-constexpr int MK_RBUTTON = 2;
-constexpr int MK_SHIFT = 4;
-constexpr int MK_CONTROL = 8;
-constexpr int MK_MBUTTON = 16;
 
 int mouse_key_state(const QMouseEvent& event)
 {
@@ -43,8 +35,8 @@ int mouse_key_state(const QMouseEvent& event)
 
 int redraw_interval_ms(int fps_index)
 {
-    static constexpr std::array<int, 7> INTERVALS{0, 1000, 500, 200, 100, 50, 20};
-    return fps_index >= 1 && fps_index <= 6 ? INTERVALS[fps_index] : 0;
+    static constexpr std::array<int, FPS_INDEX_COUNT> INTERVALS{0, 1000, 500, 200, 100, 50, 20};
+    return fps_index >= 1 && fps_index < FPS_INDEX_COUNT ? INTERVALS[fps_index] : 0;
 }
 
 GlView::GlView(ViewState& view, SceneBodies& scene, Platform& platform, QWidget* parent)
@@ -149,8 +141,8 @@ void GlView::rebuild_view()
 void GlView::capture_positions()
 {
     if (!position_source_) return;
-    position_source_(snapshot_);
-    orbilan::capture_positions(scene_, snapshot_);
+    position_source_(scene_.bodies);
+    orbilan::capture_positions(scene_);
 }
 
 void GlView::set_redraw_timer(int fps_index)
@@ -168,7 +160,7 @@ void GlView::on_view_timer()
 {
     capture_positions();
     if (view_.hide_trails == 0) advance_trails(scene_, view_);
-    if (tick_listener_) tick_listener_(snapshot_);
+    if (tick_listener_) tick_listener_(scene_.bodies);
     const int k = view_.look_at_body;
     if (k > 0 && is_scene_body(scene_, k)) {
         const Trail& t = scene_.trail[k];
@@ -180,37 +172,38 @@ void GlView::on_view_timer()
     rebuild_view();
 }
 
-void GlView::load_skins(BodyTable& table)
+void GlView::load_skins(const BodyTable& table, const std::string& default_skin)
 {
     if (!make_current()) return;
     release_textures(scene_.texture_id);
-    load_body_textures(table, platform_);
-    adopt_textures(scene_, table);
+    scene_.texture_id = load_body_textures(table, default_skin, platform_);
 }
 
-void GlView::show_loaded_bodies(BodyTable& table, const SimulationState& state, bool fit_camera)
+void GlView::show_loaded_bodies(const BodyTable& table, const SimulationState& state, const std::string& default_skin,
+                                bool fit_camera)
 {
-    load_skins(table);
+    load_skins(table, default_skin);
     start_following_run(scene_);
     orbilan::capture_positions(scene_, table, state);
     reset_trails(scene_, view_);
     if (fit_camera) fit_view_to_scene(view_, scene_);
-    if (is_scene_body(scene_, scene_.selected_body)) {
-        const Trail& t = scene_.trail[scene_.selected_body];
+    const int k = scene_.bodies.selected_body;
+    if (is_scene_body(scene_, k)) {
+        const Trail& t = scene_.trail[k];
         view_.camera_target = {t.trail_x[0], t.trail_y[0], t.trail_z[0]};
-        view_.look_at_body = scene_.selected_body;
+        view_.look_at_body = k;
     }
     apply_render_state();
     rebuild_view();
 }
 
-void GlView::after_selection(bool selected)
+void GlView::after_selection(int selected)
 {
-    if (!selected) {
+    if (selected == 0) {
         platform_.message_box(no_objects_message());
         return;
     }
-    if (selection_listener_) selection_listener_(scene_.selected_body);
+    if (selection_listener_) selection_listener_(selected);
     apply_render_state();
     rebuild_view();
 }
@@ -243,27 +236,6 @@ void GlView::less_light()
     rebuild_view();
 }
 
-void GlView::double_radius(BodyTable& table)
-{
-    orbilan::double_radius(table, scene_);
-    apply_render_state();
-    rebuild_view();
-}
-
-void GlView::halve_radius(BodyTable& table)
-{
-    orbilan::halve_radius(table, scene_);
-    apply_render_state();
-    rebuild_view();
-}
-
-void GlView::reset_radius(BodyTable& table)
-{
-    orbilan::reset_radius(table, scene_);
-    apply_render_state();
-    rebuild_view();
-}
-
 void GlView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::MiddleButton) view_.drag_restart = 1;
@@ -271,12 +243,11 @@ void GlView::mousePressEvent(QMouseEvent* event)
 
 void GlView::mouseMoveEvent(QMouseEvent* event)
 {
-    view_.mouse_keys = mouse_key_state(*event);
-    view_.mouse_x = event->position().toPoint().x();
-    view_.mouse_y = event->position().toPoint().y();
-    if (view_.mouse_keys != MK_MBUTTON) return;
+    const int keys = mouse_key_state(*event);
+    if (keys != MK_MBUTTON) return;
     setFocus();
-    rotate_camera(view_, view_.mouse_keys, view_.mouse_x, view_.mouse_y);
+    const QPoint at = event->position().toPoint();
+    rotate_camera(view_, keys, at.x(), at.y());
     setup_projection();
     redraw_view();
 }

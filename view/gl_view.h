@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <string>
 
 #include "sim/body_snapshot.h"
 #include "sim/body_table.h"
@@ -15,7 +16,10 @@ namespace orbilan {
 
 class Platform;
 
-// Redraw timer period for fps_index 1..6; 0 (and anything else) means no timer.
+// The frame rates the options panel cycles through, by fps_index.
+constexpr int FPS_INDEX_COUNT = 7;
+
+// Redraw timer period for fps_index 1..FPS_INDEX_COUNT - 1; 0 (and anything else) means no timer.
 int redraw_interval_ms(int fps_index);
 
 // The 3D view: draws the captured scene with the camera of a ViewState. The state lives with
@@ -35,7 +39,7 @@ public:
     // Called by each timer tick after the capture with the bodies it captured, to refresh the
     // panels that show values.
     void set_tick_listener(std::function<void(const BodySnapshot&)> listener) { tick_listener_ = std::move(listener); }
-    // Called after the camera commands changed scene.selected_body.
+    // Called with the body a camera command selected.
     void set_selection_listener(std::function<void(int)> listener) { selection_listener_ = std::move(listener); }
     // Called with camera_distance whenever the projection is set up again after it changed
     // (wheel, floors, selection, a load), for a running simulation that sizes the exhaust line.
@@ -51,23 +55,21 @@ public:
 
     void set_redraw_timer(int fps_index);
     void kill_redraw_timer();
-    bool redraw_timer_active() const { return redraw_timer_.isActive(); }
+    // The redraw timer's period in ms; 0 while it is off.
+    int redraw_interval() const { return redraw_timer_.isActive() ? redraw_timer_.interval() : 0; }
     void on_view_timer();
 
-    // Textures for a freshly loaded table; the previous project's are freed first.
-    void load_skins(BodyTable& table);
-    // What a load shows: skins, fresh trails, the bodies, the camera following the selected body
-    // (and fitted to them all when fit_camera is set). Between runs only.
-    void show_loaded_bodies(BodyTable& table, const SimulationState& state, bool fit_camera = true);
+    // What a load shows: the skins (default_skin for a body whose skin is missing), fresh trails,
+    // the bodies, the camera following the selected body (and fitted to them all when fit_camera
+    // is set). Between runs only.
+    void show_loaded_bodies(const BodyTable& table, const SimulationState& state, const std::string& default_skin,
+                            bool fit_camera = true);
 
     void look_at_origin();
     void select_next_body();
     void select_previous_body();
     void more_light();
     void less_light();
-    void double_radius(BodyTable& table);
-    void halve_radius(BodyTable& table);
-    void reset_radius(BodyTable& table);
 
     // Frees the textures and lists while the context still exists.
     void destroy_view();
@@ -84,7 +86,8 @@ private:
     bool make_current();
     // The viewport counts device pixels; the window's size is in Qt's logical ones.
     int pixels(int length) const;
-    void after_selection(bool selected);
+    void load_skins(const BodyTable& table, const std::string& default_skin);
+    void after_selection(int selected);
     void report_distance();
 
     ViewState& view_;
@@ -96,7 +99,6 @@ private:
     std::function<void(int)> selection_listener_;
     std::function<void(double)> distance_listener_;
     double reported_distance_ = 0;
-    BodySnapshot snapshot_;
     SceneLines lines_;
     bool scene_stale_ = true;
     bool gl_ready_ = false;

@@ -16,8 +16,8 @@ void update_projection_values(ViewState& view, const SceneBodies& scene, int wid
     view.fov_y = 30;
     // A collapsed window has no height; keep the aspect finite until it is restored.
     view.aspect_ratio = static_cast<double>(width) / (height > 0 ? height : 1);
-    const double r = selected_radius(scene);
-    if (view.look_at_body > 0 && 6 * r > view.camera_distance) view.camera_distance = 6 * r;
+    const double r = followed_radius(view, scene);
+    if (6 * r > view.camera_distance) view.camera_distance = 6 * r;
     update_clip_planes(view);
 }
 

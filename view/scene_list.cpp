@@ -62,11 +62,10 @@ void begin_line_pass()
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
 }
 
-void draw_xy_plane(ViewState& view)
+void draw_xy_plane(const ViewState& view)
 {
     const extended s = view.plane_half_size;
-    const extended d = s / 10;
-    view.grid_step = d;
+    const extended d = s / 10;  // the grid step
     // Before a project is loaded the plane has no size, and a zero step would never end.
     if (!(d > 0) || !std::isfinite(s)) return;
 
@@ -97,10 +96,11 @@ void draw_axes(const ViewState& view, const SceneBodies& scene)
     axis_lines(o, o, o, s, s, s, X_AXIS_COLOUR, Y_AXIS_COLOUR, Z_AXIS_COLOUR);
     glEnd();
 
-    if (!is_scene_body(scene, scene.selected_body)) return;
-    const Trail& p = scene.trail[scene.selected_body];
+    const int k = shown_selection(view, scene);
+    if (!is_scene_body(scene, k)) return;
+    const Trail& p = scene.trail[k];
     const double x = p.trail_x[0], y = p.trail_y[0], z = p.trail_z[0];
-    const double a = 4 * scene.radius[scene.selected_body];
+    const double a = 4 * scene.bodies.radius[k];
     glBegin(GL_LINES);
     axis_lines(x, y, z, x + a, y + a, z + a, X_AXIS_COLOUR, Y_AXIS_COLOUR, Z_AXIS_COLOUR);
     glEnd();
@@ -236,7 +236,7 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
     glBindTexture(GL_TEXTURE_2D, 0);
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, DARK);
     for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
-        const double r = scene.radius[i];
+        const double r = scene.bodies.radius[i];
         const Trail& t = scene.trail[i];
         if (!(r > 0) || !std::isfinite(r)) continue;
         if ((i == 1) != glowing) {
@@ -322,7 +322,7 @@ void delete_scene_lists()
     glDeleteLists(SPHERE_LIST, SPHERE_DETAIL_LEVELS);
 }
 
-void build_scene_list(ViewState& view, const SceneBodies& scene)
+void build_scene_list(const ViewState& view, const SceneBodies& scene)
 {
     glNewList(SCENE_LIST, GL_COMPILE);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
@@ -331,7 +331,7 @@ void build_scene_list(ViewState& view, const SceneBodies& scene)
     if (view.hide_xy_plane == 0) draw_xy_plane(view);
     if (view.hide_axis == 0) draw_axes(view, scene);
     if (shown_body_count(scene) > 0) {
-        if (view.hide_trails == 0) draw_exhaust_plume(scene.exhaust_plume);
+        if (view.hide_trails == 0) draw_exhaust_plume(scene.bodies.exhaust_plume);
         if (view.hide_origin_lines == 0) draw_origin_lines(scene);
     }
     glEndList();

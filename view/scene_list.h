@@ -34,8 +34,8 @@ void create_sphere_list();
 // Frees every list (context current).
 void delete_scene_lists();
 
-// Compiles SCENE_LIST from the captured bodies and the display switches; sets grid_step.
-void build_scene_list(ViewState& view, const SceneBodies& scene);
+// Compiles SCENE_LIST from the captured bodies and the display switches.
+void build_scene_list(const ViewState& view, const SceneBodies& scene);
 
 // True when the camera is placed: a project has set a distance and the eye is not the target.
 bool scene_drawable(const ViewState& view);

@@ -3,12 +3,12 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <map>
 
 #include "files/regular_file.h"
 #include "platform/platform.h"
 #include "view/bmp_reader.h"
 #include "view/gl_check.h"
-#include "view/view_state.h"
 
 namespace orbilan {
 
@@ -48,24 +48,30 @@ unsigned load_bmp_texture(const std::string& path, Platform& platform)
     return name;
 }
 
-void load_body_texture(BodyTable& table, int i, Platform& platform, SkinCache& cache)
+namespace {
+
+// Textures already made during one project load, by path.
+using SkinCache = std::map<std::string, unsigned>;
+
+unsigned load_body_texture(const BodyTable& table, int i, const std::string& default_skin, Platform& platform,
+                           SkinCache& cache)
 {
-    const std::string& path =
-        platform.file_exists(table.texture_file[i]) ? table.texture_file[i] : table.texture_file[0];
+    const std::string& path = platform.file_exists(table.texture_file[i]) ? table.texture_file[i] : default_skin;
     const auto known = cache.find(path);
-    if (known != cache.end()) {
-        table.texture_id[i] = static_cast<int>(known->second);
-        return;
-    }
+    if (known != cache.end()) return known->second;
     const unsigned name = load_bmp_texture(path, platform);
     cache.emplace(path, name);
-    table.texture_id[i] = static_cast<int>(name);
+    return name;
 }
 
-void load_body_textures(BodyTable& table, Platform& platform)
+}  // namespace
+
+std::vector<unsigned> load_body_textures(const BodyTable& table, const std::string& default_skin, Platform& platform)
 {
     SkinCache cache;
-    for (int i = 1; i <= table.body_count; ++i) load_body_texture(table, i, platform, cache);
+    std::vector<unsigned> texture_id(static_cast<std::size_t>(table.body_count) + 1, 0);
+    for (int i = 1; i <= table.body_count; ++i) texture_id[i] = load_body_texture(table, i, default_skin, platform, cache);
+    return texture_id;
 }
 
 void release_textures(std::vector<unsigned>& texture_id)
@@ -77,11 +83,6 @@ void release_textures(std::vector<unsigned>& texture_id)
     names.erase(std::unique(names.begin(), names.end()), names.end());
     if (!names.empty()) glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
     texture_id.clear();
-}
-
-void adopt_textures(SceneBodies& scene, const BodyTable& table)
-{
-    scene.texture_id.assign(table.texture_id.begin(), table.texture_id.end());
 }
 
 }  // namespace orbilan

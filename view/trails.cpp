@@ -23,19 +23,16 @@ void follow_merges(SceneBodies& scene, const std::vector<int>& deleted_bodies)
     scene.merges_seen = deleted_bodies.size();
 }
 
-template <typename Bodies>
-void capture_from(SceneBodies& scene, const Bodies& bodies, int selected_body,
-                  const ExhaustPlume& exhaust_plume)
+}  // namespace
+
+void capture_positions(SceneBodies& scene)
 {
+    const BodySnapshot& bodies = scene.bodies;
+    follow_merges(scene, bodies.deleted_bodies);
     const int n = bodies.body_count;
     const auto slots = static_cast<std::size_t>(n) + 1;
-    scene.body_count = n;
-    scene.selected_body = selected_body;
-    scene.exhaust_plume = exhaust_plume;
     scene.trail.resize(slots);
     scene.texture_id.resize(slots);
-    scene.radius.assign(bodies.radius.begin(), bodies.radius.begin() + std::min(bodies.radius.size(), slots));
-    scene.radius.resize(slots);
     for (int i = 1; i <= n; ++i) {
         Trail& t = scene.trail[i];
         t.trail_x[0] = static_cast<double>(bodies.x[i]);
@@ -44,22 +41,15 @@ void capture_from(SceneBodies& scene, const Bodies& bodies, int selected_body,
     }
 }
 
-}  // namespace
-
-void capture_positions(SceneBodies& scene, const BodySnapshot& bodies)
-{
-    follow_merges(scene, bodies.deleted_bodies);
-    capture_from(scene, bodies, bodies.selected_body, bodies.exhaust_plume);
-}
-
 void capture_positions(SceneBodies& scene, const BodyTable& table, const SimulationState& state)
 {
-    capture_from(scene, table, state.selected_body, state.exhaust_plume);
+    take_snapshot(table, state, scene.bodies);
+    capture_positions(scene);
 }
 
 void advance_trails(SceneBodies& scene, const ViewState& view)
 {
-    const int n = std::min(scene.body_count, static_cast<int>(scene.trail.size()) - 1);
+    const int n = std::min(scene.bodies.body_count, static_cast<int>(scene.trail.size()) - 1);
     for (int i = 1; i <= n; ++i) {
         Trail& t = scene.trail[i];
         const int last = std::min(trail_slots(view.trail_length), t.slot_count()) - 2;
@@ -74,7 +64,7 @@ void advance_trails(SceneBodies& scene, const ViewState& view)
 void reset_trails(SceneBodies& scene, const ViewState& view)
 {
     const auto slot_count = static_cast<std::size_t>(trail_slots(view.trail_length));
-    scene.trail.resize(static_cast<std::size_t>(scene.body_count) + 1);
+    scene.trail.resize(static_cast<std::size_t>(scene.bodies.body_count) + 1);
     // Slot 1 repeats slot 0, as after a tick: the body stays where it was drawn, and its trail
     // grows from there.
     for (Trail& t : scene.trail) {
@@ -84,7 +74,7 @@ void reset_trails(SceneBodies& scene, const ViewState& view)
             (*column)[0] = (*column)[1] = here;
         }
     }
-    scene.exhaust_plume = ExhaustPlume{};
+    scene.bodies.exhaust_plume = ExhaustPlume{};
 }
 
 void start_following_run(SceneBodies& scene) { scene.merges_seen = 0; }

@@ -1,16 +1,15 @@
 #pragma once
 
-#include "sim/body_snapshot.h"
 #include "sim/body_table.h"
 #include "sim/simulation_state.h"
 #include "view/view_state.h"
 
 namespace orbilan {
 
-// Slot 0 of every trail gets its body's position; the radii, the selection and the exhaust
-// line come along so that one frame shows one step. Merges listed in a run's snapshot first
-// move the trails and textures down with their bodies.
-void capture_positions(SceneBodies& scene, const BodySnapshot& bodies);
+// The bodies just read into scene.bodies become the drawn ones: merges listed in a run's
+// snapshot first move the trails and textures down with their bodies, then slot 0 of every
+// trail gets its body's position.
+void capture_positions(SceneBodies& scene);
 
 // The same from the table itself; only between runs, when no thread writes it.
 void capture_positions(SceneBodies& scene, const BodyTable& table, const SimulationState& state);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/body_snapshot.h"
 #include "sim/extended.h"
 #include "sim/simulation_state.h"
 
@@ -42,9 +43,6 @@ struct ViewState {
     double aspect_ratio = 1;
     double z_near = 0;
     double z_far = 0;
-    int mouse_keys = 0;
-    int mouse_x = 0;
-    int mouse_y = 0;
 
     std::array<extended, 3> camera_target{};
     int look_at_body = 0;
@@ -58,7 +56,6 @@ struct ViewState {
     extended drag_last_y = 0;
     int drag_restart = 0;
     extended plane_half_size = 0;
-    extended grid_step = 0;
     double ambient_level = static_cast<double>(0.4f);
 
     ViewSwitch hide_xy_plane = 0;
@@ -69,17 +66,14 @@ struct ViewState {
     int trail_length = DEFAULT_TRAIL_LENGTH;
 };
 
-// What the view draws, captured from the body table between runs or from a running
-// simulation's snapshot; never read from a table the simulation thread is writing.
-// Indices 0..body_count as in the body table.
+// What the view draws: the bodies of the latest capture, from the table between runs or from a
+// running simulation's snapshot (never from a table the simulation thread is writing), and the
+// view's own history of their positions. Indices 0..bodies.body_count as in the body table.
 struct SceneBodies {
-    int body_count = 0;
-    int selected_body = 1;
+    BodySnapshot bodies;
     std::vector<Trail> trail;
-    std::vector<double> radius;
-    std::vector<unsigned> texture_id;  // per body, kept in step with merges
-    ExhaustPlume exhaust_plume;
-    std::size_t merges_seen = 0;  // entries of the run's deleted_bodies already applied
+    std::vector<unsigned> texture_id;  // the GL texture of each body, kept in step with merges
+    std::size_t merges_seen = 0;       // entries of the run's deleted_bodies already applied
 };
 
 // The bodies that have a trail and a radius: all of them unless a caller left the scene half
@@ -87,14 +81,22 @@ struct SceneBodies {
 inline int shown_body_count(const SceneBodies& scene)
 {
     const int with_trail = static_cast<int>(scene.trail.size()) - 1;
-    const int with_radius = static_cast<int>(scene.radius.size()) - 1;
-    return std::max(0, std::min({scene.body_count, with_trail, with_radius}));
+    const int with_radius = static_cast<int>(scene.bodies.radius.size()) - 1;
+    return std::max(0, std::min({scene.bodies.body_count, with_trail, with_radius}));
 }
 
 // True when k names a body of the scene.
 inline bool is_scene_body(const SceneBodies& scene, int k)
 {
     return k >= 1 && k <= shown_body_count(scene);
+}
+
+// The body the view shows as selected. A followed body is always the selected one, and the view
+// knows it at once, before a run has applied the change; looking at the origin, it is the
+// selection of the latest capture.
+inline int shown_selection(const ViewState& view, const SceneBodies& scene)
+{
+    return view.look_at_body > 0 ? view.look_at_body : scene.bodies.selected_body;
 }
 
 }  // namespace orbilan

@@ -42,16 +42,16 @@ void rebuild_colors(ButtonRecord& record, const QColor& system_face) {
     record.built_for_face = system_face;
 }
 
-QPoint image_position(const ButtonRecord& r, int width, int height) {
-    const int w = r.image_width;
-    const int h = r.image_height;
-    const int left = r.image_margin_left;
-    const int top = r.image_margin_top;
+QPoint image_position(const ButtonRecord& record, int width, int height) {
+    const int w = record.image_width;
+    const int h = record.image_height;
+    const int left = record.image_margin_left;
+    const int top = record.image_margin_top;
     const int centre_x = half(width - w) + left;
     const int centre_y = half(height - h) + top;
-    const int right = width - w - r.image_margin_right;
-    const int bottom = height - h - r.image_margin_bottom;
-    switch (r.image_align) {
+    const int right = width - w - record.image_margin_right;
+    const int bottom = height - h - record.image_margin_bottom;
+    switch (record.image_align) {
     case -1: return {left, top};
     case -2: return {centre_x, top};
     case -3: return {right, top};
@@ -61,7 +61,7 @@ QPoint image_position(const ButtonRecord& r, int width, int height) {
     case -7: return {left, bottom};
     case -8: return {centre_x, bottom};
     case -9: return {right, bottom};
-    default: return {r.image_x, r.image_y};
+    default: return {record.image_x, record.image_y};
     }
 }
 
@@ -92,29 +92,28 @@ QColor readable_on(const QColor& color, const QColor& face) {
     return color;
 }
 
-QColor caption_color(const ButtonRecord& r, bool enabled) {
+QColor caption_color(const ButtonRecord& record, bool enabled) {
     QColor color;
-    switch (r.visual_state) {
-    case VISUAL_PRESSED: color = r.pressed_text_color; break;
-    case VISUAL_HOT: color = r.hot_text_color; break;
-    default: color = enabled ? r.text_color : QColor(0, 0, 255); break;
+    switch (record.visual_state) {
+    case VISUAL_PRESSED: color = record.pressed_text_color; break;
+    case VISUAL_HOT: color = record.hot_text_color; break;
+    default: color = enabled ? record.text_color : QColor(0, 0, 255); break;
     }
-    return readable_on(color, r.face_color);
+    return readable_on(color, record.face_color);
 }
 
-FrameLook frame_look(const ButtonRecord& r) {
-    const bool interactive = r.fixed_state == 0;
-    if (r.fixed_state == 2 ||
-        (interactive && (r.visual_state == VISUAL_HOT || (r.visual_state == VISUAL_NORMAL && r.raised == 1))))
-        return FrameLook::raised;
-    if (r.fixed_state == 3 || (interactive && r.visual_state == VISUAL_PRESSED)) return FrameLook::sunken;
+FrameLook frame_look(const ButtonRecord& record) {
+    const bool interactive = record.fixed_state == 0;
+    const bool lit = record.visual_state == VISUAL_HOT || (record.visual_state == VISUAL_NORMAL && record.raised == 1);
+    if (record.fixed_state == 2 || (interactive && lit)) return FrameLook::raised;
+    if (record.fixed_state == 3 || (interactive && record.visual_state == VISUAL_PRESSED)) return FrameLook::sunken;
     return FrameLook::flat;
 }
 
-FrameLook paint_button(QPainter& painter, const ButtonRecord& r, const ButtonSurface& s) {
+FrameLook paint_button(QPainter& painter, const ButtonRecord& record, const ButtonSurface& s) {
     const int W = s.width;
     const int H = s.height;
-    const double radius = r.corner / 2.0;
+    const double radius = record.corner / 2.0;
     const QColor dark_face = shifted(s.system.face, -16);
 
     painter.fillRect(0, 0, W, H, s.system.face);
@@ -122,75 +121,78 @@ FrameLook paint_button(QPainter& painter, const ButtonRecord& r, const ButtonSur
     // A round rectangle from (a, a) to (W - b, H - b), outlined in `pen` and filled with the face.
     auto inset = [&](int a, int b, const QColor& pen) {
         painter.setPen(QPen(pen, 1));
-        painter.setBrush(r.face_color);
+        painter.setBrush(record.face_color);
         painter.drawRoundedRect(QRectF(a, a, W - b - a - 1, H - b - a - 1), radius, radius);
     };
 
-    const FrameLook look = frame_look(r);
-    const bool frozen = r.fixed_state != 0;
-    const bool shows_focus = r.focusable != 0 && s.has_focus;
+    const FrameLook look = frame_look(record);
+    const bool frozen = record.fixed_state != 0;
+    const bool shows_focus = record.focusable != 0 && s.has_focus;
     switch (look) {
     case FrameLook::raised:
         inset(0, 1, s.system.highlight);
         inset(1, 0, s.system.shadow);
-        inset(1, 1, r.face_color);
-        if (shows_focus && (r.raised != 0 || frozen)) inset(2, 2, dark_face);
+        inset(1, 1, record.face_color);
+        if (shows_focus && (record.raised != 0 || frozen)) inset(2, 2, dark_face);
         break;
     case FrameLook::sunken:
         inset(1, 0, s.system.highlight);
         inset(0, 1, s.system.shadow);
-        inset(1, 1, r.face_color);
+        inset(1, 1, record.face_color);
         if (shows_focus && frozen) inset(2, 2, s.system.info_back);
         break;
     case FrameLook::flat:
-        inset(0, frozen ? 0 : 1, r.face_color);
-        if (shows_focus && r.raised == 0) inset(0, 1, frozen ? dark_face : s.system.info_back);
+        inset(0, frozen ? 0 : 1, record.face_color);
+        if (shows_focus && record.raised == 0) inset(0, 1, frozen ? dark_face : s.system.info_back);
         break;
     }
 
-    const QRect text_rect(r.text_margin_left, r.text_margin_top, W - r.text_margin_right - r.text_margin_left,
-                          H - r.text_margin_bottom - r.text_margin_top);
+    const QRect text_rect(record.text_margin_left, record.text_margin_top,
+                          W - record.text_margin_right - record.text_margin_left,
+                          H - record.text_margin_bottom - record.text_margin_top);
     const QRect pressed_rect = frozen ? text_rect : text_rect.translated(1, 1);
     // An image as large as the button stands in for its caption, also where the image is clear.
-    const bool image_covers = !r.image.is_null() && r.image_width >= W && r.image_height >= H;
+    const bool image_covers = !record.image.is_null() && record.image_width >= W && record.image_height >= H;
     auto caption = [&](const QRect& rect, const QColor& color) {
         if (s.caption.isEmpty() || image_covers) return;
-        if (r.text_bk_mode == TEXT_BK_OPAQUE)
-            painter.fillRect(painter.boundingRect(rect, r.text_format, s.caption), r.text_bk_color);
+        if (record.text_bk_mode == TEXT_BK_OPAQUE)
+            painter.fillRect(painter.boundingRect(rect, record.text_format, s.caption), record.text_bk_color);
         painter.setPen(color);
-        painter.drawText(rect, r.text_format, s.caption);
+        painter.drawText(rect, record.text_format, s.caption);
     };
 
-    const QPoint at = r.image.is_null() ? QPoint() : image_position(r, W, H);
+    const QPoint at = record.image.is_null() ? QPoint() : image_position(record, W, H);
     auto picture = [&](const ButtonImage* image, QPoint where) {
-        if (image != nullptr) image->draw(painter, r.image_type, where.x(), where.y(), r.image_width, r.image_height);
+        if (image != nullptr)
+            image->draw(painter, record.image_type, where.x(), where.y(), record.image_width, record.image_height);
     };
 
-    const QColor text_color = caption_color(r, s.enabled);
-    switch (r.visual_state) {
+    const QColor text_color = caption_color(record, s.enabled);
+    switch (record.visual_state) {
     case VISUAL_PRESSED: {
-        if (r.emboss != 0) caption(pressed_rect.translated(1, 1), s.system.highlight);
+        if (record.emboss != 0) caption(pressed_rect.translated(1, 1), s.system.highlight);
         caption(pressed_rect, text_color);
-        const bool shift = !frozen && r.no_press_shift == 0;
-        picture(first_loaded({&r.pressed_image, &r.hot_image, &r.image}), shift ? at + QPoint(1, 1) : at);
+        const bool shift = !frozen && record.no_press_shift == 0;
+        const QPoint pressed_at = shift ? at + QPoint(1, 1) : at;
+        picture(first_loaded({&record.pressed_image, &record.hot_image, &record.image}), pressed_at);
         break;
     }
     case VISUAL_HOT:
-        if (r.emboss != 0) caption(text_rect.translated(1, 1), s.system.highlight);
+        if (record.emboss != 0) caption(text_rect.translated(1, 1), s.system.highlight);
         caption(text_rect, text_color);
-        picture(first_loaded({&r.hot_image, &r.pressed_image, &r.image}), at);
+        picture(first_loaded({&record.hot_image, &record.pressed_image, &record.image}), at);
         break;
     default:
         caption(text_rect, text_color);
-        if (!r.image.is_null())
-            picture(s.enabled ? &r.image : first_loaded({&r.disabled_image, &r.image}), at);
+        if (!record.image.is_null())
+            picture(s.enabled ? &record.image : first_loaded({&record.disabled_image, &record.image}), at);
         break;
     }
 
     // The thin outlines above all but vanish on some faces and under an image; a keyboard user
     // needs to see at a glance which button Enter or Space will press.
     if (shows_focus && s.focus_mark) {
-        const QColor ring = contrast_ratio(Qt::black, r.face_color) >= contrast_ratio(Qt::white, r.face_color)
+        const QColor ring = contrast_ratio(Qt::black, record.face_color) >= contrast_ratio(Qt::white, record.face_color)
                                 ? QColor(Qt::black)
                                 : QColor(Qt::white);
         painter.setPen(QPen(ring, 1, Qt::DotLine));

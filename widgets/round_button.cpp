@@ -52,13 +52,13 @@ void RoundButton::set_face_color(const QColor& color, bool redraw_now) {
     if (redraw_now) redraw();
 }
 
-void RoundButton::set_text_bk_mode(int mode, bool r) { set_field(record_.text_bk_mode, mode, r); }
-void RoundButton::set_text_bk_color(const QColor& color, bool r) { set_field(record_.text_bk_color, color, r); }
-void RoundButton::set_text_color(const QColor& color, bool r) { set_field(record_.text_color, color, r); }
-void RoundButton::set_pressed_text_color(const QColor& c, bool r) { set_field(record_.pressed_text_color, c, r); }
-void RoundButton::set_hot_text_color(const QColor& color, bool r) { set_field(record_.hot_text_color, color, r); }
-void RoundButton::set_emboss(int flag, bool r) { set_field(record_.emboss, flag, r); }
-void RoundButton::set_raised(int flag, bool r) { set_field(record_.raised, flag != 0 ? 1 : 0, r); }
+void RoundButton::set_text_bk_mode(int mode, bool redraw_now) { set_field(record_.text_bk_mode, mode, redraw_now); }
+void RoundButton::set_text_bk_color(const QColor& color, bool redraw_now) { set_field(record_.text_bk_color, color, redraw_now); }
+void RoundButton::set_text_color(const QColor& color, bool redraw_now) { set_field(record_.text_color, color, redraw_now); }
+void RoundButton::set_pressed_text_color(const QColor& c, bool redraw_now) { set_field(record_.pressed_text_color, c, redraw_now); }
+void RoundButton::set_hot_text_color(const QColor& color, bool redraw_now) { set_field(record_.hot_text_color, color, redraw_now); }
+void RoundButton::set_emboss(int flag, bool redraw_now) { set_field(record_.emboss, flag, redraw_now); }
+void RoundButton::set_raised(int flag, bool redraw_now) { set_field(record_.raised, flag != 0 ? 1 : 0, redraw_now); }
 
 void RoundButton::set_fixed_state(int state, bool redraw_now) {
     record_.fixed_state = state;
@@ -85,11 +85,11 @@ void RoundButton::set_focusable(int flag, bool redraw_now) {
 
 void RoundButton::redraw() { repaint(); }
 
-void RoundButton::set_text_format(int format, bool r) { set_field(record_.text_format, format, r); }
-void RoundButton::set_text_margin_left(int px, bool r) { set_field(record_.text_margin_left, px, r); }
-void RoundButton::set_text_margin_top(int px, bool r) { set_field(record_.text_margin_top, px, r); }
-void RoundButton::set_text_margin_right(int px, bool r) { set_field(record_.text_margin_right, px, r); }
-void RoundButton::set_text_margin_bottom(int px, bool r) { set_field(record_.text_margin_bottom, px, r); }
+void RoundButton::set_text_format(int format, bool redraw_now) { set_field(record_.text_format, format, redraw_now); }
+void RoundButton::set_text_margin_left(int px, bool redraw_now) { set_field(record_.text_margin_left, px, redraw_now); }
+void RoundButton::set_text_margin_top(int px, bool redraw_now) { set_field(record_.text_margin_top, px, redraw_now); }
+void RoundButton::set_text_margin_right(int px, bool redraw_now) { set_field(record_.text_margin_right, px, redraw_now); }
+void RoundButton::set_text_margin_bottom(int px, bool redraw_now) { set_field(record_.text_margin_bottom, px, redraw_now); }
 
 void RoundButton::set_image_pos(int code_or_x, int y) {
     if (code_or_x < 0) {
@@ -108,10 +108,10 @@ void RoundButton::set_image_size(int width, int height) {
 
 void RoundButton::set_no_press_shift(int flag) { record_.no_press_shift = flag; }
 
-void RoundButton::set_image_margin_left(int px, bool r) { set_field(record_.image_margin_left, px, r); }
-void RoundButton::set_image_margin_top(int px, bool r) { set_field(record_.image_margin_top, px, r); }
-void RoundButton::set_image_margin_right(int px, bool r) { set_field(record_.image_margin_right, px, r); }
-void RoundButton::set_image_margin_bottom(int px, bool r) { set_field(record_.image_margin_bottom, px, r); }
+void RoundButton::set_image_margin_left(int px, bool redraw_now) { set_field(record_.image_margin_left, px, redraw_now); }
+void RoundButton::set_image_margin_top(int px, bool redraw_now) { set_field(record_.image_margin_top, px, redraw_now); }
+void RoundButton::set_image_margin_right(int px, bool redraw_now) { set_field(record_.image_margin_right, px, redraw_now); }
+void RoundButton::set_image_margin_bottom(int px, bool redraw_now) { set_field(record_.image_margin_bottom, px, redraw_now); }
 
 bool RoundButton::load_slot(ButtonImage& slot, int type, const QString& name) {
     if (name.isEmpty()) {

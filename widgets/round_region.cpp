@@ -11,7 +11,7 @@ QRegion round_rect_region(int width, int height, int corner) {
     if (diameter < 2) return QRegion(0, 0, width, height);
 
     // Built row by row: each pixel row keeps the span whose centre lies inside the corner ellipses.
-    const double r = diameter / 2.0;
+    const double radius = diameter / 2.0;
     QRegion region;
     int band_top = 0;
     int band_inset = -1;
@@ -19,8 +19,9 @@ QRegion round_rect_region(int width, int height, int corner) {
         int inset = 0;
         if (y < height) {
             const double yc = y + 0.5;
-            const double dy = yc < r ? r - yc : (yc > height - r ? yc - (height - r) : 0.0);
-            if (dy > 0.0) inset = static_cast<int>(std::ceil(r - std::sqrt(std::max(0.0, r * r - dy * dy)) - 0.5));
+            const double dy = yc < radius ? radius - yc : (yc > height - radius ? yc - (height - radius) : 0.0);
+            if (dy > 0.0)
+                inset = static_cast<int>(std::ceil(radius - std::sqrt(std::max(0.0, radius * radius - dy * dy)) - 0.5));
         }
         if (y == height || inset != band_inset) {
             if (band_inset >= 0 && y > band_top && width - 2 * band_inset > 0)

@@ -54,11 +54,12 @@ void prepare(int n)
     st.view = ViewState{};
     st.scene = SceneBodies{};
     BodySnapshot s = disc_of(n);
-    st.scene.body_count = n;
+    st.scene.bodies = s;
     reset_trails(st.scene, st.view);
     for (int tick = 0; tick < st.view.trail_length + 2; ++tick) {
         for (int i = 1; i <= n; ++i) s.x[i] += 1e8;
-        capture_positions(st.scene, s);
+        st.scene.bodies = s;
+        capture_positions(st.scene);
         advance_trails(st.scene, st.view);
     }
     st.scene.texture_id.assign(n + 1, st.skin);
@@ -124,10 +125,11 @@ void BM_CaptureAndAdvance(benchmark::State& state)
     SceneBodies scene;
     ViewState view;
     const BodySnapshot s = disc_of(n);
-    scene.body_count = n;
+    scene.bodies = s;
     reset_trails(scene, view);
     for (auto _ : state) {
-        capture_positions(scene, s);
+        scene.bodies = s;
+        capture_positions(scene);
         advance_trails(scene, view);
         benchmark::DoNotOptimize(scene.trail[n].trail_x[1]);
     }

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "view/camera.h"
+#include "view/projection.h"
+#include "view/trails.h"
+
+namespace orbilan {
+namespace {
+
+// n bodies on the x axis at 10, 20, ... with radius i.
+SceneBodies bodies_on_x_axis(int n)
+{
+    SceneBodies scene;
+    scene.bodies.body_count = n;
+    scene.trail.resize(n + 1);
+    scene.bodies.radius.assign(n + 1, 0);
+    for (int i = 1; i <= n; ++i) {
+        scene.trail[i].trail_x[0] = 10.0 * i;
+        scene.bodies.radius[i] = i;
+    }
+    return scene;
+}
+
+// While the camera follows a body, neither the wheel nor the projection brings it closer than six
+// radii; looking at the origin there is no floor. The clip planes follow the distance.
+TEST(Camera, ZoomKeepsSixRadiiWhileFollowing)
+{
+    const SceneBodies scene = bodies_on_x_axis(2);
+    ViewState view;
+    view.camera_distance = 13;
+    zoom_camera(view, scene, 120);
+    EXPECT_EQ(view.camera_distance, 13 / ZOOM_FACTOR);
+    view.look_at_body = 2;
+    view.camera_distance = 13;
+    zoom_camera(view, scene, 120);
+    EXPECT_EQ(view.camera_distance, 12);
+
+    view.camera_distance = 1;
+    update_projection_values(view, scene, 640, 0);
+    EXPECT_EQ(view.camera_distance, 12);
+    EXPECT_EQ(view.z_near, 3);
+    EXPECT_EQ(view.z_far, 3e8);
+    EXPECT_TRUE(std::isfinite(view.aspect_ratio)) << "a collapsed window keeps a usable aspect";
+}
+
+// n bodies, body i at x = 100 i + tick, so that every trail and every tick is told apart.
+BodySnapshot bodies_at_tick(int n, int tick)
+{
+    BodySnapshot s;
+    s.body_count = n;
+    for (auto* column : {&s.x, &s.y, &s.z}) column->assign(n + 1, 0);
+    s.radius.assign(n + 1, 1.0);
+    for (int i = 1; i <= n; ++i) s.x[i] = 100.0L * i + tick;
+    return s;
+}
+
+void tick(SceneBodies& scene, const ViewState& view, const BodySnapshot& bodies)
+{
+    scene.bodies = bodies;
+    capture_positions(scene);
+    advance_trails(scene, view);
+}
+
+TEST(Trails, TicksShiftHistoryAndKeepOnlyTheUsedSlots)
+{
+    ViewState view;
+    SceneBodies scene;
+    scene.bodies = bodies_at_tick(2, 0);
+    reset_trails(scene, view);
+    for (int k = 1; k <= 3; ++k) tick(scene, view, bodies_at_tick(2, k));
+    const Trail& t = scene.trail[2];
+    EXPECT_EQ(t.trail_x[0], 203);
+    EXPECT_EQ(t.trail_x[1], 203) << "capture comes first, so the newest segment is empty";
+    EXPECT_EQ(t.trail_x[3], 201);
+    EXPECT_EQ(t.trail_x[4], 0);
+
+    for (int k = 4; k <= 300; ++k) tick(scene, view, bodies_at_tick(2, k));
+    EXPECT_EQ(t.trail_x[view.trail_length + 1], 200 + 300 - view.trail_length);
+    EXPECT_EQ(t.slot_count(), view.trail_length + 2) << "a trail holds only the slots it uses";
+}
+
+// Switching trails on, a new frame rate and START restart the trails; the bodies stay where
+// they were last captured, and their trails grow from there.
+TEST(Trails, ResetKeepsEveryBodyWhereItIs)
+{
+    ViewState view;
+    SceneBodies scene;
+    for (int k = 1; k <= 5; ++k) tick(scene, view, bodies_at_tick(2, k));
+    scene.bodies.exhaust_plume.trail_x = {1, 2};
+    reset_trails(scene, view);
+    const Trail& t = scene.trail[2];
+    EXPECT_EQ(t.trail_x[0], 205) << "the body is drawn where it was";
+    EXPECT_EQ(t.trail_x[1], 205);
+    EXPECT_EQ(t.trail_x[2], 0) << "the history is gone";
+    EXPECT_EQ(scene.bodies.exhaust_plume.trail_x[1], 0);
+    tick(scene, view, bodies_at_tick(2, 6));
+    EXPECT_EQ(t.trail_x[2], 205) << "the trail starts where the reset left the body";
+    EXPECT_EQ(t.trail_x[3], 0);
+
+    // A longer trail gets its slots at the next reset, and a new body its own trail.
+    view.trail_length = 300;
+    scene.bodies.body_count = 3;
+    reset_trails(scene, view);
+    EXPECT_EQ(scene.trail[2].slot_count(), 302);
+    EXPECT_EQ(scene.trail[3].slot_count(), 302);
+    EXPECT_EQ(scene.trail[2].trail_x[0], 206);
+}
+
+TEST(Trails, MergesMoveTrailsAndTexturesDownOnce)
+{
+    ViewState view;
+    SceneBodies scene;
+    tick(scene, view, bodies_at_tick(4, 0));
+    scene.texture_id = {0, 11, 12, 13, 14};
+    scene.trail[3].trail_x[5] = 333;  // history of body 3
+
+    BodySnapshot after = bodies_at_tick(3, 0);  // body 2 merged into another
+    after.deleted_bodies = {2};
+    for (int seen = 0; seen < 2; ++seen) {  // the same merge seen again changes nothing
+        scene.bodies = after;
+        capture_positions(scene);
+        EXPECT_EQ(scene.trail[2].trail_x[5], 333);
+        EXPECT_EQ(scene.texture_id, (std::vector<unsigned>{0, 11, 13, 14}));
+    }
+
+    start_following_run(scene);  // a new run lists its merges from the start again
+    BodySnapshot next = bodies_at_tick(2, 0);
+    next.deleted_bodies = {1};
+    scene.bodies = next;
+    capture_positions(scene);
+    EXPECT_EQ(scene.texture_id, (std::vector<unsigned>{0, 13, 14}));
+}
+
+}  // namespace
+}  // namespace orbilan
