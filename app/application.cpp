@@ -27,8 +27,8 @@ UserMessage information(const char* text) { return {text, "ORBILAN", MessageIcon
 
 Application::Application(Program& program, Platform& platform)
     : program_(program),
-      session_(program.table, program.state, program.view, program.scene, platform, program.files,
-               program.theme_id, program.colors)
+      session_(program.table, program.state, program.view, program.scene, platform, program.files, program.theme_id,
+               program.colors)
 {
     session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
 }
@@ -103,7 +103,8 @@ bool Application::open_project()
     Session& s = session_;
     const std::filesystem::path previous = s.project_path;
     s.project_path.clear();
-    s.project_path = s.platform.open_file("Open Project", (s.files.resource_folder / "Projects").string(), "TXT(*.txt)", "TXT");
+    s.project_path =
+        s.platform.open_file("Open Project", (s.files.resource_folder / "Projects").string(), "TXT(*.txt)", "TXT");
     return open_chosen_project(previous);
 }
 
@@ -117,7 +118,8 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
     }
     bool impulse_found = false;
     const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
-    if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) != LoadResult::loaded) {
+    if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) !=
+        LoadResult::loaded) {
         // The loaded project stays, and with it its name.
         s.project_path = previous;
         if (s.table.body_count > 0)
@@ -139,7 +141,8 @@ bool Application::reload_project()
     }
     bool impulse_found = false;
     const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
-    if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) != LoadResult::loaded)
+    if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) !=
+        LoadResult::loaded)
         return false;
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
@@ -218,7 +221,8 @@ void Application::refresh_on_tick(const BodySnapshot& bodies)
 {
     Session& s = session_;
     if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.state, bodies.sim_time);
-    if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, shown_selection(s.view, s.scene));
+    if (s.states.numeric_panel_state == PANEL_SHOWN)
+        show_body_state(s.panels, bodies, shown_selection(s.view, s.scene));
 }
 
 void Application::start_run()
@@ -268,30 +272,37 @@ void Application::start_run()
 void Application::on_mass_error()
 {
     if (!mass_error_answer_.arm()) return;
-    QMetaObject::invokeMethod(this, [this] {
-        if (!mass_error_answer_.closing())
-            session_.platform.message_box({"Error : mass <= 0", "ORBILAN", MessageIcon::information});
-        mass_error_answer_.answer();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!mass_error_answer_.closing())
+                session_.platform.message_box({"Error : mass <= 0", "ORBILAN", MessageIcon::information});
+            mass_error_answer_.answer();
+        },
+        Qt::QueuedConnection);
     mass_error_answer_.wait();
 }
 
 void Application::on_body_deleted(int, bool selection_moved)
 {
-    QMetaObject::invokeMethod(this, [this, selection_moved] {
-        Session& s = session_;
-        if (selection_moved) {
-            s.view.camera_target = {0, 0, 0};
-            s.view.look_at_body = 0;
-        }
-        const BodySnapshot bodies = current_bodies(s);
-        show_selection(s.panels, bodies, bodies.selected_body, s.project_path);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, selection_moved] {
+            Session& s = session_;
+            if (selection_moved) {
+                s.view.camera_target = {0, 0, 0};
+                s.view.look_at_body = 0;
+            }
+            const BodySnapshot bodies = current_bodies(s);
+            show_selection(s.panels, bodies, bodies.selected_body, s.project_path);
+        },
+        Qt::QueuedConnection);
 }
 
 void Application::on_run_end(RunEnd)
 {
-    QMetaObject::invokeMethod(this, [this] { finish_run(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { finish_run(); }, Qt::QueuedConnection);
 }
 
 // The end of a run, in its order: timer off, controls back, the panels refreshed.

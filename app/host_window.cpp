@@ -41,8 +41,7 @@ void HostWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !toolbar_panel_) return;
-    const bool was_minimised =
-        static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
+    const bool was_minimised = static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
     if (isMinimized() && !was_minimised)
         toolbar_panel_->showMinimized();
     else if (!isMinimized() && was_minimised)

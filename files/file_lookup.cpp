@@ -26,8 +26,8 @@ std::optional<std::filesystem::path> find_case_variant(const std::filesystem::pa
     if (wanted.empty()) return std::nullopt;
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     for (const std::string& candidate : listings.case_variants(folder, wanted)) {
-        const std::filesystem::path found = path.has_parent_path() ? path.parent_path() / candidate
-                                                                   : std::filesystem::path(candidate);
+        const std::filesystem::path found =
+            path.has_parent_path() ? path.parent_path() / candidate : std::filesystem::path(candidate);
         if (is_file(found)) return found;
     }
     return std::nullopt;

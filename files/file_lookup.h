@@ -28,8 +28,7 @@ private:
 // case of ASCII letters inside the same folder, as projects made on Windows spell them. A
 // backslash in a relative name separates folders. Of several case variants the first in byte
 // order wins. An empty name finds nothing. Folders are listed through `listings` when given.
-std::optional<std::filesystem::path> find_file(const std::filesystem::path& name,
-                                               FolderListings* listings = nullptr);
+std::optional<std::filesystem::path> find_file(const std::filesystem::path& name, FolderListings* listings = nullptr);
 
 // A relative name with its backslashes turned into folder separators; other names unchanged.
 std::filesystem::path slashed_name(const std::filesystem::path& name);

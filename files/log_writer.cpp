@@ -19,8 +19,8 @@ std::unique_ptr<LogWriter> LogWriter::open(const std::filesystem::path& path, co
         const int error = path.empty() ? ENOENT : errno;
         const std::string reason = error == ENXIO ? "a pipe that nothing reads" : error_text(error);
         if (messages)
-            messages({"Cannot open the log file " + path.string() + " (" + reason + ")", "ORBILAN",
-                      MessageIcon::error});
+            messages(
+                {"Cannot open the log file " + path.string() + " (" + reason + ")", "ORBILAN", MessageIcon::error});
         return nullptr;
     }
     return std::unique_ptr<LogWriter>(new LogWriter(file, path));
@@ -36,9 +36,8 @@ void LogWriter::fail(int error)
 bool LogWriter::write_line(extended time, extended a, extended b, extended c)
 {
     if (!failure_.empty() || !file_) return false;
-    const std::string line = format_number(time, NumberMask::exp_3) + " , " +
-                             format_number(a, NumberMask::exp_12) + " , " +
-                             format_number(b, NumberMask::exp_12) + " , " +
+    const std::string line = format_number(time, NumberMask::exp_3) + " , " + format_number(a, NumberMask::exp_12) +
+                             " , " + format_number(b, NumberMask::exp_12) + " , " +
                              format_number(c, NumberMask::exp_12) + "\r\n";
     if (std::fwrite(line.data(), 1, line.size(), file_) != line.size()) fail(errno);
     return failure_.empty();

@@ -1,12 +1,12 @@
 #include "files/number_format.h"
 
+#include <locale.h>
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
 
 namespace orbilan {
 
@@ -89,9 +89,23 @@ extended parse_based_integer(std::string_view text)
     std::size_t i = 0;
     if (!text.empty()) {
         switch (text[0]) {
-        case 'H': case 'h': base = 16; i = 1; break;
-        case 'B': case 'b': base = 2; i = 1; break;
-        case 'O': case 'o': case 'Q': case 'q': base = 8; i = 1; break;
+        case 'H':
+        case 'h':
+            base = 16;
+            i = 1;
+            break;
+        case 'B':
+        case 'b':
+            base = 2;
+            i = 1;
+            break;
+        case 'O':
+        case 'o':
+        case 'Q':
+        case 'q':
+            base = 8;
+            i = 1;
+            break;
         default: break;
         }
     }
@@ -136,15 +150,9 @@ std::string_view time_unit_caption(int time_unit)
     return is_time_unit(time_unit) ? TIME_UNITS[time_unit].caption : std::string_view{};
 }
 
-double time_unit_factor(int time_unit)
-{
-    return is_time_unit(time_unit) ? TIME_UNITS[time_unit].factor : 1.0;
-}
+double time_unit_factor(int time_unit) { return is_time_unit(time_unit) ? TIME_UNITS[time_unit].factor : 1.0; }
 
-int next_time_unit(int time_unit)
-{
-    return is_time_unit(time_unit + 1) ? time_unit + 1 : 0;
-}
+int next_time_unit(int time_unit) { return is_time_unit(time_unit + 1) ? time_unit + 1 : 0; }
 
 std::string elapsed_time_text(extended sim_time, double factor)
 {

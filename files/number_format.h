@@ -10,11 +10,11 @@ namespace orbilan {
 
 // The fixed format masks of every number the user sees.
 enum class NumberMask {
-    fixed_3,   // "0.000"
-    exp_3,     // "0.000E+00"
-    exp_6,     // "0.000000E+00"
-    exp_8,     // "0.00000000E+00"
-    exp_12,    // "0.000000000000E+00"
+    fixed_3,  // "0.000"
+    exp_3,    // "0.000E+00"
+    exp_6,    // "0.000000E+00"
+    exp_8,    // "0.00000000E+00"
+    exp_12,   // "0.000000000000E+00"
 };
 
 // The mask as the pattern text above.

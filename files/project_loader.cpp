@@ -13,8 +13,7 @@ namespace orbilan {
 namespace {
 
 // The one message captioned "Orbilan" rather than "ORBILAN", as users know it.
-const UserMessage DENSITY_MESSAGE{"Density cannot be 0 (zero) ; changed to : 1 kg/m3", "Orbilan",
-                                  MessageIcon::error};
+const UserMessage DENSITY_MESSAGE{"Density cannot be 0 (zero) ; changed to : 1 kg/m3", "Orbilan", MessageIcon::error};
 
 void tell(const MessageSink& messages, const UserMessage& message)
 {
@@ -121,27 +120,26 @@ bool read_project_text(std::string data, ProjectText& project)
     return true;
 }
 
-LoadResult read_project_fields(const std::filesystem::path& project_path,
-                               const std::filesystem::path& program_folder, BodyTable& table,
-                               SimulationState& state, const MessageSink& messages,
+LoadResult read_project_fields(const std::filesystem::path& project_path, const std::filesystem::path& program_folder,
+                               BodyTable& table, SimulationState& state, const MessageSink& messages,
                                bool* impulse_program_found, int* complete_bodies)
 {
     FileBytes file = read_regular_file(project_path, MAX_PROJECT_BYTES);
     if (const std::string problem = text_problem(file, MAX_PROJECT_BYTES); !problem.empty()) {
         tell(messages, file_error("Project file", project_path, problem));
-        const bool unreadable = file.problem == FileProblem::cannot_open ||
-                                file.problem == FileProblem::not_regular || file.problem == FileProblem::cannot_read;
+        const bool unreadable = file.problem == FileProblem::cannot_open || file.problem == FileProblem::not_regular ||
+                                file.problem == FileProblem::cannot_read;
         return unreadable ? LoadResult::unreadable : LoadResult::refused;
     }
 
     ProjectText project;
     if (!read_project_text(std::move(file.bytes), project)) {
         const int count = round_half_even(project.listed_count);
-        const std::string count_text = count < INT_MAX ? plain_integer_text(count)
-                                                       : format_number(project.listed_count, NumberMask::exp_3);
+        const std::string count_text =
+            count < INT_MAX ? plain_integer_text(count) : format_number(project.listed_count, NumberMask::exp_3);
         tell(messages, file_error("Project file", project_path,
-                                  "lists " + count_text + " objects; at most " +
-                                      plain_integer_text(MAX_BODY_COUNT) + " can be loaded."));
+                                  "lists " + count_text + " objects; at most " + plain_integer_text(MAX_BODY_COUNT) +
+                                      " can be loaded."));
         return LoadResult::refused;
     }
     SimulationState loaded;

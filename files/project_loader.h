@@ -41,9 +41,8 @@ bool read_project_text(std::string data, ProjectText& project);
 // message. A problem shared by many bodies (a zero density) is one message with their count, and
 // so is a body count that the file does not hold. On a load, impulse_program_found is set, and
 // complete_bodies to the number of bodies whose data the file holds in full.
-LoadResult read_project_fields(const std::filesystem::path& project_path,
-                               const std::filesystem::path& program_folder, BodyTable& table,
-                               SimulationState& state, const MessageSink& messages,
+LoadResult read_project_fields(const std::filesystem::path& project_path, const std::filesystem::path& program_folder,
+                               BodyTable& table, SimulationState& state, const MessageSink& messages,
                                bool* impulse_program_found = nullptr, int* complete_bodies = nullptr);
 
 // For bodies 1..body_count: radius from mass and density; texture_file becomes the skin file

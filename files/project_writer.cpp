@@ -54,11 +54,11 @@ void report(const Losses& lost, const MessageSink& messages)
 {
     if (!messages) return;
     const auto tell = [&](const BodyList& bodies, const std::string& what) {
-        if (bodies.count() > 0)
-            messages({what + " (" + bodies.text() + ").", "ORBILAN", MessageIcon::information});
+        if (bodies.count() > 0) messages({what + " (" + bodies.text() + ").", "ORBILAN", MessageIcon::information});
     };
-    const std::string unspellable = "that a project file cannot hold as they are (a double quote with a comma, "
-                                    "a line end or a TAB) are written without their double quotes";
+    const std::string unspellable =
+        "that a project file cannot hold as they are (a double quote with a comma, "
+        "a line end or a TAB) are written without their double quotes";
     tell(lost.names, "Names " + unspellable);
     tell(lost.skins, "Skin file names " + unspellable);
     tell(lost.numbers, "Values that are not a number (NaN) read back as 0");

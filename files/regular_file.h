@@ -25,7 +25,7 @@ struct FileBytes {
 
 // Size limits far above any real file of each kind. They only stop devices, runaway files and
 // hostile ones before they take the memory.
-constexpr std::uint64_t MAX_PROJECT_BYTES = std::uint64_t{1} << 30;         // a million bodies in full take 400 MB
+constexpr std::uint64_t MAX_PROJECT_BYTES = std::uint64_t{1} << 30;          // a million bodies in full take 400 MB
 constexpr std::uint64_t MAX_IMPULSE_PROGRAM_BYTES = std::uint64_t{1} << 20;  // 100 entries take 20 kB
 constexpr std::uint64_t MAX_SETTINGS_BYTES = std::uint64_t{1} << 20;         // one short line
 

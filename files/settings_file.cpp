@@ -18,8 +18,8 @@ int load_settings(const std::filesystem::path& settings_path, const MessageSink&
     if (file.problem == FileProblem::none && looks_binary(file.bytes)) problem = "is not a text file.";
     if (!problem.empty()) {
         if (messages)
-            messages({"Settings file " + settings_path.string() + "\n" + problem + " The theme starts at 0.",
-                      "ORBILAN", MessageIcon::error});
+            messages({"Settings file " + settings_path.string() + "\n" + problem + " The theme starts at 0.", "ORBILAN",
+                      MessageIcon::error});
         return 0;
     }
     FieldReader reader(std::move(file.bytes));

@@ -36,7 +36,8 @@ void show_body_state(Panels& panels, const Bodies& bodies, int k)
     Panel& p = *panels.numeric_panel;
     const std::pair<int, extended> fields[] = {{NV_X, bodies.x[k]},   {NV_Y, bodies.y[k]},   {NV_Z, bodies.z[k]},
                                                {NV_VX, bodies.vx[k]}, {NV_VY, bodies.vy[k]}, {NV_VZ, bodies.vz[k]}};
-    for (const auto& [id, value] : fields) p.set_text(id, QString::fromStdString(format_number(value, NumberMask::exp_8)));
+    for (const auto& [id, value] : fields)
+        p.set_text(id, QString::fromStdString(format_number(value, NumberMask::exp_8)));
 }
 
 // The numeric panel's and the toolbar's captions name body k; the header shows its values.

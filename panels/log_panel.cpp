@@ -37,7 +37,8 @@ void fill_log_lists(Session& s)
 void choose_log_file(Session& s)
 {
     s.state.log_file_name.clear();
-    s.state.log_file_name = s.platform.save_file("Open Log", (s.files.data_folder / "Logs").string(), "TXT(*.txt)", "TXT");
+    s.state.log_file_name =
+        s.platform.save_file("Open Log", (s.files.data_folder / "Logs").string(), "TXT(*.txt)", "TXT");
     s.panels.log_panel->set_text(LG_FILE_NAME, QString::fromStdString(s.state.log_file_name));
     if (s.state.log_file_name.empty()) s.platform.message_box({"Canceled !", "ORBILAN", MessageIcon::information});
 }

@@ -11,7 +11,8 @@ namespace orbilan {
 namespace {
 
 // The frame-rate captions by fps_index.
-const char* const FPS_LABELS[FPS_INDEX_COUNT] = {"FPS=0 (OFF)", "FPS=1", "FPS=2", "FPS=5", "FPS=10", "FPS=20", "FPS=50"};
+const char* const FPS_LABELS[FPS_INDEX_COUNT] = {"FPS=0 (OFF)", "FPS=1",  "FPS=2", "FPS=5",
+                                                 "FPS=10",      "FPS=20", "FPS=50"};
 
 void toggle(ViewSwitch& hidden) { hidden = static_cast<ViewSwitch>(~hidden); }
 

@@ -18,7 +18,8 @@ namespace orbilan {
 
 namespace {
 
-Qt::WindowFlags panel_flags(const PanelDef& def) {
+Qt::WindowFlags panel_flags(const PanelDef& def)
+{
     Qt::WindowFlags flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (def.ends_program) flags |= Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
     return flags;
@@ -28,7 +29,8 @@ Qt::WindowFlags panel_flags(const PanelDef& def) {
 
 int panel_x(int client_width) { return static_cast<int>(std::lrint(client_width / 2.0)) - 240; }
 
-int stacked_y(const PanelDef& def, int frame_height) {
+int stacked_y(const PanelDef& def, int frame_height)
+{
     const PanelDef* column[] = {&TOOLBAR_PANEL, &TIME_PANEL, &LOG_PANEL, &NUMERIC_PANEL, &OPTIONS_PANEL};
     std::sort(std::begin(column), std::end(column), [](const PanelDef* a, const PanelDef* b) { return a->y < b->y; });
     int frame_end = 0;
@@ -41,7 +43,8 @@ int stacked_y(const PanelDef& def, int frame_height) {
 }
 
 Panel::Panel(const PanelDef& def, QWidget* owner, int client_width)
-    : QWidget(owner, panel_flags(def)), def_(def), left_(panel_x(client_width)) {
+    : QWidget(owner, panel_flags(def)), def_(def), left_(panel_x(client_width))
+{
     setObjectName(def.name);
     setWindowTitle(def.caption);
     setFixedSize(def.width, def.height);
@@ -53,7 +56,8 @@ RoundButton* Panel::button(int id) const { return qobject_cast<RoundButton*>(con
 QComboBox* Panel::combo(int id) const { return qobject_cast<QComboBox*>(control(id)); }
 QCheckBox* Panel::check_box(int id) const { return qobject_cast<QCheckBox*>(control(id)); }
 
-void Panel::set_text(int id, const QString& text) {
+void Panel::set_text(int id, const QString& text)
+{
     QWidget* c = id == 0 ? this : control(id);
     if (c == this) {
         setWindowTitle(text);
@@ -66,7 +70,8 @@ void Panel::set_text(int id, const QString& text) {
     }
 }
 
-QString Panel::text(int id) const {
+QString Panel::text(int id) const
+{
     const QWidget* c = id == 0 ? this : control(id);
     if (c == this) return windowTitle();
     if (auto* edit = qobject_cast<const QLineEdit*>(c)) return edit->text();
@@ -76,31 +81,37 @@ QString Panel::text(int id) const {
     return {};
 }
 
-void Panel::set_checked(int id, bool checked) {
+void Panel::set_checked(int id, bool checked)
+{
     if (QCheckBox* box = check_box(id)) box->setChecked(checked);
 }
 
-bool Panel::is_checked(int id) const {
+bool Panel::is_checked(int id) const
+{
     const QCheckBox* box = check_box(id);
     return box != nullptr && box->isChecked();
 }
 
-void Panel::set_control_enabled(int id, bool enabled) {
+void Panel::set_control_enabled(int id, bool enabled)
+{
     if (QWidget* c = control(id)) c->setEnabled(enabled);
 }
 
-void Panel::closeEvent(QCloseEvent* event) {
+void Panel::closeEvent(QCloseEvent* event)
+{
     // Panels are only ever hidden; the toolbar's close asks the program to end.
     event->ignore();
     if (def_.ends_program) emit close_requested();
 }
 
-void Panel::changeEvent(QEvent* event) {
+void Panel::changeEvent(QEvent* event)
+{
     if (event->type() == QEvent::WindowStateChange && def_.ends_program && isMinimized()) emit minimize_requested();
     QWidget::changeEvent(event);
 }
 
-void Panel::setVisible(bool visible) {
+void Panel::setVisible(bool visible)
+{
     // Placed once, as it is first shown: by then the toolbar's frame tells how tall the window
     // manager's title bars are, and later the user may have moved the panel. The panel's own
     // window does not exist yet, so the position is still that of its frame.

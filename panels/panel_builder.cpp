@@ -24,14 +24,16 @@ constexpr int COMBO_HEIGHT = 21;
 constexpr int COMBO_ITEM_HEIGHT = 16;
 constexpr int PANEL_FONT_PIXELS = 10;
 
-Qt::Alignment alignment(unsigned style) {
+Qt::Alignment alignment(unsigned style)
+{
     const Qt::Alignment horizontal = (style & ALIGN_RIGHT) != 0    ? Qt::AlignRight
                                      : (style & ALIGN_CENTER) != 0 ? Qt::AlignHCenter
                                                                    : Qt::AlignLeft;
     return horizontal | Qt::AlignTop;
 }
 
-void configure_image_button(RoundButton* button, const ControlDef& def) {
+void configure_image_button(RoundButton* button, const ControlDef& def)
+{
     if (def.images.normal != nullptr) button->load_image(IMAGE_ICON, def.images.normal);
     if (def.images.hot != nullptr) button->load_hot_image(IMAGE_ICON, def.images.hot);
     if (def.images.disabled != nullptr) button->load_disabled_image(IMAGE_ICON, def.images.disabled);
@@ -44,7 +46,8 @@ void configure_image_button(RoundButton* button, const ControlDef& def) {
     if ((def.style & STATUS_LAMP) != 0) button->setEnabled(false);
 }
 
-void configure_text_button(RoundButton* button, const ControlDef& def, const ThemeColors& colors) {
+void configure_text_button(RoundButton* button, const ControlDef& def, const ThemeColors& colors)
+{
     button->set_face_color(colors.button_face_color, true);
     button->set_text_color(colors.button_text_color, true);
     button->set_hot_text_color(colors.text_color, true);
@@ -53,7 +56,8 @@ void configure_text_button(RoundButton* button, const ControlDef& def, const The
     button->set_corner(def.corner);
 }
 
-QWidget* make_control(Panel* panel, const ControlDef& def, int theme_id, const ThemeColors& colors) {
+QWidget* make_control(Panel* panel, const ControlDef& def, int theme_id, const ThemeColors& colors)
+{
     switch (def.kind) {
     case ControlKind::background: {
         auto* image = new QLabel(panel);
@@ -116,20 +120,23 @@ QWidget* make_control(Panel* panel, const ControlDef& def, int theme_id, const T
 
 // Tab goes through a panel as one reads it: row by row, left to right, and the hide button last.
 // Controls whose middles lie within half a row of each other share a row.
-void set_reading_tab_order(Panel* panel) {
+void set_reading_tab_order(Panel* panel)
+{
     constexpr int SAME_ROW = 10;
     std::vector<QWidget*> stops;
     for (const ControlDef& def : panel->def().controls) {
         QWidget* control = panel->control(def.id);
         if (def.id != HIDE_BUTTON_ID && (control->focusPolicy() & Qt::TabFocus) != 0) stops.push_back(control);
     }
-    std::stable_sort(stops.begin(), stops.end(),
-                     [](const QWidget* a, const QWidget* b) { return a->geometry().center().y() < b->geometry().center().y(); });
+    std::stable_sort(stops.begin(), stops.end(), [](const QWidget* a, const QWidget* b) {
+        return a->geometry().center().y() < b->geometry().center().y();
+    });
     for (std::size_t first = 0; first < stops.size();) {
         const int row_y = stops[first]->geometry().center().y();
         std::size_t end = first;
         while (end < stops.size() && stops[end]->geometry().center().y() - row_y <= SAME_ROW) ++end;
-        std::stable_sort(stops.begin() + static_cast<std::ptrdiff_t>(first), stops.begin() + static_cast<std::ptrdiff_t>(end),
+        std::stable_sort(stops.begin() + static_cast<std::ptrdiff_t>(first),
+                         stops.begin() + static_cast<std::ptrdiff_t>(end),
                          [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
         first = end;
     }
@@ -137,8 +144,8 @@ void set_reading_tab_order(Panel* panel) {
     for (std::size_t k = 1; k < stops.size(); ++k) QWidget::setTabOrder(stops[k - 1], stops[k]);
 }
 
-Panel* build_panel(const PanelDef& def, QWidget* main_window, int client_width, int theme_id,
-                   const ThemeColors& colors) {
+Panel* build_panel(const PanelDef& def, QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors)
+{
     auto* panel = new Panel(def, main_window, client_width);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(PANEL_FONT_PIXELS);
@@ -160,34 +167,41 @@ constexpr int TOOLBAR_RUN_CONTROLS[] = {TB_START, TB_OPEN, TB_RESET, TB_END};
 constexpr int LOG_RUN_CONTROLS[] = {LG_SELECT_FILE, LG_FILE_NAME, LG_MODE, LG_BODY, LG_EVERY, LG_ENABLED};
 constexpr int TIME_RUN_CONTROLS[] = {TM_DT, TM_STOP_TIME, TM_DT_MUL10, TM_DT_DIV10};
 
-void set_enabled(Panel* panel, std::span<const int> ids, bool enabled) {
+void set_enabled(Panel* panel, std::span<const int> ids, bool enabled)
+{
     if (panel == nullptr) return;
     for (int id : ids) panel->set_control_enabled(id, enabled);
 }
 
 }  // namespace
 
-Panel* build_toolbar_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors) {
+Panel* build_toolbar_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors)
+{
     return build_panel(TOOLBAR_PANEL, main_window, client_width, theme_id, colors);
 }
 
-Panel* build_options_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors) {
+Panel* build_options_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors)
+{
     return build_panel(OPTIONS_PANEL, main_window, client_width, theme_id, colors);
 }
 
-Panel* build_numeric_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors) {
+Panel* build_numeric_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors)
+{
     return build_panel(NUMERIC_PANEL, main_window, client_width, theme_id, colors);
 }
 
-Panel* build_time_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors) {
+Panel* build_time_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors)
+{
     return build_panel(TIME_PANEL, main_window, client_width, theme_id, colors);
 }
 
-Panel* build_log_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors) {
+Panel* build_log_panel(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors)
+{
     return build_panel(LOG_PANEL, main_window, client_width, theme_id, colors);
 }
 
-Panels create_panels(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors) {
+Panels create_panels(QWidget* main_window, int client_width, int theme_id, const ThemeColors& colors)
+{
     Panels panels;
     panels.toolbar_panel = build_toolbar_panel(main_window, client_width, theme_id, colors);
     panels.toolbar_panel->show();
@@ -198,12 +212,14 @@ Panels create_panels(QWidget* main_window, int client_width, int theme_id, const
     return panels;
 }
 
-void disable_run_controls(Panels& panels) {
+void disable_run_controls(Panels& panels)
+{
     set_enabled(panels.toolbar_panel, TOOLBAR_RUN_CONTROLS, false);
     set_enabled(panels.log_panel, LOG_RUN_CONTROLS, false);
 }
 
-void enable_run_controls(Panels& panels) {
+void enable_run_controls(Panels& panels)
+{
     set_enabled(panels.toolbar_panel, TOOLBAR_RUN_CONTROLS, true);
     set_enabled(panels.log_panel, LOG_RUN_CONTROLS, true);
 }

@@ -9,44 +9,52 @@ namespace {
 using K = ControlKind;
 using R = ThemeRole;
 
-constexpr ControlDef background(int w, int h) {
+constexpr ControlDef background(int w, int h)
+{
     return {BACKGROUND_ID, "BACKGROUND", K::background, "", 0, 0, w, h, STYLE_NONE, {}, 0, 0, 0, R::fixed, nullptr};
 }
 
 constexpr ControlDef label(int id, const char* name, const char* text, int x, int y, int w, int h,
-                           unsigned style = STYLE_NONE) {
+                           unsigned style = STYLE_NONE)
+{
     return {id, name, K::label, text, x, y, w, h, style, {}, 0, 0, 0, R::label_colors, nullptr};
 }
 
 constexpr ControlDef edit(int id, const char* name, const char* text, int x, int y, int w, int h, unsigned style,
-                          const char* tooltip) {
+                          const char* tooltip)
+{
     return {id, name, K::edit, text, x, y, w, h, style, {}, 0, 0, 0, R::edit_colors, tooltip};
 }
 
 constexpr ControlDef text_button(int id, const char* name, const char* text, int x, int y, int w, int h,
-                                 const char* tooltip) {
+                                 const char* tooltip)
+{
     return {id, name, K::text_button, text, x, y, w, h, STYLE_NONE, {}, 0, 0, 2, R::button_face_text_hot, tooltip};
 }
 
-constexpr ControlDef check_box(int id, const char* name, const char* text, int x, int y, int w, int h,
-                               unsigned style, ThemeRole theme, const char* tooltip) {
+constexpr ControlDef check_box(int id, const char* name, const char* text, int x, int y, int w, int h, unsigned style,
+                               ThemeRole theme, const char* tooltip)
+{
     return {id, name, K::check_box, text, x, y, w, h, style, {}, 0, 0, 0, theme, tooltip};
 }
 
-constexpr ControlDef combo_box(int id, const char* name, int x, int y, int w, int list_h, const char* tooltip) {
+constexpr ControlDef combo_box(int id, const char* name, int x, int y, int w, int list_h, const char* tooltip)
+{
     return {id, name, K::combo_box, "", x, y, w, list_h, STYLE_NONE, {}, 0, 0, 0, R::fixed, tooltip};
 }
 
 constexpr ControlDef image_button(int id, const char* name, const char* text, int x, int y, int w, int h,
                                   ImageNames images, int image_size, QRgb face, int corner, ThemeRole theme,
-                                  const char* tooltip, unsigned style = STYLE_NONE) {
+                                  const char* tooltip, unsigned style = STYLE_NONE)
+{
     return {id, name, K::image_button, text, x, y, w, h, style, images, image_size, face, corner, theme, tooltip};
 }
 
 constexpr ImageNames EXIT_IMAGES{"ICON_EXIT", "ICON_EXIT_H", "ICON_EXIT_D"};
 constexpr QRgb GREY_FACE = qRgb(200, 200, 200);
 
-constexpr ControlDef hide_button(const char* name, const char* tooltip) {
+constexpr ControlDef hide_button(const char* name, const char* tooltip)
+{
     return image_button(HIDE_BUTTON_ID, name, "", 450, 6, 23, 23, EXIT_IMAGES, 24, GREY_FACE, 8, R::fixed, tooltip);
 }
 
@@ -57,35 +65,35 @@ constexpr QRgb BLACK_FACE = qRgb(0, 0, 0);
 
 constexpr ControlDef TOOLBAR_CONTROLS[] = {
     background(480, 45),
-    image_button(TB_START, "TB_START", "PROCESS", 8, 6, 32, 32, {"ICON_START", "ICON_START_H", "ICON_START_D"},
-                 32, GREEN_FACE, 10, R::fixed, "START"),
-    image_button(TB_STOP, "TB_STOP", "STOP", 42, 6, 32, 32, {"ICON_STOP", "ICON_STOP_H", "ICON_STOP_D"},
-                 32, RED_FACE, 10, R::fixed, "STOP/PAUSE"),
-    image_button(TB_IMPULSE, "TB_IMPULSE", "Load", 79, 6, 23, 23, {"ICON_START", nullptr, "ICON_START_D"},
-                 32, YELLOW_FACE, 8, R::fixed, "IMPULSE PROGRAM LOADED", STATUS_LAMP),
-    image_button(TB_OPEN, "TB_OPEN", "Load", 108, 6, 32, 32, {"ICON_OPEN", "ICON_OPEN_H", "ICON_OPEN_D"},
-                 32, YELLOW_FACE, 10, R::fixed, "OPEN PROJECT"),
-    image_button(TB_RESET, "TB_RESET", "Load", 145, 6, 23, 23, {"ICON_RESET", "ICON_RESET_H", "ICON_RESET_D"},
-                 32, YELLOW_FACE, 8, R::fixed, "RESET PROJECT"),
-    image_button(TB_SHOW_TIME, "TB_SHOW_TIME", "0", 173, 6, 32, 32, {"ICON_TIME", "ICON_TIME_H", "ICON_TIME_D"},
-                 32, BLACK_FACE, 10, R::fixed, "SHOW TIME DIALOG"),
+    image_button(TB_START, "TB_START", "PROCESS", 8, 6, 32, 32, {"ICON_START", "ICON_START_H", "ICON_START_D"}, 32,
+                 GREEN_FACE, 10, R::fixed, "START"),
+    image_button(TB_STOP, "TB_STOP", "STOP", 42, 6, 32, 32, {"ICON_STOP", "ICON_STOP_H", "ICON_STOP_D"}, 32, RED_FACE,
+                 10, R::fixed, "STOP/PAUSE"),
+    image_button(TB_IMPULSE, "TB_IMPULSE", "Load", 79, 6, 23, 23, {"ICON_START", nullptr, "ICON_START_D"}, 32,
+                 YELLOW_FACE, 8, R::fixed, "IMPULSE PROGRAM LOADED", STATUS_LAMP),
+    image_button(TB_OPEN, "TB_OPEN", "Load", 108, 6, 32, 32, {"ICON_OPEN", "ICON_OPEN_H", "ICON_OPEN_D"}, 32,
+                 YELLOW_FACE, 10, R::fixed, "OPEN PROJECT"),
+    image_button(TB_RESET, "TB_RESET", "Load", 145, 6, 23, 23, {"ICON_RESET", "ICON_RESET_H", "ICON_RESET_D"}, 32,
+                 YELLOW_FACE, 8, R::fixed, "RESET PROJECT"),
+    image_button(TB_SHOW_TIME, "TB_SHOW_TIME", "0", 173, 6, 32, 32, {"ICON_TIME", "ICON_TIME_H", "ICON_TIME_D"}, 32,
+                 BLACK_FACE, 10, R::fixed, "SHOW TIME DIALOG"),
     image_button(TB_SHOW_NUMERIC, "TB_SHOW_NUMERIC", "0", 206, 6, 32, 32,
                  {"ICON_NUMERIC", "ICON_NUMERIC_H", "ICON_NUMERIC_D"}, 32, BLACK_FACE, 10, R::fixed,
                  "SHOW NUMERIC DIALOG"),
     image_button(TB_SHOW_OPTIONS, "TB_SHOW_OPTIONS", "0", 239, 6, 32, 32,
                  {"ICON_OPTIONS", "ICON_OPTIONS_H", "ICON_OPTIONS_D"}, 32, BLACK_FACE, 10, R::fixed,
                  "SHOW OPTIONS DIALOG"),
-    image_button(TB_SHOW_LOG, "TB_SHOW_LOG", "0", 272, 6, 32, 32, {"ICON_LOG", "ICON_LOG_H", "ICON_LOG_D"},
-                 32, BLACK_FACE, 10, R::fixed, "SHOW LOG DIALOG"),
+    image_button(TB_SHOW_LOG, "TB_SHOW_LOG", "0", 272, 6, 32, 32, {"ICON_LOG", "ICON_LOG_H", "ICON_LOG_D"}, 32,
+                 BLACK_FACE, 10, R::fixed, "SHOW LOG DIALOG"),
     image_button(TB_FULL_SCREEN, "TB_FULL_SCREEN", "", 410, 6, 31, 31,
                  {"ICON_FULL_SCREEN", "ICON_FULL_SCREEN_H", "ICON_FULL_SCREEN_D"}, 32, GREY_FACE, 10, R::fixed,
                  "TOGGLE FULL SCREEN"),
-    image_button(TB_LOOK_ORIGIN, "TB_LOOK_ORIGIN", "0", 307, 6, 23, 23, {"ICON_ZERO", "ICON_ZERO_H", nullptr},
-                 24, GREEN_FACE, 10, R::button_face_text, "LOOK TO (0,0,0)"),
-    image_button(TB_PREV, "TB_PREV", "PREV", 333, 6, 32, 32, {"ICON_ARROW_PREV", "ICON_ARROW_PREV_H", nullptr},
-                 32, GREEN_FACE, 10, R::button_face_text, "SELECT PREVIOUS OBJECT "),
-    image_button(TB_NEXT, "TB_NEXT", "NEXT", 367, 6, 32, 32, {"ICON_ARROW_NEXT", "ICON_ARROW_NEXT_H", nullptr},
-                 32, GREEN_FACE, 10, R::button_face_text, "SELECT NEXT OBJECT"),
+    image_button(TB_LOOK_ORIGIN, "TB_LOOK_ORIGIN", "0", 307, 6, 23, 23, {"ICON_ZERO", "ICON_ZERO_H", nullptr}, 24,
+                 GREEN_FACE, 10, R::button_face_text, "LOOK TO (0,0,0)"),
+    image_button(TB_PREV, "TB_PREV", "PREV", 333, 6, 32, 32, {"ICON_ARROW_PREV", "ICON_ARROW_PREV_H", nullptr}, 32,
+                 GREEN_FACE, 10, R::button_face_text, "SELECT PREVIOUS OBJECT "),
+    image_button(TB_NEXT, "TB_NEXT", "NEXT", 367, 6, 32, 32, {"ICON_ARROW_NEXT", "ICON_ARROW_NEXT_H", nullptr}, 32,
+                 GREEN_FACE, 10, R::button_face_text, "SELECT NEXT OBJECT"),
     hide_button("TB_END", "END PROGRAM"),
 };
 
@@ -159,8 +167,7 @@ constexpr ControlDef LOG_CONTROLS[] = {
     edit(LG_FILE_NAME, "LG_FILE_NAME", "", 50, 20, 390, 18, BORDER | READ_ONLY, "LOG FILENAME"),
     label(LG_EVERY_LABEL, "LG_EVERY_LABEL", "N dt", 280, 50, 60, 16),
     edit(LG_EVERY, "LG_EVERY", "1", 280, 70, 60, 18, VALUE_BOX, nullptr),
-    check_box(LG_ENABLED, "LG_ENABLED", "LOG ENABLED", 360, 70, 100, 20, STYLE_NONE, R::edit_colors,
-              "TURN LOGGING ON"),
+    check_box(LG_ENABLED, "LG_ENABLED", "LOG ENABLED", 360, 70, 100, 20, STYLE_NONE, R::edit_colors, "TURN LOGGING ON"),
     label(LG_MODE_LABEL, "LG_MODE_LABEL", "LOG MODE", 10, 55, 100, 16),
     combo_box(LG_MODE, "LG_MODE", 10, 70, 120, 180, "SELECT LOG VARIABLE"),
     label(LG_BODY_LABEL, "LG_BODY_LABEL", "OBJECT TO LOG", 140, 55, 100, 16),

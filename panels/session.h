@@ -35,8 +35,14 @@ struct PanelStates {
 struct Session {
     Session(BodyTable& table, SimulationState& state, ViewState& view, SceneBodies& scene, Platform& platform,
             ProgramFiles files, int& theme_id, ThemeColors& colors)
-        : table(table), state(state), view(view), scene(scene), platform(platform), files(std::move(files)),
-          theme_id(theme_id), colors(colors)
+        : table(table),
+          state(state),
+          view(view),
+          scene(scene),
+          platform(platform),
+          files(std::move(files)),
+          theme_id(theme_id),
+          colors(colors)
     {
     }
 

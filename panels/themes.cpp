@@ -25,7 +25,8 @@ const ThemeColors THEMES[THEME_COUNT] = {
 
 bool valid_theme(int theme_id) { return theme_id >= 0 && theme_id < THEME_COUNT; }
 
-void set_colors(QWidget* control, const QColor& fore, const QColor& back) {
+void set_colors(QWidget* control, const QColor& fore, const QColor& back)
+{
     const bool edit = qobject_cast<QLineEdit*>(control) != nullptr;
     // Labels and check boxes draw text in WindowText on Window, edit boxes in Text on Base.
     const QPalette::ColorRole fore_role = edit ? QPalette::Text : QPalette::WindowText;
@@ -45,17 +46,13 @@ void set_colors(QWidget* control, const QColor& fore, const QColor& back) {
     control->setAutoFillBackground(!edit);
 }
 
-void apply_role(QWidget* control, ThemeRole role, const ThemeColors& colors) {
+void apply_role(QWidget* control, ThemeRole role, const ThemeColors& colors)
+{
     auto* button = qobject_cast<RoundButton*>(control);
     switch (role) {
-    case ThemeRole::fixed:
-        break;
-    case ThemeRole::label_colors:
-        set_label_colors(control, colors);
-        break;
-    case ThemeRole::edit_colors:
-        set_edit_colors(control, colors);
-        break;
+    case ThemeRole::fixed: break;
+    case ThemeRole::label_colors: set_label_colors(control, colors); break;
+    case ThemeRole::edit_colors: set_edit_colors(control, colors); break;
     case ThemeRole::button_face_text_hot:
         if (button != nullptr) button->set_hot_text_color(colors.text_color, true);
         [[fallthrough]];
@@ -68,7 +65,8 @@ void apply_role(QWidget* control, ThemeRole role, const ThemeColors& colors) {
     }
 }
 
-void apply_theme_to(Panel* panel, int theme_id, const ThemeColors& colors) {
+void apply_theme_to(Panel* panel, int theme_id, const ThemeColors& colors)
+{
     if (panel == nullptr) return;
     if (auto* image = qobject_cast<QLabel*>(panel->control(BACKGROUND_ID))) set_background(image, theme_id);
     for (const ControlDef& def : panel->def().controls) {
@@ -79,21 +77,25 @@ void apply_theme_to(Panel* panel, int theme_id, const ThemeColors& colors) {
 
 }  // namespace
 
-void load_theme_colors(int theme_id, ThemeColors& colors) {
+void load_theme_colors(int theme_id, ThemeColors& colors)
+{
     if (valid_theme(theme_id)) colors = THEMES[theme_id];
 }
 
-void apply_theme(Panels& panels, int theme_id, const ThemeColors& colors) {
+void apply_theme(Panels& panels, int theme_id, const ThemeColors& colors)
+{
     for (Panel* panel :
          {panels.toolbar_panel, panels.numeric_panel, panels.time_panel, panels.options_panel, panels.log_panel})
         apply_theme_to(panel, theme_id, colors);
 }
 
-QString background_name(int theme_id) {
+QString background_name(int theme_id)
+{
     return valid_theme(theme_id) ? QStringLiteral("IMG_BACK_%1").arg(theme_id) : QString();
 }
 
-QPixmap background_pixmap(int theme_id, QSize size) {
+QPixmap background_pixmap(int theme_id, QSize size)
+{
     const QString name = background_name(theme_id);
     if (name.isEmpty() || size.isEmpty()) return {};
     const QImage art = load_resource_image(name);
@@ -106,7 +108,8 @@ QPixmap background_pixmap(int theme_id, QSize size) {
     return QPixmap::fromImage(fitted.copy(QRect(QPoint(0, 0), size)));
 }
 
-void set_background(QLabel* image, int theme_id) {
+void set_background(QLabel* image, int theme_id)
+{
     const QPixmap pixmap = background_pixmap(theme_id, image->size());
     if (pixmap.isNull()) {
         image->clear();
@@ -115,11 +118,13 @@ void set_background(QLabel* image, int theme_id) {
     }
 }
 
-void set_label_colors(QWidget* control, const ThemeColors& colors) {
+void set_label_colors(QWidget* control, const ThemeColors& colors)
+{
     set_colors(control, colors.text_color, colors.label_back_color);
 }
 
-void set_edit_colors(QWidget* control, const ThemeColors& colors) {
+void set_edit_colors(QWidget* control, const ThemeColors& colors)
+{
     set_colors(control, colors.text_color, colors.edit_back_color);
 }
 

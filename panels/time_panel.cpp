@@ -22,11 +22,8 @@ void time_panel_handler(Session& s, int id)
         s.state.dt = id == TM_DT_MUL10 ? s.state.dt * 10 : s.state.dt / 10;
         show_dt(s.panels, s.state);
         break;
-    case TM_HIDE:
-        hide_panel(*s.panels.time_panel, s.states.time_panel_state);
-        break;
-    default:
-        break;
+    case TM_HIDE: hide_panel(*s.panels.time_panel, s.states.time_panel_state); break;
+    default: break;
     }
 }
 

@@ -33,10 +33,10 @@ public:
 
     virtual void message_box(const UserMessage& message) = 0;
     // Empty when the user cancels.
-    virtual std::string open_file(const std::string& title, const std::string& folder,
-                                  const std::string& filter, const std::string& suffix) = 0;
-    virtual std::string save_file(const std::string& title, const std::string& folder,
-                                  const std::string& filter, const std::string& suffix) = 0;
+    virtual std::string open_file(const std::string& title, const std::string& folder, const std::string& filter,
+                                  const std::string& suffix) = 0;
+    virtual std::string save_file(const std::string& title, const std::string& folder, const std::string& filter,
+                                  const std::string& suffix) = 0;
     // The executable's folder with a trailing separator.
     virtual std::string program_folder() = 0;
     virtual WorkArea work_area() = 0;

@@ -23,15 +23,13 @@ QMessageBox::Icon box_icon(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
-std::string file_dialog(QFileDialog::AcceptMode mode, const std::string& title,
-                        const std::string& folder, const std::string& filter,
-                        const std::string& suffix)
+std::string file_dialog(QFileDialog::AcceptMode mode, const std::string& title, const std::string& folder,
+                        const std::string& filter, const std::string& suffix)
 {
     QFileDialog dialog(nullptr, QString::fromStdString(title), QString::fromStdString(folder),
                        QString::fromStdString(filter));
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromStdString(suffix));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front().toStdString();
@@ -56,24 +54,21 @@ void QtPlatform::message_box(const UserMessage& message)
     box.exec();
 }
 
-std::string QtPlatform::open_file(const std::string& title, const std::string& folder,
-                                  const std::string& filter, const std::string& suffix)
+std::string QtPlatform::open_file(const std::string& title, const std::string& folder, const std::string& filter,
+                                  const std::string& suffix)
 {
     return file_dialog(QFileDialog::AcceptOpen, title, folder, filter, suffix);
 }
 
-std::string QtPlatform::save_file(const std::string& title, const std::string& folder,
-                                  const std::string& filter, const std::string& suffix)
+std::string QtPlatform::save_file(const std::string& title, const std::string& folder, const std::string& filter,
+                                  const std::string& suffix)
 {
     // The default log folder under the user's data folder exists only once a log was written.
     QDir().mkpath(QString::fromStdString(folder));
     return file_dialog(QFileDialog::AcceptSave, title, folder, filter, suffix);
 }
 
-std::string QtPlatform::program_folder()
-{
-    return QCoreApplication::applicationDirPath().toStdString() + "/";
-}
+std::string QtPlatform::program_folder() { return QCoreApplication::applicationDirPath().toStdString() + "/"; }
 
 WorkArea QtPlatform::work_area()
 {

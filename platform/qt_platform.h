@@ -16,10 +16,10 @@ GlSupport probe_view_gl();
 class QtPlatform : public Platform {
 public:
     void message_box(const UserMessage& message) override;
-    std::string open_file(const std::string& title, const std::string& folder,
-                          const std::string& filter, const std::string& suffix) override;
-    std::string save_file(const std::string& title, const std::string& folder,
-                          const std::string& filter, const std::string& suffix) override;
+    std::string open_file(const std::string& title, const std::string& folder, const std::string& filter,
+                          const std::string& suffix) override;
+    std::string save_file(const std::string& title, const std::string& folder, const std::string& filter,
+                          const std::string& suffix) override;
     std::string program_folder() override;
     WorkArea work_area() override;
     GlSupport probe_gl() override;

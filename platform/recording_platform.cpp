@@ -4,14 +4,14 @@
 
 namespace orbilan {
 
-std::string RecordingPlatform::open_file(const std::string& title, const std::string& folder,
-                                         const std::string& filter, const std::string& suffix)
+std::string RecordingPlatform::open_file(const std::string& title, const std::string& folder, const std::string& filter,
+                                         const std::string& suffix)
 {
     return answer({title, folder, filter, suffix, false});
 }
 
-std::string RecordingPlatform::save_file(const std::string& title, const std::string& folder,
-                                         const std::string& filter, const std::string& suffix)
+std::string RecordingPlatform::save_file(const std::string& title, const std::string& folder, const std::string& filter,
+                                         const std::string& suffix)
 {
     return answer({title, folder, filter, suffix, true});
 }

@@ -28,10 +28,10 @@ public:
     std::optional<GlSupport> gl;
 
     void message_box(const UserMessage& message) override { boxes.push_back(message); }
-    std::string open_file(const std::string& title, const std::string& folder,
-                          const std::string& filter, const std::string& suffix) override;
-    std::string save_file(const std::string& title, const std::string& folder,
-                          const std::string& filter, const std::string& suffix) override;
+    std::string open_file(const std::string& title, const std::string& folder, const std::string& filter,
+                          const std::string& suffix) override;
+    std::string save_file(const std::string& title, const std::string& folder, const std::string& filter,
+                          const std::string& suffix) override;
     std::string program_folder() override { return folder; }
     WorkArea work_area() override { return area; }
     GlSupport probe_gl() override { return gl ? *gl : probe_view_gl(); }

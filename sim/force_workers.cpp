@@ -45,8 +45,7 @@ void wait_until_at_least(const std::atomic<unsigned>& counter, unsigned target)
 
 ForceWorkers::ForceWorkers(int threads) : size_(threads < 1 ? 1 : threads)
 {
-    for (int member = 1; member < size_; ++member)
-        helpers_.emplace_back([this, member] { helper_main(member); });
+    for (int member = 1; member < size_; ++member) helpers_.emplace_back([this, member] { helper_main(member); });
 }
 
 ForceWorkers::~ForceWorkers()

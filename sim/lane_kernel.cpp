@@ -36,10 +36,22 @@ inline Pack each(Pack a, const Pack& b, Op op)
     return a;
 }
 
-inline Pack operator+(const Pack& a, const Pack& b) { return each(a, b, [](Register x, Register y) { return x + y; }); }
-inline Pack operator-(const Pack& a, const Pack& b) { return each(a, b, [](Register x, Register y) { return x - y; }); }
-inline Pack operator*(const Pack& a, const Pack& b) { return each(a, b, [](Register x, Register y) { return x * y; }); }
-inline Pack operator/(const Pack& a, const Pack& b) { return each(a, b, [](Register x, Register y) { return x / y; }); }
+inline Pack operator+(const Pack& a, const Pack& b)
+{
+    return each(a, b, [](Register x, Register y) { return x + y; });
+}
+inline Pack operator-(const Pack& a, const Pack& b)
+{
+    return each(a, b, [](Register x, Register y) { return x - y; });
+}
+inline Pack operator*(const Pack& a, const Pack& b)
+{
+    return each(a, b, [](Register x, Register y) { return x * y; });
+}
+inline Pack operator/(const Pack& a, const Pack& b)
+{
+    return each(a, b, [](Register x, Register y) { return x / y; });
+}
 inline Pack& operator+=(Pack& a, const Pack& b) { return a = a + b; }
 
 inline Pack load(const double* p)

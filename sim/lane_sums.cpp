@@ -63,9 +63,10 @@ const std::vector<LaneKernelChoice>& lane_kernels()
 
 const LaneKernel& best_lane_kernel()
 {
-    static const LaneKernel& best = *std::find_if(lane_kernels().begin(), lane_kernels().end(), [](const LaneKernelChoice& c) {
-        return c.runs_here;
-    })->kernel;
+    static const LaneKernel& best =
+        *std::find_if(lane_kernels().begin(), lane_kernels().end(), [](const LaneKernelChoice& c) {
+             return c.runs_here;
+         })->kernel;
     return best;
 }
 

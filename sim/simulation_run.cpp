@@ -52,12 +52,8 @@ template <typename Real>
 void apply_command(BasicBodyTable<Real>& table, SimulationState& state, const RunCommand& command)
 {
     switch (command.kind) {
-    case RunCommand::Kind::set_collision_mode:
-        state.collision_mode = static_cast<std::uint8_t>(command.value);
-        break;
-    case RunCommand::Kind::set_selected_body:
-        state.selected_body = command.value;
-        break;
+    case RunCommand::Kind::set_collision_mode: state.collision_mode = static_cast<std::uint8_t>(command.value); break;
+    case RunCommand::Kind::set_selected_body: state.selected_body = command.value; break;
     case RunCommand::Kind::scale_radius:
         if (const int k = state.selected_body; is_body(table, k)) table.radius[k] *= command.factor;
         break;
@@ -65,9 +61,7 @@ void apply_command(BasicBodyTable<Real>& table, SimulationState& state, const Ru
         if (const int k = state.selected_body; is_body(table, k))
             table.radius[k] = sphere_radius(table.mass[k], table.density[k]);
         break;
-    case RunCommand::Kind::reset_time:
-        state.sim_time = 0;
-        break;
+    case RunCommand::Kind::reset_time: state.sim_time = 0; break;
     }
 }
 
@@ -144,12 +138,9 @@ bool log_step(RunLog& log, const SimulationState& state, const BasicBodyTable<Re
     const int k = state.log_body;
     if (!is_body(bodies, k)) return true;
     switch (static_cast<LogMode>(state.log_mode)) {
-    case LogMode::acceleration:
-        return log.write_line(state.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
-    case LogMode::position:
-        return log.write_line(state.sim_time, bodies.x[k], bodies.y[k], bodies.z[k]);
-    case LogMode::none:
-        break;
+    case LogMode::acceleration: return log.write_line(state.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
+    case LogMode::position: return log.write_line(state.sim_time, bodies.x[k], bodies.y[k], bodies.z[k]);
+    case LogMode::none: break;
     }
     return true;
 }

@@ -40,7 +40,7 @@ struct RunCommand {
 };
 
 struct RunOptions {
-    int threads = 0;              // force workers; 0 = one per hardware thread
+    int threads = 0;  // force workers; 0 = one per hardware thread
     Precision precision = Precision::extended;
     long long max_steps = -1;     // stop after this many steps (-1: no limit)
     double camera_distance = 0;   // sizes the exhaust line

@@ -30,8 +30,8 @@ struct SimulationState {
     extended grav_constant = 0;
     extended sim_time = 0;
     extended stop_time = 0;
-    int run_direction = 0;           // 1 forward, 2 backward
-    std::uint8_t collision_mode = 0; // nonzero: touching bodies merge
+    int run_direction = 0;            // 1 forward, 2 backward
+    std::uint8_t collision_mode = 0;  // nonzero: touching bodies merge
     int selected_body = 1;
 
     int time_unit = 1;

@@ -169,10 +169,11 @@ constexpr const char* EXIT_STATUSES =
 std::string help_text()
 {
     std::string text = USAGE;
-    text += "\nRuns the ORBILAN engine on a project file, as OPEN PROJECT and START do in the program,\n"
-            "and prints a summary: steps, sim_time, bodies, wall_seconds, steps_per_second and\n"
-            "energy_relative_change, one 'key: value' per line. The step is taken as the time panel\n"
-            "shows it (four significant digits; 0 becomes 1).\n\noptions:\n";
+    text +=
+        "\nRuns the ORBILAN engine on a project file, as OPEN PROJECT and START do in the program,\n"
+        "and prints a summary: steps, sim_time, bodies, wall_seconds, steps_per_second and\n"
+        "energy_relative_change, one 'key: value' per line. The step is taken as the time panel\n"
+        "shows it (four significant digits; 0 becomes 1).\n\noptions:\n";
     std::size_t width = 0;
     for (const Option& option : OPTIONS) width = std::max(width, option.name.size() + 1 + option.value.size());
     for (const Option& option : OPTIONS) {
@@ -200,8 +201,8 @@ Arguments parse_arguments(int argc, char** argv)
         }
         const std::size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
-        const auto option = std::find_if(std::begin(OPTIONS), std::end(OPTIONS),
-                                         [&](const Option& o) { return o.name == name; });
+        const auto option =
+            std::find_if(std::begin(OPTIONS), std::end(OPTIONS), [&](const Option& o) { return o.name == name; });
         if (option == std::end(OPTIONS)) throw UsageError{"unknown option '" + std::string(name) + "'"};
         std::string_view value;
         if (option->value.empty()) {
@@ -352,8 +353,7 @@ std::optional<std::string> never_ending(extended dt, const std::string& dt_shown
 {
     const std::string stop = "the stop time " + number_text(stop_time) + " s is never reached";
     const std::string instead = "; --steps N runs a number of steps instead";
-    if (!(dt > 0))
-        return stop + ": the step is " + dt_shown + " s" + (dt == 0 ? ", which reads as 0" : "") + instead;
+    if (!(dt > 0)) return stop + ": the step is " + dt_shown + " s" + (dt == 0 ? ", which reads as 0" : "") + instead;
     // Far beyond a lifetime of steps the simulated time stops moving: adding the step no longer
     // changes it. 2^62 steps come before that for any step.
     if (std::fabs(stop_time) / dt > 0x1p62L)
@@ -368,7 +368,8 @@ void check_outputs(const Arguments& args)
     if (args.log && is_project_input(*args.log, project))
         throw NotRun{"--log " + args.log->string() + " is an input of the project; it would be overwritten"};
     if (args.final_state && is_project_input(*args.final_state, project))
-        throw NotRun{"--final-state " + args.final_state->string() + " is an input of the project; it would be overwritten"};
+        throw NotRun{"--final-state " + args.final_state->string() +
+                     " is an input of the project; it would be overwritten"};
     if (args.log && args.final_state && same_file(*args.log, *args.final_state))
         throw NotRun{"--log and --final-state name the same file"};
 }
@@ -442,8 +443,8 @@ double done_fraction(const Arguments& args, const SimulationState& state, long l
 
 // Runs the simulation to its end. A stop signal asks it to stop; on a terminal a progress line is
 // redrawn meanwhile. A signal before the start leaves the bodies as loaded.
-void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, RunOptions options,
-                const Arguments& args, const SimulationState& state, const Stopwatch& clock)
+void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, RunOptions options, const Arguments& args,
+                const SimulationState& state, const Stopwatch& clock)
 {
     if (stop_signal.load() != 0) return;
     const bool show_progress = !args.quiet && isatty(STDERR_FILENO);

@@ -11,10 +11,7 @@ constexpr std::uint32_t BI_BITFIELDS = 3;
 // Far beyond any skin; keeps a hostile header from asking for gigabytes.
 constexpr std::int64_t MAX_SIDE = 16384;
 
-std::uint32_t u16(std::span<const std::uint8_t> b, std::size_t at)
-{
-    return b[at] | (b[at + 1] << 8);
-}
+std::uint32_t u16(std::span<const std::uint8_t> b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
 
 std::uint32_t u32(std::span<const std::uint8_t> b, std::size_t at)
 {
@@ -41,7 +38,8 @@ std::optional<BmpImage> read_bmp(std::span<const std::uint8_t> file)
     if (width <= 0 || height <= 0 || width > MAX_SIDE || height > MAX_SIDE) return {};
 
     // The palette follows whatever information header the file has (40 bytes or a later kind).
-    const std::size_t palette_at = FILE_HEADER_SIZE + (header_size >= INFO_HEADER_SIZE ? header_size : INFO_HEADER_SIZE);
+    const std::size_t palette_at =
+        FILE_HEADER_SIZE + (header_size >= INFO_HEADER_SIZE ? header_size : INFO_HEADER_SIZE);
     std::size_t palette_entries = 0;
     if (bits == 8) {
         palette_entries = colours_used >= 1 && colours_used <= 256 ? colours_used : 256;
@@ -55,8 +53,7 @@ std::optional<BmpImage> read_bmp(std::span<const std::uint8_t> file)
     const std::size_t bytes_per_pixel = bits / 8;
     const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
     const std::size_t row_bytes = static_cast<std::size_t>(width) * bytes_per_pixel;
-    if (pixels_at > file.size() || (file.size() - pixels_at) / stride < static_cast<std::size_t>(height))
-        return {};
+    if (pixels_at > file.size() || (file.size() - pixels_at) / stride < static_cast<std::size_t>(height)) return {};
 
     BmpImage image;
     image.width = static_cast<int>(width);

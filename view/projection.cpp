@@ -43,8 +43,7 @@ void setup_projection(ViewState& view, const SceneBodies& scene, int width, int 
     const bool usable = view.z_near > 0 && std::isfinite(view.z_far) && view.aspect_ratio > 0;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(view.fov_y, usable ? view.aspect_ratio : 1.0, usable ? view.z_near : 1.0,
-                   usable ? view.z_far : 2.0);
+    gluPerspective(view.fov_y, usable ? view.aspect_ratio : 1.0, usable ? view.z_near : 1.0, usable ? view.z_far : 2.0);
     glViewport(0, 0, width, height);
     glMatrixMode(GL_MODELVIEW);
 }

@@ -132,7 +132,8 @@ void add_trail(SceneLines& lines, const Trail& t, int trail_length)
         const auto level = static_cast<GLubyte>(std::lround(255 * g));
         lines.rgba.insert(lines.rgba.end(), {level, level, 0, 255});
     }
-    for (int j = 0; j < std::min(newer_end, half); ++j) lines.index.insert(lines.index.end(), {first + j, first + j + 1});
+    for (int j = 0; j < std::min(newer_end, half); ++j)
+        lines.index.insert(lines.index.end(), {first + j, first + j + 1});
     for (int j = half; j < older_end; ++j) lines.index.insert(lines.index.end(), {first + j, first + j + 1});
 }
 
@@ -353,9 +354,8 @@ void draw_frame(const ViewState& view, const SceneBodies& scene, SceneLines& lin
     if (!scene_drawable(view)) return;
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    gluLookAt(view.camera_eye[0], view.camera_eye[1], view.camera_eye[2],
-              static_cast<double>(view.camera_target[0]), static_cast<double>(view.camera_target[1]),
-              static_cast<double>(view.camera_target[2]), 0, 0, 1);
+    gluLookAt(view.camera_eye[0], view.camera_eye[1], view.camera_eye[2], static_cast<double>(view.camera_target[0]),
+              static_cast<double>(view.camera_target[1]), static_cast<double>(view.camera_target[2]), 0, 0, 1);
     glCallList(SCENE_LIST);
     if (view.hide_spheres == 0 && shown_body_count(scene) > 0) draw_spheres(view, scene);
     if (view.hide_trails == 0 && shown_body_count(scene) > 0)

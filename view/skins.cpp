@@ -26,8 +26,8 @@ unsigned load_bmp_texture(const std::string& path, Platform& platform)
     // Only a regular file is read: a pipe or a device in its place must not stall the load.
     const FileBytes file = read_regular_file(path, MAX_BMP_FILE_BYTES);
     if (file.problem != FileProblem::none) {
-        platform.message_box({"Skin file " + path + "\n" + file_problem_text(file, MAX_BMP_FILE_BYTES), "ORBILAN",
-                              MessageIcon::error});
+        platform.message_box(
+            {"Skin file " + path + "\n" + file_problem_text(file, MAX_BMP_FILE_BYTES), "ORBILAN", MessageIcon::error});
         return 0;
     }
     const auto image = read_bmp({reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size()});
@@ -41,8 +41,8 @@ unsigned load_bmp_texture(const std::string& path, Platform& platform)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->width, image->height, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, image->rgba.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->width, image->height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 image->rgba.data());
     glDisable(GL_TEXTURE_2D);
     check_gl("a texture upload");
     return name;
@@ -70,7 +70,8 @@ std::vector<unsigned> load_body_textures(const BodyTable& table, const std::stri
 {
     SkinCache cache;
     std::vector<unsigned> texture_id(static_cast<std::size_t>(table.body_count) + 1, 0);
-    for (int i = 1; i <= table.body_count; ++i) texture_id[i] = load_body_texture(table, i, default_skin, platform, cache);
+    for (int i = 1; i <= table.body_count; ++i)
+        texture_id[i] = load_body_texture(table, i, default_skin, platform, cache);
     return texture_id;
 }
 

@@ -10,16 +10,14 @@ void remove_body(SceneBodies& scene, int k)
 {
     if (k < 1 || k >= static_cast<int>(scene.trail.size())) return;
     scene.trail.erase(scene.trail.begin() + k);
-    if (k < static_cast<int>(scene.texture_id.size()))
-        scene.texture_id.erase(scene.texture_id.begin() + k);
+    if (k < static_cast<int>(scene.texture_id.size())) scene.texture_id.erase(scene.texture_id.begin() + k);
 }
 
 void follow_merges(SceneBodies& scene, const std::vector<int>& deleted_bodies)
 {
     // A shorter list than already seen belongs to a new run.
     if (deleted_bodies.size() < scene.merges_seen) scene.merges_seen = 0;
-    for (std::size_t m = scene.merges_seen; m < deleted_bodies.size(); ++m)
-        remove_body(scene, deleted_bodies[m]);
+    for (std::size_t m = scene.merges_seen; m < deleted_bodies.size(); ++m) remove_body(scene, deleted_bodies[m]);
     scene.merges_seen = deleted_bodies.size();
 }
 

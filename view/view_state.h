@@ -86,10 +86,7 @@ inline int shown_body_count(const SceneBodies& scene)
 }
 
 // True when k names a body of the scene.
-inline bool is_scene_body(const SceneBodies& scene, int k)
-{
-    return k >= 1 && k <= shown_body_count(scene);
-}
+inline bool is_scene_body(const SceneBodies& scene, int k) { return k >= 1 && k <= shown_body_count(scene); }
 
 // The body the view shows as selected. A followed body is always the selected one, and the view
 // knows it at once, before a run has applied the change; looking at the origin, it is the

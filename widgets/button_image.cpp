@@ -8,7 +8,8 @@ namespace orbilan {
 
 namespace {
 
-bool looks_like_svg(const QString& path) {
+bool looks_like_svg(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray head = file.read(256).trimmed();
@@ -19,11 +20,10 @@ bool looks_like_svg(const QString& path) {
 
 ButtonImage::ButtonImage(const QPixmap& pixmap) : pixmap_(pixmap) {}
 
-QString resource_path(const QString& name) {
-    return name.contains('.') ? name : QStringLiteral(":/res/") + name;
-}
+QString resource_path(const QString& name) { return name.contains('.') ? name : QStringLiteral(":/res/") + name; }
 
-ButtonImage ButtonImage::load(const QString& name) {
+ButtonImage ButtonImage::load(const QString& name)
+{
     ButtonImage image;
     const QString path = resource_path(name);
     if (looks_like_svg(path)) {
@@ -35,11 +35,10 @@ ButtonImage ButtonImage::load(const QString& name) {
     return image;
 }
 
-QSize ButtonImage::natural_size() const {
-    return svg_ ? svg_->defaultSize() : pixmap_.size();
-}
+QSize ButtonImage::natural_size() const { return svg_ ? svg_->defaultSize() : pixmap_.size(); }
 
-void ButtonImage::draw(QPainter& painter, int type, int x, int y, int width, int height) const {
+void ButtonImage::draw(QPainter& painter, int type, int x, int y, int width, int height) const
+{
     const QSize size = type == IMAGE_ICON ? QSize(width, height) : natural_size();
     if (size.isEmpty() || is_null()) return;
     if (svg_) {
@@ -59,7 +58,8 @@ void ButtonImage::draw(QPainter& painter, int type, int x, int y, int width, int
     }
 }
 
-QImage ButtonImage::render(QSize size) const {
+QImage ButtonImage::render(QSize size) const
+{
     if (size.isEmpty()) size = natural_size();
     if (is_null() || size.isEmpty()) return {};
     QImage out(size, QImage::Format_ARGB32_Premultiplied);
@@ -70,8 +70,6 @@ QImage ButtonImage::render(QSize size) const {
     return out;
 }
 
-QImage load_resource_image(const QString& name, QSize size) {
-    return ButtonImage::load(name).render(size);
-}
+QImage load_resource_image(const QString& name, QSize size) { return ButtonImage::load(name).render(size); }
 
 }  // namespace orbilan

@@ -9,7 +9,8 @@ namespace orbilan {
 
 namespace {
 
-QColor shifted(const QColor& color, int delta) {
+QColor shifted(const QColor& color, int delta)
+{
     auto channel = [delta](int c) { return std::clamp(c + delta, 0, 255); };
     return QColor(channel(color.red()), channel(color.green()), channel(color.blue()));
 }
@@ -17,7 +18,8 @@ QColor shifted(const QColor& color, int delta) {
 // Halves go to the even neighbour, as every rounding in the program does.
 int half(int value) { return static_cast<int>(std::lrint(value / 2.0)); }
 
-const ButtonImage* first_loaded(std::initializer_list<const ButtonImage*> images) {
+const ButtonImage* first_loaded(std::initializer_list<const ButtonImage*> images)
+{
     for (const ButtonImage* image : images) {
         if (!image->is_null()) return image;
     }
@@ -26,13 +28,15 @@ const ButtonImage* first_loaded(std::initializer_list<const ButtonImage*> images
 
 }  // namespace
 
-QColor default_face_color(const QColor& system_face) {
+QColor default_face_color(const QColor& system_face)
+{
     const QRgb rgb = system_face.rgb() & 0xFFFFFF;
     if (rgb == 0x000000 || rgb == 0xFFFFFF) return system_face;
     return shifted(system_face, 8);
 }
 
-void rebuild_colors(ButtonRecord& record, const QColor& system_face) {
+void rebuild_colors(ButtonRecord& record, const QColor& system_face)
+{
     if (record.built_for_face.isValid()) {
         if (record.face_color == default_face_color(record.built_for_face))
             record.face_color = default_face_color(system_face);
@@ -42,7 +46,8 @@ void rebuild_colors(ButtonRecord& record, const QColor& system_face) {
     record.built_for_face = system_face;
 }
 
-QPoint image_position(const ButtonRecord& record, int width, int height) {
+QPoint image_position(const ButtonRecord& record, int width, int height)
+{
     const int w = record.image_width;
     const int h = record.image_height;
     const int left = record.image_margin_left;
@@ -65,7 +70,8 @@ QPoint image_position(const ButtonRecord& record, int width, int height) {
     }
 }
 
-double contrast_ratio(const QColor& a, const QColor& b) {
+double contrast_ratio(const QColor& a, const QColor& b)
+{
     auto luminance = [](const QColor& c) {
         auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
         return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
@@ -75,7 +81,8 @@ double contrast_ratio(const QColor& a, const QColor& b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor readable_on(const QColor& color, const QColor& face) {
+QColor readable_on(const QColor& color, const QColor& face)
+{
     if (contrast_ratio(color, face) >= MIN_CAPTION_CONTRAST) return color;
     auto mixed = [&](const QColor& pole, int step) {
         auto channel = [&](int from, int to) { return from + (to - from) * step / 255; };
@@ -92,7 +99,8 @@ QColor readable_on(const QColor& color, const QColor& face) {
     return color;
 }
 
-QColor caption_color(const ButtonRecord& record, bool enabled) {
+QColor caption_color(const ButtonRecord& record, bool enabled)
+{
     QColor color;
     switch (record.visual_state) {
     case VISUAL_PRESSED: color = record.pressed_text_color; break;
@@ -102,7 +110,8 @@ QColor caption_color(const ButtonRecord& record, bool enabled) {
     return readable_on(color, record.face_color);
 }
 
-FrameLook frame_look(const ButtonRecord& record) {
+FrameLook frame_look(const ButtonRecord& record)
+{
     const bool interactive = record.fixed_state == 0;
     const bool lit = record.visual_state == VISUAL_HOT || (record.visual_state == VISUAL_NORMAL && record.raised == 1);
     if (record.fixed_state == 2 || (interactive && lit)) return FrameLook::raised;
@@ -110,7 +119,8 @@ FrameLook frame_look(const ButtonRecord& record) {
     return FrameLook::flat;
 }
 
-FrameLook paint_button(QPainter& painter, const ButtonRecord& record, const ButtonSurface& s) {
+FrameLook paint_button(QPainter& painter, const ButtonRecord& record, const ButtonSurface& s)
+{
     const int W = s.width;
     const int H = s.height;
     const double radius = record.corner / 2.0;

@@ -13,16 +13,19 @@ constexpr int CURSOR_ROOM = 2;
 
 }  // namespace
 
-FittedEdit::FittedEdit(const QString& text, QWidget* parent) : QLineEdit(text, parent), base_font_(font()) {
+FittedEdit::FittedEdit(const QString& text, QWidget* parent) : QLineEdit(text, parent), base_font_(font())
+{
     connect(this, &QLineEdit::textChanged, this, &FittedEdit::fit);
 }
 
-void FittedEdit::set_base_font(const QFont& font) {
+void FittedEdit::set_base_font(const QFont& font)
+{
     base_font_ = font;
     fit();
 }
 
-QRect FittedEdit::text_area() const {
+QRect FittedEdit::text_area() const
+{
     QStyleOptionFrame option;
     initStyleOption(&option);
     const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
@@ -31,12 +34,14 @@ QRect FittedEdit::text_area() const {
 
 int FittedEdit::text_room() const { return text_area().width() - CURSOR_ROOM; }
 
-void FittedEdit::resizeEvent(QResizeEvent* event) {
+void FittedEdit::resizeEvent(QResizeEvent* event)
+{
     QLineEdit::resizeEvent(event);
     fit();
 }
 
-void FittedEdit::fit() {
+void FittedEdit::fit()
+{
     QFont narrowed = base_font_;
     const int room = text_room();
     for (int stretch = 100; stretch >= MIN_STRETCH; stretch -= 5) {

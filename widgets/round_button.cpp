@@ -14,7 +14,8 @@
 namespace orbilan {
 
 RoundButton::RoundButton(QWidget* parent, int id, const QString& caption, int x, int y, int width, int height)
-    : QAbstractButton(parent) {
+    : QAbstractButton(parent)
+{
     record_.id = id;
     const SystemColors system = system_colors();
     record_.face_color = default_face_color(system.face);
@@ -35,32 +36,48 @@ RoundButton::RoundButton(QWidget* parent, int id, const QString& caption, int x,
 }
 
 template <typename T>
-void RoundButton::set_field(T& field, const T& value, bool redraw_now) {
+void RoundButton::set_field(T& field, const T& value, bool redraw_now)
+{
     field = value;
     if (redraw_now) redraw();
 }
 
-void RoundButton::set_corner(int size, bool redraw_now) {
+void RoundButton::set_corner(int size, bool redraw_now)
+{
     record_.corner = std::max(size, 0);
     rebuild_region();
     if (redraw_now) redraw();
 }
 
-void RoundButton::set_face_color(const QColor& color, bool redraw_now) {
+void RoundButton::set_face_color(const QColor& color, bool redraw_now)
+{
     record_.face_color = color;
     rebuild_colors(record_, system_colors().face);
     if (redraw_now) redraw();
 }
 
 void RoundButton::set_text_bk_mode(int mode, bool redraw_now) { set_field(record_.text_bk_mode, mode, redraw_now); }
-void RoundButton::set_text_bk_color(const QColor& color, bool redraw_now) { set_field(record_.text_bk_color, color, redraw_now); }
-void RoundButton::set_text_color(const QColor& color, bool redraw_now) { set_field(record_.text_color, color, redraw_now); }
-void RoundButton::set_pressed_text_color(const QColor& c, bool redraw_now) { set_field(record_.pressed_text_color, c, redraw_now); }
-void RoundButton::set_hot_text_color(const QColor& color, bool redraw_now) { set_field(record_.hot_text_color, color, redraw_now); }
+void RoundButton::set_text_bk_color(const QColor& color, bool redraw_now)
+{
+    set_field(record_.text_bk_color, color, redraw_now);
+}
+void RoundButton::set_text_color(const QColor& color, bool redraw_now)
+{
+    set_field(record_.text_color, color, redraw_now);
+}
+void RoundButton::set_pressed_text_color(const QColor& c, bool redraw_now)
+{
+    set_field(record_.pressed_text_color, c, redraw_now);
+}
+void RoundButton::set_hot_text_color(const QColor& color, bool redraw_now)
+{
+    set_field(record_.hot_text_color, color, redraw_now);
+}
 void RoundButton::set_emboss(int flag, bool redraw_now) { set_field(record_.emboss, flag, redraw_now); }
 void RoundButton::set_raised(int flag, bool redraw_now) { set_field(record_.raised, flag != 0 ? 1 : 0, redraw_now); }
 
-void RoundButton::set_fixed_state(int state, bool redraw_now) {
+void RoundButton::set_fixed_state(int state, bool redraw_now)
+{
     record_.fixed_state = state;
     if (state != 0) {
         record_.focusable = 0;
@@ -72,12 +89,14 @@ void RoundButton::set_fixed_state(int state, bool redraw_now) {
     if (redraw_now) redraw();
 }
 
-void RoundButton::set_cursor(Qt::CursorShape shape) {
+void RoundButton::set_cursor(Qt::CursorShape shape)
+{
     record_.cursor = shape;
     setCursor(shape);
 }
 
-void RoundButton::set_focusable(int flag, bool redraw_now) {
+void RoundButton::set_focusable(int flag, bool redraw_now)
+{
     record_.focusable = flag;
     update_focus_policy();
     if (redraw_now) redraw();
@@ -88,10 +107,17 @@ void RoundButton::redraw() { repaint(); }
 void RoundButton::set_text_format(int format, bool redraw_now) { set_field(record_.text_format, format, redraw_now); }
 void RoundButton::set_text_margin_left(int px, bool redraw_now) { set_field(record_.text_margin_left, px, redraw_now); }
 void RoundButton::set_text_margin_top(int px, bool redraw_now) { set_field(record_.text_margin_top, px, redraw_now); }
-void RoundButton::set_text_margin_right(int px, bool redraw_now) { set_field(record_.text_margin_right, px, redraw_now); }
-void RoundButton::set_text_margin_bottom(int px, bool redraw_now) { set_field(record_.text_margin_bottom, px, redraw_now); }
+void RoundButton::set_text_margin_right(int px, bool redraw_now)
+{
+    set_field(record_.text_margin_right, px, redraw_now);
+}
+void RoundButton::set_text_margin_bottom(int px, bool redraw_now)
+{
+    set_field(record_.text_margin_bottom, px, redraw_now);
+}
 
-void RoundButton::set_image_pos(int code_or_x, int y) {
+void RoundButton::set_image_pos(int code_or_x, int y)
+{
     if (code_or_x < 0) {
         record_.image_align = code_or_x;
     } else {
@@ -101,19 +127,30 @@ void RoundButton::set_image_pos(int code_or_x, int y) {
     }
 }
 
-void RoundButton::set_image_size(int width, int height) {
+void RoundButton::set_image_size(int width, int height)
+{
     record_.image_width = width;
     record_.image_height = height;
 }
 
 void RoundButton::set_no_press_shift(int flag) { record_.no_press_shift = flag; }
 
-void RoundButton::set_image_margin_left(int px, bool redraw_now) { set_field(record_.image_margin_left, px, redraw_now); }
+void RoundButton::set_image_margin_left(int px, bool redraw_now)
+{
+    set_field(record_.image_margin_left, px, redraw_now);
+}
 void RoundButton::set_image_margin_top(int px, bool redraw_now) { set_field(record_.image_margin_top, px, redraw_now); }
-void RoundButton::set_image_margin_right(int px, bool redraw_now) { set_field(record_.image_margin_right, px, redraw_now); }
-void RoundButton::set_image_margin_bottom(int px, bool redraw_now) { set_field(record_.image_margin_bottom, px, redraw_now); }
+void RoundButton::set_image_margin_right(int px, bool redraw_now)
+{
+    set_field(record_.image_margin_right, px, redraw_now);
+}
+void RoundButton::set_image_margin_bottom(int px, bool redraw_now)
+{
+    set_field(record_.image_margin_bottom, px, redraw_now);
+}
 
-bool RoundButton::load_slot(ButtonImage& slot, int type, const QString& name) {
+bool RoundButton::load_slot(ButtonImage& slot, int type, const QString& name)
+{
     if (name.isEmpty()) {
         slot = ButtonImage();
         return false;
@@ -128,14 +165,17 @@ bool RoundButton::load_slot(ButtonImage& slot, int type, const QString& name) {
 
 bool RoundButton::load_image(int type, const QString& name) { return load_slot(record_.image, type, name); }
 bool RoundButton::load_hot_image(int type, const QString& name) { return load_slot(record_.hot_image, type, name); }
-bool RoundButton::load_pressed_image(int type, const QString& name) {
+bool RoundButton::load_pressed_image(int type, const QString& name)
+{
     return load_slot(record_.pressed_image, type, name);
 }
-bool RoundButton::load_disabled_image(int type, const QString& name) {
+bool RoundButton::load_disabled_image(int type, const QString& name)
+{
     return load_slot(record_.disabled_image, type, name);
 }
 
-ButtonImage RoundButton::set_image(int type, const ButtonImage& image) {
+ButtonImage RoundButton::set_image(int type, const ButtonImage& image)
+{
     ButtonImage previous = record_.image;
     record_.image_type = type;
     record_.image = image;
@@ -144,46 +184,51 @@ ButtonImage RoundButton::set_image(int type, const ButtonImage& image) {
     return previous;
 }
 
-SystemColors RoundButton::system_colors() const {
+SystemColors RoundButton::system_colors() const
+{
     const QPalette& p = palette();
-    return {p.color(QPalette::Button), p.color(QPalette::ButtonText), p.color(QPalette::Light),
-            p.color(QPalette::Dark), p.color(QPalette::ToolTipBase)};
+    return {p.color(QPalette::Button), p.color(QPalette::ButtonText), p.color(QPalette::Light), p.color(QPalette::Dark),
+            p.color(QPalette::ToolTipBase)};
 }
 
-void RoundButton::rebuild_region() {
+void RoundButton::rebuild_region()
+{
     region_ = round_rect_region(width() + 1, height() + 1, record_.corner) & QRegion(rect());
     setMask(region_);
 }
 
 // A focusable button is a tab stop, so the keyboard alone can reach and press it.
-void RoundButton::update_focus_policy() {
+void RoundButton::update_focus_policy()
+{
     setFocusPolicy(deaf() ? Qt::NoFocus : record_.focusable != 0 ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
-void RoundButton::set_visual_state(int state) {
+void RoundButton::set_visual_state(int state)
+{
     if (record_.visual_state == state) return;
     record_.visual_state = state;
     redraw();
 }
 
-void RoundButton::send_click() {
+void RoundButton::send_click()
+{
     if (isEnabled()) emit clicked();
 }
 
-bool RoundButton::event(QEvent* event) {
+bool RoundButton::event(QEvent* event)
+{
     // Styles turn on hover events for buttons, and those repaint by themselves; the button already
     // follows the mouse and repaints only when its look changes.
     switch (event->type()) {
     case QEvent::HoverEnter:
     case QEvent::HoverLeave:
-    case QEvent::HoverMove:
-        return true;
-    default:
-        return QAbstractButton::event(event);
+    case QEvent::HoverMove: return true;
+    default: return QAbstractButton::event(event);
     }
 }
 
-void RoundButton::paintEvent(QPaintEvent*) {
+void RoundButton::paintEvent(QPaintEvent*)
+{
     SystemColors system = system_colors();
     if (system.face != record_.built_for_face) rebuild_colors(record_, system.face);
 
@@ -202,7 +247,8 @@ void RoundButton::resizeEvent(QResizeEvent*) { rebuild_region(); }
 
 bool RoundButton::hitButton(const QPoint& pos) const { return region_.contains(pos); }
 
-void RoundButton::press() {
+void RoundButton::press()
+{
     if (record_.press_source == PRESS_SPACE) return;
     record_.press_source = PRESS_MOUSE;
     if (!hasFocus() && focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
@@ -210,7 +256,8 @@ void RoundButton::press() {
     redraw();
 }
 
-void RoundButton::mousePressEvent(QMouseEvent* event) {
+void RoundButton::mousePressEvent(QMouseEvent* event)
+{
     if (event->button() != Qt::LeftButton || !hitButton(event->position().toPoint())) {
         event->ignore();
         return;
@@ -221,7 +268,8 @@ void RoundButton::mousePressEvent(QMouseEvent* event) {
 
 void RoundButton::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
 
-void RoundButton::mouseReleaseEvent(QMouseEvent* event) {
+void RoundButton::mouseReleaseEvent(QMouseEvent* event)
+{
     if (event->button() != Qt::LeftButton || record_.press_source != PRESS_MOUSE) return;
     const int previous = record_.visual_state;
     record_.press_source = PRESS_NONE;
@@ -230,7 +278,8 @@ void RoundButton::mouseReleaseEvent(QMouseEvent* event) {
     if (previous != VISUAL_NORMAL) send_click();
 }
 
-void RoundButton::mouseMoveEvent(QMouseEvent* event) {
+void RoundButton::mouseMoveEvent(QMouseEvent* event)
+{
     if (deaf() || record_.press_source == PRESS_SPACE) return;
     if (!hitButton(event->position().toPoint())) {
         set_visual_state(VISUAL_NORMAL);
@@ -239,31 +288,31 @@ void RoundButton::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void RoundButton::leaveEvent(QEvent*) {
+void RoundButton::leaveEvent(QEvent*)
+{
     if (!deaf()) set_visual_state(VISUAL_NORMAL);
 }
 
-void RoundButton::keyPressEvent(QKeyEvent* event) {
+void RoundButton::keyPressEvent(QKeyEvent* event)
+{
     if (record_.press_source == PRESS_NONE) {
         switch (event->key()) {
         case Qt::Key_Return:
-        case Qt::Key_Enter:
-            send_click();
-            return;
+        case Qt::Key_Enter: send_click(); return;
         case Qt::Key_Space:
             if (event->isAutoRepeat()) return;
             record_.press_source = PRESS_SPACE;
             record_.visual_state = VISUAL_PRESSED;
             redraw();
             return;
-        default:
-            break;
+        default: break;
         }
     }
     QWidget::keyPressEvent(event);
 }
 
-void RoundButton::keyReleaseEvent(QKeyEvent* event) {
+void RoundButton::keyReleaseEvent(QKeyEvent* event)
+{
     // Held keys repeat as release/press pairs here; only the real release ends a space press.
     if (event->isAutoRepeat() || record_.press_source != PRESS_SPACE) {
         QWidget::keyReleaseEvent(event);
@@ -276,7 +325,8 @@ void RoundButton::keyReleaseEvent(QKeyEvent* event) {
     if (was_down) send_click();
 }
 
-void RoundButton::focusInEvent(QFocusEvent* event) {
+void RoundButton::focusInEvent(QFocusEvent* event)
+{
     record_.visual_state = VISUAL_NORMAL;
     focus_mark_ = event->reason() != Qt::MouseFocusReason;
     if (deaf()) {
@@ -286,13 +336,15 @@ void RoundButton::focusInEvent(QFocusEvent* event) {
     redraw();
 }
 
-void RoundButton::focusOutEvent(QFocusEvent*) {
+void RoundButton::focusOutEvent(QFocusEvent*)
+{
     record_.visual_state = VISUAL_NORMAL;
     record_.press_source = PRESS_NONE;
     redraw();
 }
 
-void RoundButton::changeEvent(QEvent* event) {
+void RoundButton::changeEvent(QEvent* event)
+{
     if (event->type() == QEvent::EnabledChange) {
         // Qt sends a disabled widget no leave event, so drop the hover and press looks now.
         if (!isEnabled()) {

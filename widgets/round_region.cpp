@@ -5,7 +5,8 @@
 
 namespace orbilan {
 
-QRegion round_rect_region(int width, int height, int corner) {
+QRegion round_rect_region(int width, int height, int corner)
+{
     if (width <= 0 || height <= 0) return {};
     const int diameter = std::min({corner, width, height});
     if (diameter < 2) return QRegion(0, 0, width, height);

@@ -20,7 +20,8 @@ public:
     using QObject::QObject;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget == nullptr) return false;
         if (event->type() == QEvent::EnabledChange) {
@@ -36,12 +37,14 @@ protected:
     }
 
 private:
-    static QString shown_for(const QWidget* widget) {
+    static QString shown_for(const QWidget* widget)
+    {
         return wrap_hint(widget->toolTip(), QFontMetrics(QToolTip::font()), TOOLTIP_MAX_WIDTH);
     }
 };
 
-TooltipWatcher* tooltip_window() {
+TooltipWatcher* tooltip_window()
+{
     static QPointer<TooltipWatcher> watcher;
     if (watcher.isNull()) watcher = new TooltipWatcher(qApp);
     return watcher;
@@ -49,7 +52,8 @@ TooltipWatcher* tooltip_window() {
 
 }  // namespace
 
-QString wrap_hint(const QString& text, const QFontMetrics& metrics, int max_width) {
+QString wrap_hint(const QString& text, const QFontMetrics& metrics, int max_width)
+{
     QStringList lines;
     QString line;
     for (const QString& word : text.split(' ')) {
@@ -65,7 +69,8 @@ QString wrap_hint(const QString& text, const QFontMetrics& metrics, int max_widt
     return lines.join('\n');
 }
 
-bool AddTooltip(QWidget* panel, int control_id, const QString& text) {
+bool AddTooltip(QWidget* panel, int control_id, const QString& text)
+{
     if (panel == nullptr) return false;
     QWidget* tool = control_id == 0 ? panel : find_control(panel, control_id);
     if (tool == nullptr) return false;

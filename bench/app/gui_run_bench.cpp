@@ -55,9 +55,8 @@ bool write_cluster(const std::string& path, int n)
     }
     state.dt = 1e-4L;
     state.grav_constant = 1;
-    return write_project(path, table, state, "Large cluster", [](const UserMessage& m) {
-        std::fprintf(stderr, "%s\n", m.text.c_str());
-    });
+    return write_project(path, table, state, "Large cluster",
+                         [](const UserMessage& m) { std::fprintf(stderr, "%s\n", m.text.c_str()); });
 }
 
 double median(std::vector<double> v)

@@ -145,7 +145,8 @@ void BM_VsPeer(benchmark::State& bench)
     std::vector<Contender> contenders;
     contenders.push_back({[&] { particles = start; }, [&] { bench::peer_step(particles, 1.0, 1e-4); }, {}});
     for (int threads = 1; threads <= most; ++threads) {
-        auto* e = extended_steppers.emplace_back(std::make_unique<OrbilanStepper<extended>>(table, state, threads)).get();
+        auto* e =
+            extended_steppers.emplace_back(std::make_unique<OrbilanStepper<extended>>(table, state, threads)).get();
         contenders.push_back({[e] { e->reset(); }, [e] { e->step(); }, {}});
         auto* d = double_steppers.emplace_back(std::make_unique<OrbilanStepper<double>>(table, state, threads)).get();
         contenders.push_back({[d] { d->reset(); }, [d] { d->step(); }, {}});
@@ -168,7 +169,15 @@ void BM_VsPeer(benchmark::State& bench)
     bench.counters["dratio_1t"] = double_time(1) / peer;
     bench.counters["dratio_all"] = double_time(most) / peer;
 }
-BENCHMARK(BM_VsPeer)->Arg(10)->Arg(100)->Arg(130)->Arg(1000)->Arg(3000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_VsPeer)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(130)
+    ->Arg(1000)
+    ->Arg(3000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The double-precision step on one thread with each vector kernel this processor runs, against
 // the peer. Counters: peer_us, <kernel>_us and <kernel>_ratio.

@@ -24,7 +24,8 @@ public:
     ProjectFolder(int bodies, int files, Skins skins)
     {
         std::string pattern = (fs::temp_directory_path() / "orbilan-load-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw fs::filesystem_error("mkdtemp", std::error_code(errno, std::generic_category()));
+        if (!mkdtemp(pattern.data()))
+            throw fs::filesystem_error("mkdtemp", std::error_code(errno, std::generic_category()));
         folder_ = pattern;
         for (int k = 0; k < files; ++k) std::ofstream(folder_ / ("skin" + std::to_string(k) + ".bmp")) << "BM";
         std::ofstream project(folder_ / "many.txt", std::ios::binary);

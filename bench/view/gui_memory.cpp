@@ -86,8 +86,9 @@ int main(int argc, char** argv)
     QTest::qWait(200);
     const long ran = resident_kb();
 
-    std::printf("bodies %d  started %ld kB  loaded %ld kB  after a run %ld kB  steps %lld%s\n", program.table.body_count,
-                started, loaded, ran, app.session().run->steps_done(), ended ? "" : "  (run never ended)");
+    std::printf("bodies %d  started %ld kB  loaded %ld kB  after a run %ld kB  steps %lld%s\n",
+                program.table.body_count, started, loaded, ran, app.session().run->steps_done(),
+                ended ? "" : "  (run never ended)");
     std::filesystem::remove_all(folder);
     return ended ? 0 : 1;
 }

@@ -117,7 +117,12 @@ void BM_FrameOnly(benchmark::State& state)
     }
 }
 // Second argument: 0 everything shown, 1 spheres hidden, 2 trails hidden.
-BENCHMARK(BM_FrameOnly)->Args({1000, 0})->Args({1000, 1})->Args({1000, 2})->Args({5000, 0})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameOnly)
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Args({1000, 2})
+    ->Args({5000, 0})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_CaptureAndAdvance(benchmark::State& state)
 {

@@ -17,10 +17,11 @@ using namespace orbilan;
 
 namespace {
 
-constexpr const char* ICON_NAMES[] = {"START", "STOP", "OPEN", "RESET", "TIME", "NUMERIC", "OPTIONS",
-                                      "LOG", "ZERO", "ARROW_PREV", "ARROW_NEXT", "FULL_SCREEN", "EXIT"};
+constexpr const char* ICON_NAMES[] = {"START", "STOP", "OPEN",       "RESET",      "TIME",        "NUMERIC", "OPTIONS",
+                                      "LOG",   "ZERO", "ARROW_PREV", "ARROW_NEXT", "FULL_SCREEN", "EXIT"};
 
-bool save_panel(Panel* panel, const QString& path) {
+bool save_panel(Panel* panel, const QString& path)
+{
     panel->show();
     if (!QTest::qWaitForWindowExposed(panel)) return false;
     QCoreApplication::processEvents();
@@ -31,7 +32,8 @@ bool save_panel(Panel* panel, const QString& path) {
 
 // The toolbar of each theme after a theme change (so the themed buttons take the theme's face),
 // in three rows: as it stands, each button under the mouse, and with a run's controls disabled.
-bool save_toolbar_looks(const QString& path) {
+bool save_toolbar_looks(const QString& path)
+{
     constexpr int row = 45;
     QImage sheet(480, THEME_COUNT * 3 * row, QImage::Format_RGB32);
     sheet.fill(Qt::black);
@@ -64,7 +66,8 @@ bool save_toolbar_looks(const QString& path) {
 }
 
 // Rows of normal, hot and disabled looks at twice their size, on a light and a dark strip.
-bool save_icon_sheet(const QString& path) {
+bool save_icon_sheet(const QString& path)
+{
     constexpr int cell = 72;
     const int columns = static_cast<int>(std::size(ICON_NAMES)) + 1;
     QImage sheet(columns * cell, 6 * cell, QImage::Format_RGB32);
@@ -75,9 +78,9 @@ bool save_icon_sheet(const QString& path) {
     for (int band = 0; band < 2; ++band) {
         for (int row = 0; row < 3; ++row) {
             for (int column = 0; column < columns; ++column) {
-                const QString name = column < columns - 1 ? QStringLiteral("ICON_%1%2").arg(ICON_NAMES[column],
-                                                                                              suffixes[row])
-                                                          : (row == 0 ? QStringLiteral("ICON_app") : QString());
+                const QString name = column < columns - 1
+                                         ? QStringLiteral("ICON_%1%2").arg(ICON_NAMES[column], suffixes[row])
+                                         : (row == 0 ? QStringLiteral("ICON_app") : QString());
                 if (name.isEmpty()) continue;
                 const QImage icon = load_resource_image(name, QSize(64, 64));
                 painter.drawImage((column * cell) + 4, (band * 3 + row) * cell + 4, icon);
@@ -89,7 +92,8 @@ bool save_icon_sheet(const QString& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
@@ -103,8 +107,10 @@ int main(int argc, char** argv) {
         QWidget host;
         host.setGeometry(0, 0, 1280, 1024);
         const Panels panels = create_panels(&host, host.width(), theme, colors);
-        const std::pair<Panel*, const char*> all[] = {{panels.toolbar_panel, "toolbar"}, {panels.time_panel, "time"},
-                                                      {panels.log_panel, "log"}, {panels.numeric_panel, "numeric"},
+        const std::pair<Panel*, const char*> all[] = {{panels.toolbar_panel, "toolbar"},
+                                                      {panels.time_panel, "time"},
+                                                      {panels.log_panel, "log"},
+                                                      {panels.numeric_panel, "numeric"},
                                                       {panels.options_panel, "options"}};
         for (const auto& [panel, name] : all)
             ok = save_panel(panel, out.filePath(QStringLiteral("%1-theme%2.png").arg(name).arg(theme))) && ok;

@@ -12,8 +12,8 @@
 #include "app/start_up.h"
 #include "app/start_up_steps.h"
 #include "panels/control_ids.h"
-#include "panels/panel_handlers.h"
 #include "panels/panel.h"
+#include "panels/panel_handlers.h"
 #include "platform/recording_platform.h"
 #include "widgets/round_button.h"
 
@@ -28,13 +28,15 @@ int main(int argc, char** argv)
     platform.folder = std::string(argv[1]) + "/";
     platform.area = {0, 0, 1280, 800};
     orbilan::Program program;
-    if (orbilan::start_up(program, platform, orbilan::program_start_up_steps(platform)) != orbilan::StartUpOutcome::running)
+    if (orbilan::start_up(program, platform, orbilan::program_start_up_steps(platform)) !=
+        orbilan::StartUpOutcome::running)
         return 1;
     orbilan::Application& app = *program.application;
     orbilan::Session& s = app.session();
     platform.dialog_answers.push_back(platform.folder + "Projects/" + argv[2]);
     app.toolbar_command(orbilan::TB_OPEN);
-    for (const int id : {orbilan::TB_SHOW_TIME, orbilan::TB_SHOW_NUMERIC, orbilan::TB_SHOW_OPTIONS, orbilan::TB_SHOW_LOG})
+    for (const int id :
+         {orbilan::TB_SHOW_TIME, orbilan::TB_SHOW_NUMERIC, orbilan::TB_SHOW_OPTIONS, orbilan::TB_SHOW_LOG})
         app.toolbar_command(id);
     // A finer step and the fastest frame rate, so that the trails follow the orbits closely; the
     // camera a little above the plane of the inner planets.

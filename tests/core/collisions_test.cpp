@@ -44,9 +44,10 @@ TEST(Collisions, MergeKeepsMassMomentumVolumeAndCentreOfMass)
 // size (its radius is not a number, not a negative length), so it touches nothing.
 TEST(Collisions, TouchingSpheresMergeInTheStep)
 {
-    for (const auto& [what, x2, radius, mode, merge] :
-         {std::tuple{"touching", 1.0L, 0.5, 255, true}, {"an ulp apart", std::nextafter(1.0L, 2.0L), 0.5, 255, false},
-          {"points at one place", 0.0L, 0.0, 255, true}, {"collisions off", 1.0L, 0.5, 0, false}}) {
+    for (const auto& [what, x2, radius, mode, merge] : {std::tuple{"touching", 1.0L, 0.5, 255, true},
+                                                        {"an ulp apart", std::nextafter(1.0L, 2.0L), 0.5, 255, false},
+                                                        {"points at one place", 0.0L, 0.0, 255, true},
+                                                        {"collisions off", 1.0L, 0.5, 0, false}}) {
         Stepper<> run;
         make_bodies(run.table, run.state, {{.x = 0, .vx = 1}, {.x = x2, .vx = -1}});
         run.table.radius[1] = run.table.radius[2] = radius;
@@ -56,8 +57,11 @@ TEST(Collisions, TouchingSpheresMergeInTheStep)
         EXPECT_TRUE(std::isfinite(run.table.x[1]) && std::isfinite(run.table.vx[1])) << what;
     }
     Stepper<> run;
-    make_bodies(run.table, run.state, {{.x = 0, .mass = 1000, .density = -1}, {.x = 5, .mass = 1000, .density = 1e-3L},
-                                       {.x = 10, .mass = -1000, .density = 1}, {.x = 15, .mass = 1000, .density = -1}});
+    make_bodies(run.table, run.state,
+                {{.x = 0, .mass = 1000, .density = -1},
+                 {.x = 5, .mass = 1000, .density = 1e-3L},
+                 {.x = 10, .mass = -1000, .density = 1},
+                 {.x = 15, .mass = 1000, .density = -1}});
     EXPECT_GT(run.table.radius[2], 60) << "the wide body reaches past the others";
     EXPECT_EQ(step_with_collisions(run).removed_body, 0);
 }

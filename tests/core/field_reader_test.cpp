@@ -30,8 +30,8 @@ TEST(FieldReader, FieldsEndAtCommasAndLineEnds)
         {"Position, 1, 2, 3\r\nMass, 4\r\n", "tnnntn", record},
         {"Position,1,2,3,Mass,4", "tnnntn", record},
         {"Position\r\n1\r\n2, 3\r\nMass\r\n4", "tnnntn", record},
-        {"Position, 1 2 3\rMass, 4", "tnnntn", record},       // a space splits numbers; a lone CR ends a line
-        {"Position, 1, 2, 3\nMass, 4\n", "tnnntn", record},   // LF lines where no CR is
+        {"Position, 1 2 3\rMass, 4", "tnnntn", record},      // a space splits numbers; a lone CR ends a line
+        {"Position, 1, 2, 3\nMass, 4\n", "tnnntn", record},  // LF lines where no CR is
         {"a, b\nc\r\nM, 1\n2\r\nx", "tttnt", {"a", "bc", "M", "12", "x"}},  // a stray LF among CR LFs goes
         {"  Big  Star  ,a\tb,c", "ttt", {"Big  Star  ", "ab", "c"}},
         {"O, \"Alpha, \r\nCen\"tauri, \"x\ny\"", "tttt", {"O", "Alpha, \r\nCen", "tauri", "x\ny"}},

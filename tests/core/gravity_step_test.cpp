@@ -192,9 +192,10 @@ TEST(GravityStep, ForwardThenBackwardReturnsNearTheStart)
 // The step that reaches or passes the stop time is the last, in either direction.
 TEST(GravityStep, TheStepThatReachesTheStopTimeIsTheLast)
 {
-    for (const auto& [direction, start, dt, stop_time, steps, end] :
-         {std::tuple{1, 10.0L, 2.0L, 15.0L, 3, 16.0L}, {2, 10.0L, 2.0L, 5.0L, 3, 4.0L}, {1, 0.0L, 0.5L, 2.0L, 4, 2.0L},
-          {2, 0.0L, 0.5L, -2.0L, 4, -2.0L}}) {
+    for (const auto& [direction, start, dt, stop_time, steps, end] : {std::tuple{1, 10.0L, 2.0L, 15.0L, 3, 16.0L},
+                                                                      {2, 10.0L, 2.0L, 5.0L, 3, 4.0L},
+                                                                      {1, 0.0L, 0.5L, 2.0L, 4, 2.0L},
+                                                                      {2, 0.0L, 0.5L, -2.0L, 4, -2.0L}}) {
         Stepper<> run;
         make_bodies(run.table, run.state, {{.mass = 1}});
         run.state.dt = dt;

@@ -14,13 +14,19 @@ constexpr extended NaN = std::numeric_limits<extended>::quiet_NaN();
 TEST(NumberFormat, MasksRoundToTheirDecimalsWithSignedExponents)
 {
     const std::tuple<extended, NumberMask, const char*> cases[] = {
-        {12.3456L, NumberMask::exp_3, "1.235E+01"},    {12.3456L, NumberMask::fixed_3, "12.346"},
-        {12.3456L, NumberMask::exp_6, "1.234560E+01"}, {12.3456L, NumberMask::exp_8, "1.23456000E+01"},
-        {-0.00123L, NumberMask::exp_12, "-1.230000000000E-03"}, {-0.00123L, NumberMask::fixed_3, "-0.001"},
-        {-0.0L, NumberMask::exp_3, "0.000E+00"},       {-0.0L, NumberMask::fixed_3, "0.000"},
-        {1e100L, NumberMask::exp_3, "1.000E+100"},     {-2.5e-300L, NumberMask::exp_6, "-2.500000E-300"},
+        {12.3456L, NumberMask::exp_3, "1.235E+01"},
+        {12.3456L, NumberMask::fixed_3, "12.346"},
+        {12.3456L, NumberMask::exp_6, "1.234560E+01"},
+        {12.3456L, NumberMask::exp_8, "1.23456000E+01"},
+        {-0.00123L, NumberMask::exp_12, "-1.230000000000E-03"},
+        {-0.00123L, NumberMask::fixed_3, "-0.001"},
+        {-0.0L, NumberMask::exp_3, "0.000E+00"},
+        {-0.0L, NumberMask::fixed_3, "0.000"},
+        {1e100L, NumberMask::exp_3, "1.000E+100"},
+        {-2.5e-300L, NumberMask::exp_6, "-2.500000E-300"},
         // Beyond the double range: never narrowed to double on the way to the text.
-        {1e4000L, NumberMask::exp_3, "1.000E+4000"},   {3e-4000L, NumberMask::exp_8, "3.00000000E-4000"},
+        {1e4000L, NumberMask::exp_3, "1.000E+4000"},
+        {3e-4000L, NumberMask::exp_8, "3.00000000E-4000"},
     };
     for (const auto& [value, mask, text] : cases) EXPECT_EQ(format_number(value, mask), text) << mask_pattern(mask);
     EXPECT_EQ(toolbar_caption("/home/u/v1.2/moon.orbit.txt", 12, "Moon"), "moon; Object : 12  (Moon)");
@@ -50,15 +56,15 @@ TEST(TimeUnits, TimesInEachUnit)
 TEST(ParseNumber, DecimalFormsPrefixesAndOtherBases)
 {
     const std::pair<const char*, extended> cases[] = {
-        {"12", 12},     {"-2.5", -2.5L}, {"+.5", 0.5L},    {"5.", 5},        {"1.5E3", 1500}, {"1.5e-3", 1.5e-3L},
-        {"2d+2", 200},  {"  7", 7},      {"0.1", 0.1L},    {"12abc", 12},    {"3e+", 3},      {"3.5.6", 3.5L},
-        {"", 0},        {"+-1", 0},      {".", 0},         {"-.e5", 0},      {"e5", 0},       {"-INF", 0},
-        {"nan", 0},     {"0x1p3", 0},    {"1e99999", INF}, {"&H1F", 31},     {"&b1012", 5},   {"&O17", 15},
-        {"&Q17", 15},   {"&18", 1},      {"&H", 0},        {"&Z1", 0},       {"-&H10", 0},
+        {"12", 12},    {"-2.5", -2.5L}, {"+.5", 0.5L},    {"5.", 5},     {"1.5E3", 1500}, {"1.5e-3", 1.5e-3L},
+        {"2d+2", 200}, {"  7", 7},      {"0.1", 0.1L},    {"12abc", 12}, {"3e+", 3},      {"3.5.6", 3.5L},
+        {"", 0},       {"+-1", 0},      {".", 0},         {"-.e5", 0},   {"e5", 0},       {"-INF", 0},
+        {"nan", 0},    {"0x1p3", 0},    {"1e99999", INF}, {"&H1F", 31},  {"&b1012", 5},   {"&O17", 15},
+        {"&Q17", 15},  {"&18", 1},      {"&H", 0},        {"&Z1", 0},    {"-&H10", 0},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(parse_number_text(text), value) << "'" << text << "'";
-    const std::pair<extended, int> rounded[] = {{2.5L, 2}, {3.5L, 4}, {-2.5L, -2}, {2147483647.5L, INT_MAX},
-                                                {-1e30L, INT_MIN}, {INF, INT_MAX}, {NaN, 0}};
+    const std::pair<extended, int> rounded[] = {
+        {2.5L, 2}, {3.5L, 4}, {-2.5L, -2}, {2147483647.5L, INT_MAX}, {-1e30L, INT_MIN}, {INF, INT_MAX}, {NaN, 0}};
     for (const auto& [value, whole] : rounded) EXPECT_EQ(round_half_even(value), whole) << static_cast<double>(value);
 }
 

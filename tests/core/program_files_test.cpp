@@ -59,8 +59,14 @@ TEST(SettingsFile, OneRecordReadBackAndToleratedContent)
         EXPECT_EQ(load_settings(path), theme);
     }
     const std::pair<const char*, int> cases[] = {
-        {"THEME ID,3\r\n", 3}, {"2\r\n", 0}, {"\"THEME ID\",2.5", 2}, {"\"THEME ID\",1\n", 1}, {"", 0},
-        {"\"THEME ID\",", 0},  {"\"THEME ID\",1e30", 2147483647},    {"\"THEME ID\",nan", 0},
+        {"THEME ID,3\r\n", 3},
+        {"2\r\n", 0},
+        {"\"THEME ID\",2.5", 2},
+        {"\"THEME ID\",1\n", 1},
+        {"", 0},
+        {"\"THEME ID\",", 0},
+        {"\"THEME ID\",1e30", 2147483647},
+        {"\"THEME ID\",nan", 0},
     };
     for (const auto& [content, theme_id] : cases)
         EXPECT_EQ(load_settings(folder.write("options.opt", content)), theme_id) << "content: " << content;

@@ -24,9 +24,9 @@ std::string lines(std::initializer_list<std::string_view> records, std::string_v
 }
 
 const std::initializer_list<std::string_view> TWO_BODIES = {
-    "Two bodies, example", "Objects, 2", "dt, 1", "G, 1",
-    "Object, 1, Star, star.bmp", "Position, 0, 0, 0", "Velocity, 0, 0, 0", "Mass, 100", "Density, 1",
-    "Object, 2, Planet,", "Position, 10, 0, 0", "Velocity, 0, 3, 0", "Mass, 1", "Density, 1",
+    "Two bodies, example", "Objects, 2",        "dt, 1",     "G, 1",       "Object, 1, Star, star.bmp",
+    "Position, 0, 0, 0",   "Velocity, 0, 0, 0", "Mass, 100", "Density, 1", "Object, 2, Planet,",
+    "Position, 10, 0, 0",  "Velocity, 0, 3, 0", "Mass, 1",   "Density, 1",
 };
 
 class ProjectLoader : public ::testing::Test {
@@ -67,12 +67,18 @@ TEST_F(ProjectLoader, MissingDataIsZeroAndSaidOnce)
     const std::string density = "Density cannot be 0 (zero) ; changed to : 1 kg/m3";
     const Case cases[] = {
         {lines({"T, t", "Objects, 2.5", "dt, 1", "G, 1"}) + three, 2, 2, {density + "\n(2 objects: 1, 2)"}},
-        {lines({"T, t", "Objects, 3.5", "dt, 1", "G, 1"}) + three, 4, 3,
+        {lines({"T, t", "Objects, 3.5", "dt, 1", "G, 1"}) + three,
+         4,
+         3,
          {"lists 4 objects but holds the data of only 3", density + "\n(3 objects: 1, 2, 4)"}},
-        {"T, t\r\nObjects, 1\r\ndt, 60\r\nG, 1\r\nObject, 1, Sun, x.bmp\r\nP, 5, 0, 0\r\nV, 1, 2, 3\r\nDensity", 1, 0,
+        {"T, t\r\nObjects, 1\r\ndt, 60\r\nG, 1\r\nObject, 1, Sun, x.bmp\r\nP, 5, 0, 0\r\nV, 1, 2, 3\r\nDensity",
+         1,
+         0,
          {"lists 1 objects but holds the data of only 0", density}},
         {"Nothing, here\r\nObjects, NaN\r\n", 0, 0, {}},
-        {"Many, bodies\r\nObjects, 1000000\r\ndt, 1\r\n", 1000000, 0,
+        {"Many, bodies\r\nObjects, 1000000\r\ndt, 1\r\n",
+         1000000,
+         0,
          {"lists 1000000 objects", density + "\n(1000000 objects: 1, 2, 3, 4, 5, ...)"}},
     };
     for (const Case& c : cases) {
@@ -156,8 +162,12 @@ TEST_F(ProjectLoader, SkinsAreLookedUpBesideTheProjectThenInTheCurrentFolder)
     prepare_bodies(table, folder.path() / "Projects" / "skins.txt", program_folder(), listings);
     std::filesystem::current_path(previous);
     const std::string expected[] = {(folder.path() / "Projects/Skins/Earth.bmp").string(),
-                                    (folder.path() / "Projects/sun.bmp").string(), "moon.bmp", absolute.string(),
-                                    default_skin(), default_skin(), "MARS.bmp"};
+                                    (folder.path() / "Projects/sun.bmp").string(),
+                                    "moon.bmp",
+                                    absolute.string(),
+                                    default_skin(),
+                                    default_skin(),
+                                    "MARS.bmp"};
     for (int i = 1; i <= 7; ++i) EXPECT_EQ(table.texture_file[i], expected[i - 1]) << skins[i - 1];
     EXPECT_EQ(table.texture_file[9], (folder.path() / "Projects/skin9.bmp").string());
     EXPECT_EQ(listings.folders_listed(), 3) << "Projects, Projects/Skins and the current folder";

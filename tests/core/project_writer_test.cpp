@@ -35,11 +35,23 @@ struct ProjectWriter : ::testing::Test {
 // source) and is written so again.
 TEST_F(ProjectWriter, ReadingBackGivesTheSameBitsAndNames)
 {
-    const extended values[] = {0.0L, -0.0L, 1.0L / 3, 0.1L, std::nextafter(1.0L, 2.0L),
-                               std::numeric_limits<extended>::denorm_min(), -LDBL_MIN, LDBL_MAX, -6.02214076e4000L,
-                               -29780.123456789012345L, std::numeric_limits<extended>::infinity(), 5.9722e24L};
-    const char* names[] = {"Sun", "Alpha, Centauri\r\nB", "Sa\"turn", "  leading spaces", "", "tab\there", "\"Quoted",
-                           " \"space then quote", "\"", "end\""};
+    const extended values[] = {0.0L,
+                               -0.0L,
+                               1.0L / 3,
+                               0.1L,
+                               std::nextafter(1.0L, 2.0L),
+                               std::numeric_limits<extended>::denorm_min(),
+                               -LDBL_MIN,
+                               LDBL_MAX,
+                               -6.02214076e4000L,
+                               -29780.123456789012345L,
+                               std::numeric_limits<extended>::infinity(),
+                               5.9722e24L};
+    const char* names[] = {"Sun",      "Alpha, Centauri\r\nB",
+                           "Sa\"turn", "  leading spaces",
+                           "",         "tab\there",
+                           "\"Quoted", " \"space then quote",
+                           "\"",       "end\""};
     test::make_bodies(table, state, {{}, {}, {}, {}, {}, {}, {}, {}, {}, {}});
     for (int i = 1, next = 0; i <= 10; ++i) {
         for (auto* column : {&table.x, &table.y, &table.z, &table.vx, &table.vy, &table.vz})

@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     extended value = parse_number_text(text);
-    for (NumberMask mask : {NumberMask::fixed_3, NumberMask::exp_3, NumberMask::exp_6, NumberMask::exp_8,
-                            NumberMask::exp_12})
+    for (NumberMask mask :
+         {NumberMask::fixed_3, NumberMask::exp_3, NumberMask::exp_6, NumberMask::exp_8, NumberMask::exp_12})
         format_number(value, mask);
     for (int unit = 0; unit < TIME_UNIT_COUNT; ++unit) elapsed_time_text(value, time_unit_factor(unit));
     round_half_even(value);

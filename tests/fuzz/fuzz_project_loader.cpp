@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.dt = 42;
     int messages = 0;
     int complete = -1;
-    const LoadResult result = read_project_fields(project, scratch.path(), table, state,
-                                                  [&](const UserMessage&) { ++messages; }, nullptr, &complete);
+    const LoadResult result = read_project_fields(
+        project, scratch.path(), table, state, [&](const UserMessage&) { ++messages; }, nullptr, &complete);
     if (result != LoadResult::loaded) {
         if (messages != 1 || table.body_count != 1 || table.name[1] != "kept" || state.dt != 42) std::abort();
         return 0;

@@ -22,10 +22,7 @@ bool spellable(const std::string& text)
     return text.find('"') == std::string::npos || text.find_first_of(",\r\n\t") == std::string::npos;
 }
 
-bool read_back(extended written, extended read)
-{
-    return std::isnan(written) ? read == 0 : same_bits(written, read);
-}
+bool read_back(extended written, extended read) { return std::isnan(written) ? read == 0 : same_bits(written, read); }
 
 }  // namespace
 

@@ -44,8 +44,11 @@ void write_file(const fs::path& path, const std::string& text) { std::ofstream(p
 // A project of one body at the origin, and with `impulses` an impulse program for it beside it.
 void write_craft(const fs::path& project, const char* mass, const std::string& impulses)
 {
-    write_file(project, std::string("craft, one body\r\nObjects, 1\r\ndt, 1\r\nG, 1\r\nObject, 1, Craft,\r\nPosition, 0, 0, 0\r\n"
-                                    "Velocity, 0, 0, 0\r\nMass, ") + mass + "\r\nDensity, 1\r\n");
+    write_file(
+        project,
+        std::string("craft, one body\r\nObjects, 1\r\ndt, 1\r\nG, 1\r\nObject, 1, Craft,\r\nPosition, 0, 0, 0\r\n"
+                    "Velocity, 0, 0, 0\r\nMass, ") +
+            mass + "\r\nDensity, 1\r\n");
     write_file(fs::path(project).replace_extension(".JI"), "Impulses, 1\r\nBody, 1\r\n" + impulses);
 }
 
@@ -116,7 +119,8 @@ protected:
     // Waits for the end of the run and of its refresh on this thread.
     void wait_for_end()
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !run_active(s()) && !controls_locked(); }, 60000)) << "run never ended";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !run_active(s()) && !controls_locked(); }, 60000))
+            << "run never ended";
     }
     void run_until(const char* stop_time)
     {
@@ -145,9 +149,12 @@ TEST_F(ProgramTest, OpenShowsTheProjectNextTheNextBodyAndResetKeepsIt)
 
     click(toolbar(), TB_NEXT);  // a loaded project already follows body 1
     EXPECT_EQ(s().state.selected_body, 2);
-    const std::pair<int, const char*> shown[] = {{0, "NUMERIC DATA for OBJECT =  2  (B)"}, {NV_NAME, "B"},
-                                                 {NV_X, "-9.70004360E-01"}, {NV_Y, "2.43087530E-01"},
-                                                 {NV_VX, "4.66203685E-01"}, {NV_VY, "4.32365730E-01"}};
+    const std::pair<int, const char*> shown[] = {{0, "NUMERIC DATA for OBJECT =  2  (B)"},
+                                                 {NV_NAME, "B"},
+                                                 {NV_X, "-9.70004360E-01"},
+                                                 {NV_Y, "2.43087530E-01"},
+                                                 {NV_VX, "4.66203685E-01"},
+                                                 {NV_VY, "4.32365730E-01"}};
     for (const auto& [id, text] : shown) EXPECT_EQ(numeric().text(id), text) << id;
 
     // RESET PROJECT after a run keeps the selection and the camera's distance.
@@ -201,8 +208,7 @@ TEST_F(ProgramTest, ARunLocksItsControlsAndPauseResumesTheSameTrajectory)
     StepWorkspace work;
     init_workspace(work, expected, 1);
     prepare_step(expected, expected_state, work);
-    while (!gravity_step(expected, expected_state, work, 0).stop) {
-    }
+    while (!gravity_step(expected, expected_state, work, 0).stop) {}
 
     const std::pair<Panel*, std::vector<int>> locked[] = {
         {&toolbar(), {TB_START, TB_OPEN, TB_RESET, TB_END, TB_IMPULSE}},
@@ -304,7 +310,8 @@ TEST_F(ProgramTest, LogGoesToTheDefaultOrTheChosenFileButNeverToTheProject)
     run_until("1E+99");
     ::setrlimit(RLIMIT_FSIZE, &previous);
     ::signal(SIGXFSZ, previous_handler);
-    EXPECT_EQ(platform.boxes.back().text, "Cannot write the log file " + (folder / "mine.txt").string() + " (File too large)");
+    EXPECT_EQ(platform.boxes.back().text,
+              "Cannot write the log file " + (folder / "mine.txt").string() + " (File too large)");
     EXPECT_EQ(platform.boxes.back().icon, MessageIcon::error);
     EXPECT_TRUE(log_panel().control(LG_ENABLED)->isEnabled());
     EXPECT_EQ(fs::file_size(folder / "mine.txt"), LIMIT);
@@ -340,8 +347,10 @@ TEST_F(ProgramTest, OptionsChangeWhatIsDrawn)
     open("figure_eight.txt");  // bodies off the axes, seen from above the plane
     ViewState& view = s().view;
     view.camera_pitch = view.camera_pitch_d = -60;
-    const std::pair<int, ViewSwitch*> switches[] = {{OP_AXIS, &view.hide_axis}, {OP_PLANE, &view.hide_xy_plane},
-                                                    {OP_LINE, &view.hide_origin_lines}, {OP_TRAILS, &view.hide_trails},
+    const std::pair<int, ViewSwitch*> switches[] = {{OP_AXIS, &view.hide_axis},
+                                                    {OP_PLANE, &view.hide_xy_plane},
+                                                    {OP_LINE, &view.hide_origin_lines},
+                                                    {OP_TRAILS, &view.hide_trails},
                                                     {OP_SPHERE, &view.hide_spheres}};
     const QImage all = picture();
     for (const auto& [id, hidden] : switches) {
@@ -444,8 +453,8 @@ TEST_F(ProgramTest, ExhaustLineFollowsTheZoomDuringARun)
     GlView& view = *s().gl_window;
     const double before = s().view.camera_distance;
     const QPointF middle(view.width() / 2.0, view.height() / 2.0);
-    QWheelEvent toward_user(middle, view.mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton,
-                            Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent toward_user(middle, view.mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                            Qt::NoScrollPhase, false);
     QApplication::sendEvent(&view, &toward_user);
     ASSERT_GT(s().view.camera_distance, before);
     EXPECT_TRUE(QTest::qWaitFor(follows_zoom, 10000))
@@ -469,8 +478,10 @@ TEST_F(ProgramTest, ThrustThatEmptiesTheCraftStopsTheRunWithItsMessage)
 
 TEST_F(ProgramTest, PanelsShowAndHideFromTheToolbarAndTheirOwnButton)
 {
-    const std::pair<int, Panel*> toggles[] = {
-        {TB_SHOW_TIME, &time_panel()}, {TB_SHOW_NUMERIC, &numeric()}, {TB_SHOW_OPTIONS, &options()}, {TB_SHOW_LOG, &log_panel()}};
+    const std::pair<int, Panel*> toggles[] = {{TB_SHOW_TIME, &time_panel()},
+                                              {TB_SHOW_NUMERIC, &numeric()},
+                                              {TB_SHOW_OPTIONS, &options()},
+                                              {TB_SHOW_LOG, &log_panel()}};
     for (const auto& [id, panel] : toggles) {
         EXPECT_FALSE(panel->isVisible()) << id;
         click(toolbar(), id);
@@ -561,7 +572,8 @@ TEST_F(ProgramTest, ProjectNamedOnTheCommandLineOpensAtStart)
 
     start(folder / "missing.txt");
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_NE(platform.boxes[0].text.find((folder / "missing.txt").string()), std::string::npos) << platform.boxes[0].text;
+    EXPECT_NE(platform.boxes[0].text.find((folder / "missing.txt").string()), std::string::npos)
+        << platform.boxes[0].text;
     EXPECT_EQ(toolbar().text(0), "ORBILAN");
     open("binary_star.txt");  // the program works as if started without a project
 }

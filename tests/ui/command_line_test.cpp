@@ -17,9 +17,9 @@ TEST(CommandLine, OneProjectHelpOrVersion)
     const Case cases[] = {
         {{}, Action::run, ""},
         {{"solar system.txt"}, Action::run, "solar system.txt"},
-        {{"--", "-odd.txt"}, Action::run, "-odd.txt"},     // "--" ends the options
-        {{"-"}, Action::run, "-"},                         // a lone dash is a file name
-        {{"a.txt", "--help"}, Action::help, ""},           // help wins wherever it stands
+        {{"--", "-odd.txt"}, Action::run, "-odd.txt"},  // "--" ends the options
+        {{"-"}, Action::run, "-"},                      // a lone dash is a file name
+        {{"a.txt", "--help"}, Action::help, ""},        // help wins wherever it stands
         {{"-h"}, Action::help, ""},
         {{"--version", "--bogus"}, Action::version, ""},
         {{"a.txt", "b.txt"}, Action::usage_error, ""},

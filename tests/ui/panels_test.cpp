@@ -33,20 +33,24 @@ QImage background_of(Panel* panel) { return qobject_cast<QLabel*>(panel->control
 
 class PanelsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         host_.setGeometry(0, 0, 1280, 1000);
         build(0);
     }
-    void build(int theme_id) {
+    void build(int theme_id)
+    {
         load_theme_colors(theme_id, colors_);
         panels_ = create_panels(&host_, 1280, theme_id, colors_);
     }
-    void change_to(int theme_id) {
+    void change_to(int theme_id)
+    {
         load_theme_colors(theme_id, colors_);
         apply_theme(panels_, theme_id, colors_);
     }
 
-    std::vector<Panel*> all() {
+    std::vector<Panel*> all()
+    {
         return {panels_.toolbar_panel, panels_.options_panel, panels_.numeric_panel, panels_.time_panel,
                 panels_.log_panel};
     }
@@ -59,7 +63,8 @@ protected:
 // Every control lies inside its panel, no two controls the user works with overlap (a label may
 // reach into the box under it), every caption fits its control, and the user may type only where
 // a value is asked for.
-TEST_F(PanelsTest, ControlsFitTheirPanelAndEachOther) {
+TEST_F(PanelsTest, ControlsFitTheirPanelAndEachOther)
+{
     std::set<std::pair<QString, int>> editable;
     for (Panel* panel : all()) {
         std::vector<const ControlDef*> placed;
@@ -70,20 +75,26 @@ TEST_F(PanelsTest, ControlsFitTheirPanelAndEachOther) {
             EXPECT_TRUE(panel->rect().contains(at)) << def.name;
             if (def.kind != ControlKind::label) {
                 for (const ControlDef* other : placed)
-                    EXPECT_FALSE(at.intersects(panel->control(other->id)->geometry())) << def.name << " covers " << other->name;
+                    EXPECT_FALSE(at.intersects(panel->control(other->id)->geometry()))
+                        << def.name << " covers " << other->name;
                 placed.push_back(&def);
             }
             // Room for the check mark beside a check box's text, and for a button's frame.
-            const int room = def.kind == ControlKind::check_box ? def.w - 20 : def.kind == ControlKind::label ? def.w : def.w - 2;
-            if (def.kind == ControlKind::label || def.kind == ControlKind::check_box || def.kind == ControlKind::text_button) {
+            const int room = def.kind == ControlKind::check_box ? def.w - 20
+                             : def.kind == ControlKind::label   ? def.w
+                                                                : def.w - 2;
+            if (def.kind == ControlKind::label || def.kind == ControlKind::check_box ||
+                def.kind == ControlKind::text_button) {
                 EXPECT_LE(control->fontMetrics().horizontalAdvance(QString(def.text).trimmed()), room) << def.name;
             }
             if (auto* edit = qobject_cast<const QLineEdit*>(control); edit && !edit->isReadOnly())
                 editable.insert({panel->objectName(), def.id});
         }
     }
-    const std::set<std::pair<QString, int>> expected{{"time_panel", TM_STOP_TIME}, {"log_panel", LG_EVERY},
-                                                     {"numeric_panel", NV_NAME},   {"numeric_panel", NV_MASS},
+    const std::set<std::pair<QString, int>> expected{{"time_panel", TM_STOP_TIME},
+                                                     {"log_panel", LG_EVERY},
+                                                     {"numeric_panel", NV_NAME},
+                                                     {"numeric_panel", NV_MASS},
                                                      {"numeric_panel", NV_DENSITY}};
     EXPECT_EQ(editable, expected);
 }
@@ -91,7 +102,8 @@ TEST_F(PanelsTest, ControlsFitTheirPanelAndEachOther) {
 // Under a window manager every panel is taller by its title bar; panels then move down just
 // enough that no frame covers the next panel, and stay where the table puts them otherwise.
 // Every panel is centred on the host.
-TEST(PanelLayout, FramesNeverOverlapWhateverTheTitleBars) {
+TEST(PanelLayout, FramesNeverOverlapWhateverTheTitleBars)
+{
     const PanelDef* column[] = {&TOOLBAR_PANEL, &TIME_PANEL, &LOG_PANEL, &NUMERIC_PANEL, &OPTIONS_PANEL};
     for (const PanelDef* def : column) EXPECT_EQ(stacked_y(*def, 24), def->y) << def->caption;
     for (int frame = 0; frame <= 80; ++frame) {
@@ -107,7 +119,8 @@ TEST(PanelLayout, FramesNeverOverlapWhateverTheTitleBars) {
 }
 
 // An icon as the button shows it: drawn over the button's face.
-QImage on_face(const char* name, QColor face) {
+QImage on_face(const char* name, QColor face)
+{
     QImage image(32, 32, QImage::Format_RGB32);
     image.fill(face);
     QPainter painter(&image);
@@ -117,7 +130,8 @@ QImage on_face(const char* name, QColor face) {
 
 // Icons are drawn on a clear background: the button's face shows around the symbol, and so does
 // the raised frame the mouse brings up. A disabled button shows its disabled icon.
-TEST_F(PanelsTest, IconsLeaveTheButtonFaceAndFrameInSight) {
+TEST_F(PanelsTest, IconsLeaveTheButtonFaceAndFrameInSight)
+{
     for (const ControlDef& def : panels_.toolbar_panel->def().controls) {
         for (const char* name : {def.images.normal, def.images.hot, def.images.disabled}) {
             if (name == nullptr) continue;
@@ -140,7 +154,8 @@ TEST_F(PanelsTest, IconsLeaveTheButtonFaceAndFrameInSight) {
     ASSERT_EQ(start->visual_state(), VISUAL_HOT);
     const QColor edge(pixel_of(start, {0, 16}));
     const QColor lit = start->palette().color(QPalette::Light);
-    EXPECT_LE(std::abs(edge.red() - lit.red()) + std::abs(edge.green() - lit.green()) + std::abs(edge.blue() - lit.blue()), 8)
+    EXPECT_LE(
+        std::abs(edge.red() - lit.red()) + std::abs(edge.green() - lit.green()) + std::abs(edge.blue() - lit.blue()), 8)
         << "the raised frame's lit edge shows under the mouse: " << edge.name().toStdString();
 
     const QPoint on_triangle(12, 16);
@@ -150,7 +165,8 @@ TEST_F(PanelsTest, IconsLeaveTheButtonFaceAndFrameInSight) {
     EXPECT_EQ(pixel_of(start, on_triangle), disabled_icon.pixel(on_triangle));
 }
 
-std::vector<int> tab_order_from(Panel* panel, int first_id) {
+std::vector<int> tab_order_from(Panel* panel, int first_id)
+{
     panel->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(panel));
     panel->control(first_id)->setFocus(Qt::TabFocusReason);
@@ -165,17 +181,19 @@ std::vector<int> tab_order_from(Panel* panel, int first_id) {
 }
 
 // The keyboard reaches every control: Tab goes row by row, left to right, the hide button last.
-TEST_F(PanelsTest, TabWalksEachPanelAsItReads) {
+TEST_F(PanelsTest, TabWalksEachPanelAsItReads)
+{
     using V = std::vector<int>;
     const std::pair<Panel*, V> orders[] = {
         {panels_.toolbar_panel,  // the impulse lamp is no stop
          {TB_START, TB_STOP, TB_OPEN, TB_RESET, TB_SHOW_TIME, TB_SHOW_NUMERIC, TB_SHOW_OPTIONS, TB_SHOW_LOG,
           TB_LOOK_ORIGIN, TB_PREV, TB_NEXT, TB_FULL_SCREEN, TB_END}},
-        {panels_.time_panel, {TM_ELAPSED, TM_RESET_TIME, TM_UNIT, TM_STOP_TIME, TM_DT_DIV10, TM_DT, TM_DT_MUL10, TM_HIDE}},
+        {panels_.time_panel,
+         {TM_ELAPSED, TM_RESET_TIME, TM_UNIT, TM_STOP_TIME, TM_DT_DIV10, TM_DT, TM_DT_MUL10, TM_HIDE}},
         {panels_.log_panel, {LG_SELECT_FILE, LG_FILE_NAME, LG_MODE, LG_BODY, LG_EVERY, LG_ENABLED, LG_HIDE}},
         {panels_.options_panel,
-         {OP_AXIS, OP_PLANE, OP_LINE, OP_TRAILS, OP_SPHERE, OP_COLLISION, OP_SKIN, OP_FPS, OP_LIGHT_LESS,
-          OP_LIGHT_MORE, OP_RADIUS_HALF, OP_RADIUS_RESET, OP_RADIUS_DOUBLE, OP_HIDE}},
+         {OP_AXIS, OP_PLANE, OP_LINE, OP_TRAILS, OP_SPHERE, OP_COLLISION, OP_SKIN, OP_FPS, OP_LIGHT_LESS, OP_LIGHT_MORE,
+          OP_RADIUS_HALF, OP_RADIUS_RESET, OP_RADIUS_DOUBLE, OP_HIDE}},
         {panels_.numeric_panel, {NV_NAME, NV_MASS, NV_DENSITY, NV_X, NV_Y, NV_Z, NV_VX, NV_VY, NV_VZ, NV_HIDE}}};
     for (const auto& [panel, order] : orders) {
         show_and_wait(panel);
@@ -184,7 +202,8 @@ TEST_F(PanelsTest, TabWalksEachPanelAsItReads) {
 }
 
 // A button reached by Tab shows a mark that reads on its face, and Space or Enter presses it.
-TEST_F(PanelsTest, KeyboardFocusIsVisibleAndPresses) {
+TEST_F(PanelsTest, KeyboardFocusIsVisibleAndPresses)
+{
     show_and_wait(panels_.toolbar_panel);
     QSignalSpy commands(panels_.toolbar_panel, &Panel::command);
     tab_order_from(panels_.toolbar_panel, TB_STOP);
@@ -207,7 +226,8 @@ TEST_F(PanelsTest, KeyboardFocusIsVisibleAndPresses) {
 }
 
 // The widest texts the number boxes can get show whole: the sign and every digit, no scrolling.
-TEST_F(PanelsTest, WidestNumbersShowWhole) {
+TEST_F(PanelsTest, WidestNumbersShowWhole)
+{
     const extended most = std::numeric_limits<extended>::max();
     const std::tuple<Panel*, int, std::string> texts[] = {
         {panels_.numeric_panel, NV_X, "-6.31100722E-100"},
@@ -238,7 +258,8 @@ TEST_F(PanelsTest, WidestNumbersShowWhole) {
 }
 
 // A disabled control shows no hint: the lamp before a program is loaded, OPEN during a run.
-TEST_F(PanelsTest, DisabledControlsShowNoHints) {
+TEST_F(PanelsTest, DisabledControlsShowNoHints)
+{
     show_and_wait(panels_.toolbar_panel);
     const auto hint_for = [](QWidget* control) {
         QToolTip::hideText();
@@ -263,7 +284,8 @@ TEST_F(PanelsTest, DisabledControlsShowNoHints) {
 // face and edit background; the toolbar's own buttons keep their faces. A settings file may name a
 // theme that does not exist: black colours and no background until a theme brings them. Each
 // background looks the same whenever its theme comes back.
-TEST_F(PanelsTest, EachThemeColoursEveryKindOfControl) {
+TEST_F(PanelsTest, EachThemeColoursEveryKindOfControl)
+{
     struct Theme {
         QColor caption, text, label_back, face, edit_back;
     };
@@ -292,7 +314,8 @@ TEST_F(PanelsTest, EachThemeColoursEveryKindOfControl) {
             EXPECT_EQ(colour_of(edit, QPalette::Text), t.text) << id;
             EXPECT_EQ(colour_of(edit, QPalette::Base), t.edit_back) << id;
         }
-        EXPECT_EQ(colour_of(log_enabled, QPalette::Window), t.edit_back) << "the log's check box sits on the edit colour";
+        EXPECT_EQ(colour_of(log_enabled, QPalette::Window), t.edit_back)
+            << "the log's check box sits on the edit colour";
         RoundButton* unit = panels_.time_panel->button(TM_UNIT);
         EXPECT_EQ(unit->face_color(), t.face) << id;
         EXPECT_EQ(unit->text_color(), t.caption) << id;
@@ -310,7 +333,8 @@ TEST_F(PanelsTest, EachThemeColoursEveryKindOfControl) {
 
 // Every caption reads on its face, in every theme and every state: normal, under the mouse,
 // pressed and disabled (the disabled blue where it reads, the nearest readable colour elsewhere).
-TEST_F(PanelsTest, EveryCaptionReadsOnItsFace) {
+TEST_F(PanelsTest, EveryCaptionReadsOnItsFace)
+{
     for (int theme = 0; theme < THEME_COUNT; ++theme) {
         build(theme);
         for (const bool applied : {false, true}) {  // as built at start-up, and after a change
@@ -342,7 +366,8 @@ TEST_F(PanelsTest, EveryCaptionReadsOnItsFace) {
 
 // The same in pixels: the disabled "/ 10" of the dark blue theme is drawn in a colour that reads
 // (its strongest pixel; smoothed glyph edges come a little short of the caption's colour).
-TEST_F(PanelsTest, DisabledCaptionIsDrawnReadable) {
+TEST_F(PanelsTest, DisabledCaptionIsDrawnReadable)
+{
     build(2);
     show_and_wait(panels_.time_panel);
     disable_time_controls(panels_);

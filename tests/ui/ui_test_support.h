@@ -9,7 +9,8 @@
 namespace orbilan::test {
 
 // Shows a top-level widget and waits until the X server has mapped it.
-inline void show_and_wait(QWidget* window) {
+inline void show_and_wait(QWidget* window)
+{
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << "window never became visible";
 }

@@ -22,7 +22,8 @@ namespace {
 // A button of 40 x 30 with 20-pixel corners on a plain host window, and a count of its clicks.
 class RoundButtonTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         host_.setGeometry(100, 100, 200, 120);
         button_ = new RoundButton(&host_, 42, "", 20, 20, 40, 30);
         clicks_ = std::make_unique<QSignalSpy>(button_, &RoundButton::clicked);
@@ -37,13 +38,15 @@ protected:
     void release() { QTest::mouseRelease(window(), Qt::LeftButton, {}, centre()); }
 
     // Brings the mouse onto the button from outside; a move to where the mouse already is goes unseen.
-    void hover() {
+    void hover()
+    {
         QTest::mouseMove(window(), outside());
         QTest::mouseMove(window(), centre());
     }
 
     // A solid 16 x 16 PNG in the temporary folder, loaded by path like any image with a dot in its name.
-    QString solid_png(const char* name, QColor color) {
+    QString solid_png(const char* name, QColor color)
+    {
         QImage image(16, 16, QImage::Format_RGB32);
         image.fill(color);
         image.save(folder_.filePath(name));
@@ -58,7 +61,8 @@ protected:
 
 // A click needs press and release inside the rounded shape; a press dragged off shows released,
 // dragged back shows pressed again, and a cut-off corner is outside.
-TEST_F(RoundButtonTest, ClicksOnlyInsideItsRoundedShape) {
+TEST_F(RoundButtonTest, ClicksOnlyInsideItsRoundedShape)
+{
     press();
     EXPECT_EQ(button_->visual_state(), VISUAL_PRESSED);
     QTest::mouseMove(window(), at(QPoint(1, 1)));
@@ -86,7 +90,8 @@ TEST_F(RoundButtonTest, ClicksOnlyInsideItsRoundedShape) {
     EXPECT_EQ(clicks_->count(), 4) << "a negative corner is square";
 }
 
-TEST_F(RoundButtonTest, ImagesFollowTheStateAndFallBack) {
+TEST_F(RoundButtonTest, ImagesFollowTheStateAndFallBack)
+{
     button_->set_corner(0);
     EXPECT_TRUE(button_->load_image(IMAGE_ICON, solid_png("normal.png", Qt::red)));
     EXPECT_EQ(button_->image_width(), 16) << "a fresh normal image is drawn at 16 x 16";
@@ -112,7 +117,8 @@ TEST_F(RoundButtonTest, ImagesFollowTheStateAndFallBack) {
 
 // Disabled while lit and pressed, a button drops both looks at once, never clicks, and draws its
 // caption in pure blue where that reads.
-TEST_F(RoundButtonTest, DisabledButtonNeverClicksAndShowsABlueCaption) {
+TEST_F(RoundButtonTest, DisabledButtonNeverClicksAndShowsABlueCaption)
+{
     QFont big = button_->font();
     big.setPixelSize(24);
     big.setBold(true);
@@ -129,11 +135,13 @@ TEST_F(RoundButtonTest, DisabledButtonNeverClicksAndShowsABlueCaption) {
 
     const QImage image = button_->grab().toImage();
     int blue = 0;
-    for (int k = 0; k < image.width() * image.height(); ++k) blue += image.pixel(k % image.width(), k / image.width()) == qRgb(0, 0, 255);
+    for (int k = 0; k < image.width() * image.height(); ++k)
+        blue += image.pixel(k % image.width(), k / image.width()) == qRgb(0, 0, 255);
     EXPECT_GT(blue, 20);
 }
 
-TEST_F(RoundButtonTest, RepaintsOnlyWhenTheLookChanges) {
+TEST_F(RoundButtonTest, RepaintsOnlyWhenTheLookChanges)
+{
     QTest::mouseMove(window(), outside());
     QCoreApplication::processEvents();
     QSignalSpy frames(button_, &RoundButton::frame_drawn);
@@ -150,7 +158,8 @@ TEST_F(RoundButtonTest, RepaintsOnlyWhenTheLookChanges) {
 }
 
 // Asks `control` for its hint as the mouse resting on it would, and returns the text shown.
-QString hint_shown_for(QWidget* control) {
+QString hint_shown_for(QWidget* control)
+{
     QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(control, &event);
     return QToolTip::isVisible() ? QToolTip::text() : QString();
@@ -158,7 +167,8 @@ QString hint_shown_for(QWidget* control) {
 
 // A hint registered again replaces the first; it shows on an inactive panel, and stays up to the
 // hint time. Id 0 is the panel itself; an id the panel lacks is refused.
-TEST(Tooltips, HintsAreFoundByControlIdAndWrapAtThreeHundredPixels) {
+TEST(Tooltips, HintsAreFoundByControlIdAndWrapAtThreeHundredPixels)
+{
     QWidget panel;
     panel.setGeometry(50, 50, 300, 60);
     auto* control = new QLabel("x", &panel);
@@ -181,7 +191,8 @@ TEST(Tooltips, HintsAreFoundByControlIdAndWrapAtThreeHundredPixels) {
     const QStringList lines = hint_shown_for(control).split('\n');
     EXPECT_GE(lines.size(), 2) << lines.join('|').toStdString();
     const QFontMetrics metrics(QToolTip::font());
-    for (const QString& line : lines) EXPECT_LE(metrics.horizontalAdvance(line), TOOLTIP_MAX_WIDTH) << line.toStdString();
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), TOOLTIP_MAX_WIDTH) << line.toStdString();
     EXPECT_EQ(lines.join(' '), text) << "wrapping only turns spaces into line breaks";
     EXPECT_EQ(wrap_hint("SELECT PREVIOUS OBJECT ", metrics, TOOLTIP_MAX_WIDTH), "SELECT PREVIOUS OBJECT ");
     QToolTip::hideText();

@@ -6,8 +6,8 @@
 namespace orbilan {
 namespace {
 
-using test::Bytes;
 using test::bmp_file;
+using test::Bytes;
 using Palette = std::vector<std::array<std::uint8_t, 4>>;
 using Rgba = std::array<int, 4>;
 

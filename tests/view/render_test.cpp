@@ -101,7 +101,10 @@ protected:
         return frame();
     }
 
-    void show_only_spheres() { view_.hide_xy_plane = view_.hide_axis = view_.hide_trails = view_.hide_origin_lines = -1; }
+    void show_only_spheres()
+    {
+        view_.hide_xy_plane = view_.hide_axis = view_.hide_trails = view_.hide_origin_lines = -1;
+    }
     void show_only_trails()
     {
         show_only_spheres();
@@ -174,7 +177,8 @@ TEST_F(RenderTest, SkinsFallBackAndGoWithTheirProject)
     EXPECT_NEAR(body2.r, body2.g, 3) << "grey";
     EXPECT_NEAR(body2.g, body2.b, 3);
 
-    load_two_bodies(skin("mono.bmp", test::bmp_file(32, 1, 1, test::Bytes(4, 0xFF), {{0, 0, 0, 0}, {255, 255, 255, 0}})));
+    load_two_bodies(
+        skin("mono.bmp", test::bmp_file(32, 1, 1, test::Bytes(4, 0xFF), {{0, 0, 0, 0}, {255, 255, 255, 0}})));
     body2 = at(seen_from(30), 106, 60);
     EXPECT_GT(body2.r, 2 * body2.g) << "red, as body 1";
     EXPECT_TRUE(platform_.boxes.empty());
@@ -194,7 +198,8 @@ TEST_F(RenderTest, SkinsFallBackAndGoWithTheirProject)
     ASSERT_EQ(::mkfifo(missing.c_str(), 0600), 0);
     gl_->show_loaded_bodies(table_, state_, missing);
     ASSERT_EQ(platform_.boxes.size(), 2u);
-    EXPECT_NE(platform_.boxes[1].text.find(missing + "\nis not a regular file"), std::string::npos) << platform_.boxes[1].text;
+    EXPECT_NE(platform_.boxes[1].text.find(missing + "\nis not a regular file"), std::string::npos)
+        << platform_.boxes[1].text;
 }
 
 TEST_F(RenderTest, TrailsRunYellowThenFadeToBlack)
@@ -263,7 +268,8 @@ TEST_F(RenderTest, EveryTrailShowsHoweverManyBatchesTheyTake)
     for (const auto& [body, at] : shown) {
         // The trails stand at x = 1, 29 units from the eye; the view is 4:3 with 30 degrees upright.
         const int column = 80 + static_cast<int>(std::lround(at * 80 / (29 * std::tan(15 * PI / 180) * 4 / 3)));
-        EXPECT_GT(brightest(image, {column - 1, 50, 3, 11}).g, 200) << "the trail of body " << body << " near column " << column;
+        EXPECT_GT(brightest(image, {column - 1, 50, 3, 11}).g, 200)
+            << "the trail of body " << body << " near column " << column;
     }
 }
 
@@ -275,7 +281,7 @@ TEST_F(RenderTest, SkinsReadLeftToRightFromOutside)
     test::Bytes pixels(W * 3 * H);
     for (int row = 0; row < H; ++row)
         for (int col = 0; col < W; ++col) {
-            const bool stripe = col >= 14 && col <= 17;  // s = 0.22 .. 0.28
+            const bool stripe = col >= 14 && col <= 17;      // s = 0.22 .. 0.28
             std::uint8_t* p = &pixels[(row * W + col) * 3];  // blue, green, red
             p[0] = !stripe && col >= W / 2 ? 220 : 0;
             p[1] = stripe ? 220 : 0;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/application.h"
 #include "app/host_window.h"
 #include "app/start_up.h"
-#include "app/application.h"
 #include "platform/qt_platform.h"
 #include "platform/recording_platform.h"
 #include "view/gl_view.h"
