@@ -85,6 +85,45 @@ void fit_view_to_scene(ViewState& view, const SceneBodies& scene)
     view.camera_distance = 2 * reach;
 }
 
+ViewFrustum view_frustum(const ViewState& view)
+{
+    ViewFrustum f;
+    f.eye = view.camera_eye;
+    double forward[3], length = 0;
+    for (int k = 0; k < 3; ++k) {
+        forward[k] = static_cast<double>(view.camera_target[k]) - f.eye[k];
+        length += forward[k] * forward[k];
+    }
+    length = std::sqrt(length);
+    // side = forward x (0, 0, 1), as gluLookAt takes it, and up = side x forward.
+    const double side_length = std::hypot(forward[0], forward[1]);
+    if (!(length > 0) || !(side_length > 0)) return f;
+    for (int k = 0; k < 3; ++k) f.forward[k] = forward[k] / length;
+    f.side = {forward[1] / side_length, -forward[0] / side_length, 0};
+    f.up = {f.side[1] * f.forward[2] - f.side[2] * f.forward[1], f.side[2] * f.forward[0] - f.side[0] * f.forward[2],
+            f.side[0] * f.forward[1] - f.side[1] * f.forward[0]};
+    f.tan_up = std::tan(view.fov_y * PI / 360);
+    f.tan_across = f.tan_up * view.aspect_ratio;
+    f.valid = std::isfinite(f.tan_across) && f.tan_across > 0;
+    return f;
+}
+
+bool sphere_in_view(const ViewFrustum& f, double x, double y, double z, double r)
+{
+    if (!f.valid) return true;
+    const double q[3] = {x - f.eye[0], y - f.eye[1], z - f.eye[2]};
+    const auto along = [&q](const std::array<double, 3>& axis) {
+        return q[0] * axis[0] + q[1] * axis[1] + q[2] * axis[2];
+    };
+    const double depth = along(f.forward);
+    // A side plane through the eye at angle atan(t) has the unit normal (1, -t) / sqrt(1 + t^2)
+    // in (across, depth).
+    const auto beyond = [&](double offset, double t) {
+        return std::abs(offset) - depth * t > r * std::sqrt(1 + t * t);
+    };
+    return !(depth < -r || beyond(along(f.side), f.tan_across) || beyond(along(f.up), f.tan_up));
+}
+
 bool look_at_origin(ViewState& view, const SceneBodies& scene)
 {
     if (scene.bodies.body_count <= 0) return false;

@@ -45,6 +45,21 @@ bool look_at_origin(ViewState& view, const SceneBodies& scene);
 int select_next_body(ViewState& view, const SceneBodies& scene);
 int select_previous_body(ViewState& view, const SceneBodies& scene);
 
+// What the camera sees, in world coordinates: the eye, its unit axes (side, up, forward) and the
+// tangents of the half field of view across and up.
+struct ViewFrustum {
+    std::array<double, 3> eye{}, side{}, up{}, forward{};
+    double tan_across = 0, tan_up = 0;
+    bool valid = false;  // false when the camera looks straight along z: nothing is culled then
+};
+
+// The frustum of the camera as the frame sets it up (eye, target, field of view, aspect), open at
+// both ends: the clip planes follow the zoom only when the projection is next set up.
+ViewFrustum view_frustum(const ViewState& view);
+
+// False when a sphere lies wholly outside the frustum, so drawing it would change no pixel.
+bool sphere_in_view(const ViewFrustum& frustum, double x, double y, double z, double r);
+
 void more_light(ViewState& view);
 void less_light(ViewState& view);
 

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "sim/extended.h"
+#include "view/camera.h"
 #include "view/gl_check.h"
 #include "view/lighting.h"
 
@@ -111,7 +112,7 @@ void draw_axes(const ViewState& view, const SceneBodies& scene)
 // half starts at h whatever the newer one did). Each slot is sent once and the segments name
 // their ends; drawn flat, a line takes the colour of its second end, so slot j + 1 carries the
 // colour of segment j.
-void add_trail(SceneLines& lines, const Trail& t, int trail_length)
+void add_trail(SceneLines& lines, const Trail& t, int trail_length, const ViewFrustum& frustum)
 {
     const int half = static_cast<int>(std::nearbyint(trail_length / 2.0));
     const double half_length = trail_length / 2.0;
@@ -122,6 +123,14 @@ void add_trail(SceneLines& lines, const Trail& t, int trail_length)
     while (older_end <= last && t.trail_x[older_end + 1] != 0.0) ++older_end;
     const int slots = std::max(newer_end, older_end > half ? older_end : 0) + 1;
     if (slots < 2) return;
+    double low[3] = {t.trail_x[0], t.trail_y[0], t.trail_z[0]}, high[3] = {low[0], low[1], low[2]};
+    for (int k = 1; k < slots; ++k) {
+        const double p[3] = {t.trail_x[k], t.trail_y[k], t.trail_z[k]};
+        for (int c = 0; c < 3; ++c) low[c] = std::min(low[c], p[c]), high[c] = std::max(high[c], p[c]);
+    }
+    if (!sphere_in_view(frustum, (low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2,
+                        std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]) / 2))
+        return;
 
     const auto first = static_cast<GLuint>(lines.xyz.size() / 3);
     for (int k = 0; k < slots; ++k) {
@@ -152,8 +161,9 @@ void flush_trail_batch(SceneLines& lines)
 // Gathered anew at every frame in batches of bounded size: arrays for every trail at once would
 // cost more memory per body than the trails themselves, and a display list of a hundred thousand
 // segments takes longer to compile than a frame.
-void draw_trails(const SceneBodies& scene, int trail_length, SceneLines& lines)
+void draw_trails(const ViewState& view, const SceneBodies& scene, int trail_length, SceneLines& lines)
 {
+    const ViewFrustum frustum = view_frustum(view);
     constexpr std::size_t BATCH_INDICES = 2 * TRAIL_BATCH_SEGMENTS;
     const std::size_t most_slots = TRAIL_BATCH_SEGMENTS + 2 * (MAX_TRAIL_LENGTH + 2);
     lines.xyz.reserve(3 * most_slots);
@@ -164,7 +174,7 @@ void draw_trails(const SceneBodies& scene, int trail_length, SceneLines& lines)
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
-        add_trail(lines, scene.trail[i], trail_length);
+        add_trail(lines, scene.trail[i], trail_length, frustum);
         if (lines.index.size() >= BATCH_INDICES) flush_trail_batch(lines);
     }
     flush_trail_batch(lines);
@@ -189,13 +199,13 @@ void draw_exhaust_plume(const ExhaustPlume& plume)
 
 void draw_origin_lines(const SceneBodies& scene)
 {
+    glBegin(GL_LINES);
+    colour(ORIGIN_LINE_COLOUR);
     for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
         const Trail& t = scene.trail[i];
-        glBegin(GL_LINES);
-        colour(ORIGIN_LINE_COLOUR);
         line(0.0, 0.0, 0.0, t.trail_x[0], t.trail_y[0], t.trail_z[0]);
-        glEnd();
     }
+    glEnd();
 }
 
 unsigned body_texture(const SceneBodies& scene, int i)
@@ -232,6 +242,8 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     const double pixels_per_radian = viewport[3] / 2.0 / std::tan(view.fov_y * PI / 360);
+    // Most bodies of a large cluster seen from inside it lie behind or beside the camera.
+    const ViewFrustum frustum = view_frustum(view);
     unsigned bound = 0;
     bool glowing = false;
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -240,6 +252,7 @@ void draw_spheres(const ViewState& view, const SceneBodies& scene)
         const double r = scene.bodies.radius[i];
         const Trail& t = scene.trail[i];
         if (!(r > 0) || !std::isfinite(r)) continue;
+        if (!sphere_in_view(frustum, t.trail_x[0], t.trail_y[0], t.trail_z[0], r)) continue;
         if ((i == 1) != glowing) {
             glowing = i == 1;
             glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, glowing ? GLOW : DARK);
@@ -311,7 +324,8 @@ void create_sphere_list()
 {
     for (int level = 0; level < SPHERE_DETAIL_LEVELS; ++level) {
         glNewList(SPHERE_LIST + level, GL_COMPILE);
-        unit_sphere(SPHERE_SLICES >> level, SPHERE_STACKS >> level);
+        const int slices = SPHERE_SLICES >> level;
+        unit_sphere(slices, level == 0 ? SPHERE_STACKS : slices / 2);
         glEndList();
     }
     check_gl("the unit sphere");
@@ -359,7 +373,7 @@ void draw_frame(const ViewState& view, const SceneBodies& scene, SceneLines& lin
     glCallList(SCENE_LIST);
     if (view.hide_spheres == 0 && shown_body_count(scene) > 0) draw_spheres(view, scene);
     if (view.hide_trails == 0 && shown_body_count(scene) > 0)
-        draw_trails(scene, trail_slots(view.trail_length) - 2, lines);
+        draw_trails(view, scene, trail_slots(view.trail_length) - 2, lines);
     glPopMatrix();
     check_gl("the frame");
 }

@@ -9,8 +9,10 @@ namespace orbilan {
 
 constexpr unsigned SCENE_LIST = 1;
 // The textured unit sphere, compiled once per context and scaled to each body's radius, in
-// levels of detail from SPHERE_SLICES slices and stacks (list SPHERE_LIST) down to a quarter of
-// that (list SPHERE_LIST + 2): a body a few pixels wide looks the same with far fewer triangles.
+// levels of detail from SPHERE_SLICES slices and SPHERE_STACKS stacks (list SPHERE_LIST) down to a
+// quarter of the slices (list SPHERE_LIST + 2): a body a few pixels wide looks the same with far
+// fewer triangles. The coarser levels take half as many stacks as slices, which gives their
+// outline the same angular step seen from any side.
 constexpr unsigned SPHERE_LIST = 2;
 constexpr int SPHERE_SLICES = 32;
 constexpr int SPHERE_STACKS = 32;

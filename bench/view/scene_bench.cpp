@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <memory>
+#include <random>
 
 #include "platform/recording_platform.h"
 #include "view/camera.h"
@@ -48,24 +49,49 @@ BodySnapshot disc_of(int n)
     return s;
 }
 
-void prepare(int n)
+// n rocks in a ball of radius 2, as the program's benchmark runs them (bench/app).
+BodySnapshot ball_of(int n)
+{
+    BodySnapshot s;
+    s.body_count = n;
+    for (auto* column : {&s.x, &s.y, &s.z}) column->assign(n + 1, 0);
+    s.radius.assign(n + 1, std::cbrt(3 * (60.0 / n) / (4 * 3.14159265358979 * 2000)));
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (int i = 1; i <= n; ++i) {
+        double x, y, z;
+        do {
+            x = unit(random), y = unit(random), z = unit(random);
+        } while (x * x + y * y + z * z > 1);
+        s.x[i] = 2 * x, s.y[i] = 2 * y, s.z[i] = 2 * z;
+    }
+    return s;
+}
+
+void prepare(int n, bool inside_a_ball = false)
 {
     Stage& st = *stage;
     st.view = ViewState{};
     st.scene = SceneBodies{};
-    BodySnapshot s = disc_of(n);
+    BodySnapshot s = inside_a_ball ? ball_of(n) : disc_of(n);
+    const double drift = inside_a_ball ? 1e-3 : 1e8;
     st.scene.bodies = s;
     reset_trails(st.scene, st.view);
     for (int tick = 0; tick < st.view.trail_length + 2; ++tick) {
-        for (int i = 1; i <= n; ++i) s.x[i] += 1e8;
+        for (int i = 1; i <= n; ++i) s.x[i] += drift;
         st.scene.bodies = s;
         capture_positions(st.scene);
         advance_trails(st.scene, st.view);
     }
     st.scene.texture_id.assign(n + 1, st.skin);
     fit_view_to_scene(st.view, st.scene);
-    st.view.camera_pitch_d = -30;
-    st.view.camera_pitch = -30;
+    if (inside_a_ball) {
+        // As the program starts a run: following body 1 from twice the ball's reach.
+        st.view.camera_target = {st.scene.bodies.x[1], st.scene.bodies.y[1], st.scene.bodies.z[1]};
+    } else {
+        st.view.camera_pitch_d = -30;
+        st.view.camera_pitch = -30;
+    }
     st.gl->makeCurrent();
     apply_render_state(st.view, st.scene, st.gl->width(), st.gl->height());
     // The renderer compiles its pipelines on the first frame of a kind; keep that out.
@@ -123,6 +149,23 @@ BENCHMARK(BM_FrameOnly)
     ->Args({1000, 2})
     ->Args({5000, 0})
     ->Unit(benchmark::kMillisecond);
+
+// The frame the program draws while it runs a large cluster, seen from inside it. Second
+// argument as for BM_FrameOnly.
+void BM_InsideACluster(benchmark::State& state)
+{
+    prepare(static_cast<int>(state.range(0)), true);
+    Stage& st = *stage;
+    st.view.hide_spheres = state.range(1) == 1 ? -1 : 0;
+    st.view.hide_trails = state.range(1) == 2 ? -1 : 0;
+    compute_eye(st.view, st.view.camera_target);
+    build_scene_list(st.view, st.scene);
+    for (auto _ : state) {
+        draw_frame(st.view, st.scene, st.lines);
+        glFinish();
+    }
+}
+BENCHMARK(BM_InsideACluster)->Args({5000, 0})->Args({5000, 1})->Args({5000, 2})->Unit(benchmark::kMillisecond);
 
 void BM_CaptureAndAdvance(benchmark::State& state)
 {
