@@ -255,7 +255,9 @@ private:
     void erase_progress_locked()
     {
         if (shown_ == 0) return;
-        std::fputs(("\r" + std::string(shown_, ' ') + "\r").c_str(), stderr);
+        std::string blank(shown_ + 2, ' ');
+        blank.front() = blank.back() = '\r';
+        std::fputs(blank.c_str(), stderr);
         shown_ = 0;
     }
 
