@@ -159,8 +159,8 @@ TEST_F(RunFixture, MassErrorWaitsForTheUserThenEndsTheRun)
 }
 
 // A body at x = 1 + t in free flight (G = 0), or at rest 2 m from a body of G m = 4, which pulls it
-// at -1 m/s2 in the first step: a line every log_every steps of the mode's values, forward and
-// backward, the log closed before the end is announced. A log that fails (a full disk) ends a run
+// at -1 m/s2 in the first step, either way in time: a line every log_every steps of the mode's
+// values, forward and backward, the log closed before the end is announced. A log that fails (a full disk) ends a run
 // that would otherwise go on for ever; the next run starts with a clean slate.
 TEST_F(RunFixture, LogLinesFollowTheModeTheBodyAndTheDirection)
 {
@@ -177,6 +177,7 @@ TEST_F(RunFixture, LogLinesFollowTheModeTheBodyAndTheDirection)
         {"position", 2, 1, 10, 1, 0, 34.5L, {{10, 11, 0, 0}, {20, 21, 0, 0}, {30, 31, 0, 0}}},
         {"backward", 2, 1, 2, 2, 0, -5, {{-2, -1, 0, 0}, {-4, -3, 0, 0}}},
         {"acceleration", 1, 2, 1, 1, 1, 1, {{1, -1, 0, 0}}},
+        {"pulled backward", 2, 2, 1, 2, 1, -1, {{-1, 99, 0, 0}}},
         {"no such mode", 3, 1, 1, 1, 0, 5, {}},
         {"no such body", 2, 4, 1, 1, 0, 5, {}},
     };
