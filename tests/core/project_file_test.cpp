@@ -140,7 +140,6 @@ TEST_F(ProjectFile, FilesThatAreNotLoadedKeepTheProject)
         EXPECT_EQ(load(path), result) << path;
         EXPECT_TRUE(test::same_bodies(table, loaded)) << path;
         EXPECT_EQ(state.impulse_table[1].ejected_mass, 3) << path;
-        EXPECT_EQ(state.impulse_body, 2) << path;
         ASSERT_EQ(received.size(), 1u) << path;
         EXPECT_NE(received[0].text.find((named.empty() ? path : named).string() + "\n" + problem), std::string::npos)
             << received[0].text;
@@ -187,10 +186,8 @@ TEST_F(ProjectFile, ReadsTheExampleProjectAndItsImpulseProgram)
     state.impulse_next = 7;
     ASSERT_EQ(load(project), LoadResult::loaded);
     EXPECT_TRUE(received.empty());
-    ASSERT_EQ(table.name.size(), 3u);
     EXPECT_EQ(std::tuple(table.name[2], table.mass[1], table.vy[2], complete_bodies), std::tuple("Planet", 100, 3, 2));
     EXPECT_EQ(table.texture_file[1], (folder.path() / "Projects/star.bmp").string());
-    EXPECT_EQ(table.texture_file[2], default_skin());
     EXPECT_DOUBLE_EQ(table.radius[1], std::cbrt(300 / (4 * PI)));
     EXPECT_TRUE(impulse_found);
     EXPECT_EQ(std::tuple(state.impulse_count, state.impulse_body, state.impulse_next), std::tuple(100, 1, 1));
@@ -200,7 +197,6 @@ TEST_F(ProjectFile, ReadsTheExampleProjectAndItsImpulseProgram)
     EXPECT_EQ(state.impulse_table[100].start_time, 100);
 
     ASSERT_EQ(load(two_bodies("Projects/plain.txt", "\n")), LoadResult::loaded);
-    EXPECT_EQ(table.vy[2], 3);
     EXPECT_FALSE(impulse_found);
     EXPECT_EQ(std::tuple(state.impulse_count, state.impulse_body, state.impulse_table[1].start_time),
               std::tuple(0, 0, 0));
