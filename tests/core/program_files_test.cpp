@@ -67,15 +67,16 @@ TEST(SettingsFile, OneRecordReadBackAndToleratedContent)
     };
     for (const auto& [content, theme_id] : cases)
         EXPECT_EQ(load_settings(folder.write("options.opt", content)), theme_id) << "content: " << content;
-    EXPECT_EQ(load_settings(folder.path() / "none.opt"), 0);
+    std::vector<UserMessage> received;
+    const MessageSink sink = [&](const UserMessage& m) { received.push_back(m); };
+    EXPECT_EQ(load_settings(folder.path() / "none.opt", sink), 0) << "a first start, with nothing to say";
     const auto blocker = folder.write("config-file", "x");
     save_settings(blocker / "orbilan" / "options.opt", 3);
     EXPECT_EQ(test::read_bytes(blocker), "x");
     // A named pipe in its place neither blocks start-up nor the theme button, and is named.
     const auto pipe = folder.path() / "pipe.opt";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    std::vector<UserMessage> received;
-    EXPECT_EQ(load_settings(pipe, [&](const UserMessage& m) { received.push_back(m); }), 0);
+    EXPECT_EQ(load_settings(pipe, sink), 0);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].text, "Settings file " + pipe.string() + "\nis not a regular file. The theme starts at 0.");
     save_settings(pipe, 2);
