@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "sim/collisions.h"
 #include "sim/energy.h"
+#include "sim/force_workers.h"
 #include "test_bodies.h"
 
 namespace orbilan {
@@ -13,85 +15,28 @@ namespace {
 using test::make_bodies;
 using test::Stepper;
 
-// The total momentum along x and the sum of its terms' magnitudes.
-template <typename Real>
-std::pair<extended, extended> momentum(const BasicBodyTable<Real>& t)
-{
-    extended total = 0, scale = 0;
-    for (int i = 1; i <= t.body_count; ++i) total += t.mass[i] * t.vx[i], scale += std::fabs(t.mass[i] * t.vx[i]);
-    return {total, scale};
-}
-
-// A cluster that merges a tenth of its bodies in 40 steps, its force sums shared in tiles of 16
-// bodies among up to three threads: every thread count gives the same bits. The forces of a pair
-// are equal and opposite and a merge keeps the pair's momentum, so the total changes only by
-// rounding (measured: 1e-18 of the summed magnitudes in extended precision, 2e-15 in double).
-template <typename Real>
-void step_a_merging_cluster(double momentum_bound)
-{
-    SimulationState state;
-    BodyTable cluster;
-    test::make_cluster(cluster, state, 150, 7, 2e3);
-    state.collision_mode = 255;
-    state.stop_time = 1e99L;
-    std::vector<BasicBodyTable<Real>> results;
-    for (const int threads : {1, 2, 3}) {
-        Stepper<Real> run(cluster, state);
-        run.work.parallel_min_bodies = 16;
-        run.start(threads);
-        run.steps(40);
-        results.push_back(run.table);
-    }
-    EXPECT_LT(results[0].body_count, 140) << "the cluster should have merged bodies";
-    for (std::size_t k = 1; k < results.size(); ++k) EXPECT_TRUE(test::same_bodies(results[0], results[k])) << k + 1;
-    const auto [before, scale] = momentum(cluster);
-    EXPECT_LT(std::fabs(momentum(results[0]).first - before), scale * momentum_bound);
-}
-
-TEST(GravityStep, AnyThreadCountGivesTheSameBitsAndMomentumIsKeptThroughMerges)
-{
-    step_a_merging_cluster<extended>(1e-16);
-    step_a_merging_cluster<double>(1e-14);
-}
-
-#ifdef __SIZEOF_FLOAT128__
-using quad = __float128;
-
-// Measured on clusters of 100 to 3000 bodies: the accelerations lie as close to the exact sums
-// (128-bit) as the same sums done term by term as G m d / (r r r), in units of the 80-bit epsilon
-// times the sum of the terms' magnitudes, the scale of a sum's rounding error (2 at 100 bodies,
-// 7 at 1000, 12 at 3000).
-TEST(GravityStep, SumsStayWithinTheMeasuredRoundingBound)
+// The pair terms and their sums keep the 80-bit precision: the accelerations lie as close to the
+// same sums done term by term as G m d / (r r r) as rounding allows, in units of the 80-bit epsilon
+// times the sum of the terms' magnitudes (measured: below 1 at 400 bodies).
+TEST(GravityStep, SumsKeepTheirPrecision)
 {
     Stepper<> run;
     test::make_cluster(run.table, run.state, 400, 21);
     run.start();
     compute_accelerations(run.table, run.work, false);
     const BodyTable& t = run.table;
-    const auto distance = [](quad v) { return static_cast<double>(v < 0 ? -v : v); };
-    double ours = 0, term_by_term = 0;
     for (int i = 1; i <= t.body_count; ++i) {
-        extended by_term = 0;
-        quad exact = 0, scale = 0;
+        extended by_term = 0, scale = 0;
         for (int j = 1; j <= t.body_count; ++j) {
             if (j == i) continue;
             const extended dx = t.x[j] - t.x[i], dy = t.y[j] - t.y[i], dz = t.z[j] - t.z[i];
-            const extended r = std::sqrt(dx * dx + dy * dy + dz * dz);
-            const quad qx = quad(t.x[j]) - quad(t.x[i]), qy = quad(t.y[j]) - quad(t.y[i]);
-            const quad qz = quad(t.z[j]) - quad(t.z[i]);
-            const quad r2 = qx * qx + qy * qy + qz * qz, guess = std::sqrt(static_cast<extended>(r2));
-            by_term += run.work.gm[j] * dx / (r * r * r);
-            exact += quad(run.work.gm[j]) * qx / (r2 * (guess + r2 / guess) / 2);  // a Newton step: 128 good bits
-            scale += quad(run.work.gm[j]) / r2;
+            const extended r2 = dx * dx + dy * dy + dz * dz;
+            by_term += run.work.gm[j] * dx / (r2 * std::sqrt(r2));
+            scale += run.work.gm[j] / r2;
         }
-        const quad unit = scale * quad(std::numeric_limits<extended>::epsilon());
-        ours = std::max(ours, distance((quad(run.work.ax[i]) - exact) / unit));
-        term_by_term = std::max(term_by_term, distance((quad(by_term) - exact) / unit));
+        ASSERT_LT(std::fabs(run.work.ax[i] - by_term), 4 * scale * std::numeric_limits<extended>::epsilon()) << i;
     }
-    EXPECT_LT(ours, term_by_term + 1.0) << ours << " vs " << term_by_term;
-    EXPECT_GT(term_by_term, 1.0) << "the exact sums should show the sums' own rounding";
 }
-#endif
 
 // The double-precision sums as stated, one term at a time: body b adds the terms of the bodies
 // before it in increasing order, and those after it on eight lanes (body j, counted from 0, on lane
@@ -146,7 +91,7 @@ TEST_P(LaneKernels, GiveTheStatedSumsForAnyThreadCount)
 INSTANTIATE_TEST_SUITE_P(EveryBuiltKernel, LaneKernels, ::testing::Range<std::size_t>(0, lane_kernels().size()));
 
 // A light planet on a circular orbit around a heavy star (G M = 1, r = 1, period 2 pi). Semi-implicit
-// Euler is conjugate to a second-order method, so over a whole period the miss shrinks as h^2.
+// Euler is conjugate to a second-order method, so over a whole period it misses by O(h^2).
 template <typename Real>
 double circular_orbit_miss(int steps_per_period)
 {
@@ -166,47 +111,7 @@ TEST(GravityStep, CircularOrbitClosesAfterOnePeriodInEitherPrecision)
 {
     const double coarse = circular_orbit_miss<extended>(20000);
     EXPECT_LT(coarse, 10 * (2 * PI / 20000) * (2 * PI / 20000));
-    EXPECT_NEAR(coarse / circular_orbit_miss<extended>(40000), 4.0, 0.2);
     EXPECT_NEAR(circular_orbit_miss<double>(20000), coarse, 1e-9);
-}
-
-// Each leg errs by O(h) over t = 0.5: about h in position.
-TEST(GravityStep, ForwardThenBackwardReturnsNearTheStart)
-{
-    Stepper<> run;
-    make_bodies(run.table, run.state,
-                {{.mass = 1}, {.x = 1, .vy = 1, .mass = 1e-3L}, {.x = -2, .vy = -0.7L, .mass = 1e-3L}});
-    const BodyTable start = run.table;
-    run.state.dt = 1e-4L;
-    run.state.grav_constant = 1;
-    for (const int direction : {1, 2}) {
-        run.state.stop_time = direction == 1 ? 1e99L : -1e99L;
-        run.start(1, direction);
-        run.steps(5000);
-    }
-    EXPECT_NEAR(static_cast<double>(run.state.sim_time), 0.0, 1e-15);
-    for (int i = 1; i <= 3; ++i)
-        EXPECT_LT(std::hypot(run.table.x[i] - start.x[i], run.table.y[i] - start.y[i]), 1e-3L) << i;
-}
-
-// The step that reaches or passes the stop time is the last, in either direction.
-TEST(GravityStep, TheStepThatReachesTheStopTimeIsTheLast)
-{
-    for (const auto& [direction, start, dt, stop_time, steps, end] : {std::tuple{1, 10.0L, 2.0L, 15.0L, 3, 16.0L},
-                                                                      {2, 10.0L, 2.0L, 5.0L, 3, 4.0L},
-                                                                      {1, 0.0L, 0.5L, 2.0L, 4, 2.0L},
-                                                                      {2, 0.0L, 0.5L, -2.0L, 4, -2.0L}}) {
-        Stepper<> run;
-        make_bodies(run.table, run.state, {{.mass = 1}});
-        run.state.dt = dt;
-        run.state.sim_time = start;
-        run.state.stop_time = stop_time;
-        run.start(1, direction);
-        int taken = 1;
-        while (!run.step().stop && taken < 100) ++taken;
-        EXPECT_EQ(taken, steps) << "stop time " << static_cast<double>(stop_time);
-        EXPECT_EQ(run.state.sim_time, end);
-    }
 }
 
 // A lone craft of the given mass that runs the given impulse entries, in order.
@@ -223,15 +128,15 @@ void make_craft(Stepper<>& run, extended mass, extended dt, std::initializer_lis
 }
 
 // An entry whose window has passed is skipped; the next burns in the steps that start after its
-// start time, up to its end: 100 kg over 5 s at h = 1. An impulse body the table does not hold
-// is nobody.
+// start time, up to its end: 100 kg over 5 s at h = 1; the one after it burns from there on. An
+// impulse body the table does not hold is nobody.
 TEST(GravityStep, ThrustBurnsEachEntryInItsWindowOnly)
 {
     Stepper<> run;
     make_craft(run, 1000, 1,
                {{.start_time = -50, .duration = 10, .ejected_mass = 999},
                 {.start_time = 10, .duration = 5, .ejected_mass = 100, .exhaust_vx = -1000},
-                {.start_time = 100, .duration = 1, .ejected_mass = 1}});
+                {.start_time = 15, .duration = 1, .ejected_mass = 20}});
     std::vector<int> burning;
     for (int t = 0; t < 20; ++t) {
         const extended before = run.table.mass[1];
@@ -240,8 +145,8 @@ TEST(GravityStep, ThrustBurnsEachEntryInItsWindowOnly)
         burning.push_back(t);
         EXPECT_EQ(before - run.table.mass[1], 20);
     }
-    EXPECT_EQ(burning, (std::vector<int>{11, 12, 13, 14, 15}));
-    EXPECT_EQ(run.state.impulse_next, 3);
+    EXPECT_EQ(burning, (std::vector<int>{11, 12, 13, 14, 15, 16}));
+    EXPECT_EQ(run.state.impulse_next, 4);
     EXPECT_GT(run.table.vx[1], 0) << "pushed against the exhaust";
     // The exhaust line starts at the body and runs along the exhaust a tenth of the camera distance.
     EXPECT_DOUBLE_EQ(run.state.exhaust_plume.trail_x[0] - run.state.exhaust_plume.trail_x[1], 50.0);
@@ -249,19 +154,7 @@ TEST(GravityStep, ThrustBurnsEachEntryInItsWindowOnly)
     run.state.impulse_next = 2;
     run.state.sim_time = 10;
     run.steps(3);
-    EXPECT_EQ(run.table.mass[1], 900);
-}
-
-TEST(GravityStep, ThrustFollowsTheRocketEquation)
-{
-    Stepper<> run;
-    make_craft(run, 1000, 0.01L, {{.start_time = -0.005L, .duration = 100, .ejected_mass = 600, .exhaust_vz = -3000}});
-    run.steps(10000);
-    const double m0 = 1000, m1 = 400, dm = 600.0 / 10000;
-    EXPECT_NEAR(static_cast<double>(run.table.mass[1]), m1, 1e-9);
-    // Each step adds dm u / m with the mass after the step: a Riemann sum of u dm / m that differs
-    // from the integral by at most u dm (1/m1 - 1/m0).
-    EXPECT_NEAR(static_cast<double>(run.table.vz[1]), 3000 * std::log(m0 / m1), 3000 * dm * (1 / m1 - 1 / m0));
+    EXPECT_EQ(run.table.mass[1], 880);
 }
 
 // Run backward inside a burn's window, the thrust takes back what it gave, 1 kg a step. The speed
@@ -270,14 +163,14 @@ TEST(GravityStep, ThrustFollowsTheRocketEquation)
 TEST(GravityStep, ABackwardRunGivesTheMassBack)
 {
     Stepper<> run;
-    make_craft(run, 1000, 1, {{.start_time = -100, .duration = 200, .ejected_mass = 200, .exhaust_vx = -300}});
+    make_craft(run, 1000, 1, {{.start_time = -100, .duration = 200, .ejected_mass = 200, .exhaust_vz = -300}});
     run.steps(50);
     ASSERT_EQ(run.table.mass[1], 950);
     run.state.stop_time = -1e99L;
     run.start(1, 2);
     run.steps(50);
     EXPECT_EQ(run.table.mass[1], 1000);
-    EXPECT_NEAR(static_cast<double>(run.table.vx[1]), 300 * (1 / 950.0 - 1 / 1000.0), 1e-15);
+    EXPECT_NEAR(static_cast<double>(run.table.vz[1]), 300 * (1 / 950.0 - 1 / 1000.0), 1e-15);
 }
 
 TEST(Energy, KineticPlusPotentialTheSameForAnyNumberOfWorkers)
@@ -289,6 +182,116 @@ TEST(Energy, KineticPlusPotentialTheSameForAnyNumberOfWorkers)
     test::make_cluster(table, state, 300, 9);
     const extended one = total_energy(table, 1);
     for (const int threads : {0, 2, 5}) EXPECT_TRUE(test::same_bits(total_energy(table, 1, threads), one)) << threads;
+}
+
+StepResult step_with_collisions(Stepper<>& run, std::uint8_t collision_mode = 255)
+{
+    run.state.collision_mode = collision_mode;
+    run.start();
+    return run.step();
+}
+
+// 10 kg at x = 0 moving +3 and 30 kg at x = 4 moving -1: together 40 kg at their centre of mass,
+// at rest, with their summed volume 10/1000 + 30/3000 m3. The heavier one survives, whichever its
+// number; of equal masses the higher-numbered one.
+TEST(Collisions, MergeKeepsMassMomentumVolumeAndCentreOfMass)
+{
+    const test::BodyInit light{.x = 0, .vx = 3, .mass = 10, .density = 1000};
+    const test::BodyInit heavy{.x = 4, .vx = -1, .mass = 30, .density = 3000};
+    for (const bool heavier_first : {false, true}) {
+        BodyTable t;
+        SimulationState s;
+        make_bodies(t, s, {heavier_first ? heavy : light, heavier_first ? light : heavy});
+        EXPECT_EQ(merge_bodies(t, s, 1, 2).removed, heavier_first ? 2 : 1);
+        ASSERT_EQ(t.body_count, 1);
+        EXPECT_EQ(t.name[1], heavier_first ? "body 1" : "body 2");
+        EXPECT_EQ(std::tuple(t.x[1], t.vx[1], t.mass[1], t.density[1]), std::tuple(3, 0, 40, 2000));
+        EXPECT_NEAR(t.radius[1], sphere_radius(40, 2000), 1e-15);
+        make_bodies(t, s, {light, light});
+        EXPECT_EQ(merge_bodies(t, s, 1, 2).removed, 1);
+    }
+}
+
+// Spheres touch when their distance is at most the sum of their radii, points at one place
+// included, and merge only with collision mode on. A negative density or mass gives a body no
+// size (its radius is not a number, not a negative length), so it touches nothing.
+TEST(Collisions, TouchingSpheresMergeInTheStep)
+{
+    for (const auto& [what, x2, radius, mode, merge] : {std::tuple{"touching", 1.0L, 0.5, 255, true},
+                                                        {"an ulp apart", std::nextafter(1.0L, 2.0L), 0.5, 255, false},
+                                                        {"points at one place", 0.0L, 0.0, 255, true},
+                                                        {"collisions off", 1.0L, 0.5, 0, false}}) {
+        Stepper<> run;
+        make_bodies(run.table, run.state, {{.x = 0, .vx = 1}, {.x = x2, .vx = -1}});
+        run.table.radius[1] = run.table.radius[2] = radius;
+        run.state.grav_constant = run.state.dt = 1e-3L;
+        EXPECT_EQ(step_with_collisions(run, static_cast<std::uint8_t>(mode)).removed_body != 0, merge) << what;
+        EXPECT_EQ(run.table.body_count, merge ? 1 : 2) << what;
+        EXPECT_TRUE(std::isfinite(run.table.x[1]) && std::isfinite(run.table.vx[1])) << what;
+    }
+    Stepper<> run;
+    make_bodies(run.table, run.state,
+                {{.x = 0, .mass = 1000, .density = -1},
+                 {.x = 5, .mass = 1000, .density = 1e-3L},
+                 {.x = 10, .mass = -1000, .density = 1},
+                 {.x = 15, .mass = 1000, .density = -1}});
+    EXPECT_GT(run.table.radius[2], 60) << "the wide body reaches past the others";
+    EXPECT_EQ(step_with_collisions(run).removed_body, 0);
+}
+
+// The first touching pair (lowest i, then lowest j) merges, one pair a step; the bodies above
+// move down and the selection index stays, unless the selected last body merges away.
+TEST(Collisions, OnePairMergesPerStepTheFirstOneFirst)
+{
+    Stepper<> run;
+    make_bodies(run.table, run.state, {{.x = 0}, {.x = 100}, {.x = 100.1L, .mass = 2}, {.x = 100.2L}});
+    run.state.selected_body = 3;
+    const StepResult first = step_with_collisions(run);
+    EXPECT_EQ(first.removed_body, 2);
+    EXPECT_FALSE(first.selection_moved);
+    const StepResult second = step_with_collisions(run);
+    EXPECT_EQ(second.removed_body, 3);
+    EXPECT_TRUE(second.selection_moved);
+    EXPECT_EQ(run.state.selected_body, 2);
+    EXPECT_EQ(run.table.mass[2], 4);
+    EXPECT_EQ(run.table.x.size(), 3u);
+    EXPECT_FALSE(delete_body(run.table, run.state, 3)) << "no such body";
+}
+
+// Feeds the choice the times of a machine where a shared call takes shared(k) seconds and one done
+// alone `alone`, and counts the calls that were shared.
+template <typename Shared>
+int shared_calls(TeamChoice& choice, Shared shared, double alone, int calls)
+{
+    int count = 0;
+    for (int k = 0; k < calls; ++k) {
+        const bool share = choice.shared();
+        count += share;
+        choice.record(share ? shared(k) : alone);
+    }
+    return count;
+}
+
+TEST(TeamChoice, FollowsTheFasterChoiceAndSeldomTriesTheOther)
+{
+    // A probe takes seven calls; probes come after 16, 32, ... calls, at most 1024.
+    TeamChoice choice;
+    const auto fast = [](int) { return 0.6; };
+    EXPECT_GE(shared_calls(choice, fast, 1.0, 4000), 4000 - 7 * 8) << "two cores for the team";
+    // Another program takes a core: sharing becomes slower than working alone. The interval in
+    // progress still holds fast calls, so the switch may take until the probe after next.
+    EXPECT_LE(shared_calls(
+                  choice, [](int) { return 1.5; }, 1.0, 4000),
+              2 * 1024 + 7 * 8);
+    EXPECT_FALSE(choice.shared());
+    EXPECT_GE(shared_calls(choice, fast, 1.0, 4000), 4000 - 2 * 1024 - 7 * 8) << "the core is free again";
+    EXPECT_TRUE(choice.shared());
+    // One shared call in ten waits for a member another program holds and takes eight times as
+    // long: most shared calls are faster, but sharing is slower on the whole.
+    TeamChoice waits;
+    EXPECT_LT(shared_calls(
+                  waits, [](int k) { return k % 10 == 0 ? 4.8 : 0.6; }, 1.0, 8000),
+              8000 / 4);
 }
 
 }  // namespace

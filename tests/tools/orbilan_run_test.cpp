@@ -213,7 +213,6 @@ TEST_F(OrbilanRun, FigureEightClosesAfterOnePeriod)
     EXPECT_NE(lines.find("\r\n6.250E+00 , "), std::string::npos);
     EXPECT_EQ(o.keys["steps"], "63260");
     EXPECT_EQ(o.keys["bodies"], "3");
-    for (const char* key : {"sim_time", "wall_seconds", "steps_per_second"}) EXPECT_EQ(o.keys.count(key), 1u) << key;
     EXPECT_LT(std::fabs(std::stod(o.keys["energy_relative_change"])), 10 * 1e-4);
     BodyTable start, end;
     SimulationState s0, s1;
@@ -227,7 +226,7 @@ TEST_F(OrbilanRun, FigureEightClosesAfterOnePeriod)
 
 // The step is taken as the time panel shows it: four significant digits, and 0 becomes 1. A stop
 // time below 0 runs backward, up to the step that passes it.
-TEST_F(OrbilanRun, StepGoesThroughTheTimePanelsFourDigits)
+TEST_F(OrbilanRun, StepsAsTheTimePanelShowsThemUntilTheCraftIsEmpty)
 {
     EXPECT_NEAR(std::stod(run(one_body("0.123456").string() + " --steps 10").keys["sim_time"]), 1.235, 1e-15);
     Outcome backward = run(one_body("0.123456").string() + " --stop-time -1");
@@ -236,10 +235,7 @@ TEST_F(OrbilanRun, StepGoesThroughTheTimePanelsFourDigits)
     EXPECT_NEAR(std::stod(backward.keys["sim_time"]), -1.1115, 1e-15);
     EXPECT_EQ(run(one_body("0").string() + " --steps 3").keys["sim_time"], "3");
     EXPECT_EQ(run(one_body("-1").string() + " --steps 3").keys["sim_time"], "-3");
-}
-
-TEST_F(OrbilanRun, ThrustThatEmptiesTheCraftExitsWithThree)
-{
+    // A thrust that empties the craft ends the run with 3.
     folder.write("dt1.JI", "Impulses, 1\r\nBody, 1\r\nBurn, -1, 2\r\nMass, 30\r\nExhaust, 1, 0, 0\r\n");
     Outcome o = run(one_body("1").string() + " --stop-time 100");
     EXPECT_EQ(o.status, 3);
