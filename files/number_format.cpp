@@ -160,11 +160,9 @@ std::string elapsed_time_text(extended sim_time, double factor)
     return format_number(shown, shown < 1000 ? NumberMask::fixed_3 : NumberMask::exp_3);
 }
 
-std::string dt_text(extended& dt)
-{
-    if (dt == 0) dt = 1;
-    return format_number(dt, NumberMask::exp_3);
-}
+extended usable_dt(extended dt) { return dt == 0 ? 1 : dt; }
+
+std::string dt_text(extended dt) { return format_number(dt, NumberMask::exp_3); }
 
 std::string numeric_panel_caption(int k, std::string_view name)
 {

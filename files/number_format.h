@@ -44,8 +44,11 @@ int next_time_unit(int time_unit);
 // "0.000E+00". The mask is chosen on the unrounded value.
 std::string elapsed_time_text(extended sim_time, double factor);
 
-// A step of exactly 0 becomes 1 first; then "0.000E+00".
-std::string dt_text(extended& dt);
+// The step a run takes for dt: a step of exactly 0 would never move, so it is taken as 1.
+extended usable_dt(extended dt);
+
+// "0.000E+00", as the time panel shows a step.
+std::string dt_text(extended dt);
 
 // "NUMERIC DATA for OBJECT = " + signed(k) + "  (" + name + ")"
 std::string numeric_panel_caption(int k, std::string_view name);

@@ -13,6 +13,7 @@ void show_elapsed_time(Panels& panels, SimulationState& state, extended sim_time
 
 void show_dt(Panels& panels, SimulationState& state)
 {
+    state.dt = usable_dt(state.dt);
     panels.time_panel->set_text(TM_DT, QString::fromStdString(dt_text(state.dt)));
 }
 

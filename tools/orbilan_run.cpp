@@ -412,7 +412,7 @@ bool load_project(const Arguments& args, BodyTable& table, SimulationState& stat
 // significant digits, 0 made 1), from time 0 toward the stop time. Returns the run direction.
 int set_run_time(const Arguments& args, SimulationState& state)
 {
-    const std::string dt_shown = dt_text(state.dt);
+    const std::string dt_shown = dt_text(usable_dt(state.dt));
     state.dt = parse_number_text(dt_shown);
     if (args.stop_time) {
         if (const auto why = never_ending(state.dt, dt_shown, *args.stop_time)) throw NotRun{*why};
