@@ -507,6 +507,8 @@ TEST_F(ProgramTest, FullScreenAndMinimiseMoveTheHostWindow)
     click(toolbar(), TB_FULL_SCREEN);
     EXPECT_EQ(host.geometry(), QRect(64, 30, 1216, 993));
     EXPECT_EQ(s().gl_window->geometry(), QRect(0, 0, 1216, 992));
+    host.resize(800, 600);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s().gl_window->size() == QSize(800, 600); })) << "the view follows";
     toolbar().showMinimized();
     EXPECT_TRUE(QTest::qWaitFor([&] { return host.isMinimized(); }));
     host.showNormal();
