@@ -433,6 +433,7 @@ TEST_F(ProgramTest, ExhaustLineFollowsTheZoomDuringARun)
     write_craft(folder / "craft.txt", "1000", "Burn, -1, 1E+15\r\nMass, 1\r\nExhaust, 1, 0, 0\r\n");
     open_path(folder / "craft.txt");
     click(toolbar(), TB_START);
+    EXPECT_EQ(s().gl_window->redraw_interval(), 100) << "START brings the ticks of FPS=10";
     const auto plume_length = [&] {
         const ExhaustPlume p = current_bodies(s()).exhaust_plume;
         return p.trail_x[1] - p.trail_x[0];
