@@ -359,9 +359,6 @@ TEST_F(PanelsTest, EveryCaptionReadsOnItsFace)
             }
         }
     }
-    ButtonRecord light;
-    light.face_color = QColor(230, 230, 230);
-    EXPECT_EQ(caption_color(light, false), QColor(0, 0, 255)) << "blue stays where it reads";
 }
 
 // The same in pixels: the disabled "/ 10" of the dark blue theme is drawn in a colour that reads

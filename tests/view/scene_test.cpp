@@ -45,6 +45,16 @@ TEST(Camera, ZoomKeepsSixRadiiWhileFollowing)
     EXPECT_TRUE(std::isfinite(view.aspect_ratio)) << "a collapsed window keeps a usable aspect";
 }
 
+// The light buttons stop at no ambient light and at full light.
+TEST(Camera, AmbientLightStaysBetweenNoneAndFull)
+{
+    ViewState view;
+    for (int k = 0; k < 20; ++k) more_light(view);
+    EXPECT_EQ(view.ambient_level, 1);
+    for (int k = 0; k < 20; ++k) less_light(view);
+    EXPECT_EQ(view.ambient_level, 0);
+}
+
 // n bodies, body i at x = 100 i + tick, so that every trail and every tick is told apart.
 BodySnapshot bodies_at_tick(int n, int tick)
 {

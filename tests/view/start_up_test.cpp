@@ -4,12 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "app/application.h"
-#include "app/host_window.h"
 #include "app/start_up.h"
 #include "platform/qt_platform.h"
 #include "platform/recording_platform.h"
@@ -17,31 +12,6 @@
 
 namespace orbilan {
 namespace {
-
-// Each step does what it is named for, in the program's order, over the work area.
-TEST(StartUp, BuildsEverythingInOrderOverTheWorkArea)
-{
-    RecordingPlatform platform;
-    platform.area = {0, 0, 1020, 700};
-    std::vector<std::string> log;
-    StartUpSteps steps;
-    steps.load_settings = [&](const std::filesystem::path& file) { return log.push_back(file.filename().string()), 2; };
-    steps.set_theme_colours = [&](Program& program) { log.push_back("theme " + std::to_string(program.theme_id)); };
-    steps.build_toolbar = [&](Program& program) { return log.push_back(program.gl_window ? "?" : "toolbar"), nullptr; };
-    steps.build_panels = [&](Program& program) { log.push_back(program.gl_window ? "panels" : "?"); };
-    steps.connect_commands = [&](Program& program) { log.push_back(program.application ? "?" : "commands"); };
-    Program program;
-    ASSERT_EQ(start_up(program, platform, steps), StartUpOutcome::running);
-    EXPECT_EQ(log, (std::vector<std::string>{"options.opt", "theme 2", "toolbar", "panels", "commands"}));
-
-    HostWindow& main_window = *program.main_window;
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&main_window));
-    EXPECT_EQ(main_window.windowTitle(), "ORBILAN 3");
-    EXPECT_TRUE(main_window.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(program.gl_window->geometry(), QRect(0, 0, 1020, 699));
-    main_window.resize(800, 600);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return program.gl_window->size() == QSize(800, 600); })) << "the view follows";
-}
 
 // The real probe on this display agrees with the view that start-up then makes.
 TEST(StartUp, TheProbeFindsTheOpenGLTheViewGets)
