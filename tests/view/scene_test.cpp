@@ -55,6 +55,32 @@ TEST(Camera, AmbientLightStaysBetweenNoneAndFull)
     EXPECT_EQ(view.ambient_level, 0);
 }
 
+// A view 30 degrees high and twice as wide, from x = 10 toward the origin: its edges lie 2.68
+// off the axis up and down and 5.36 across at the origin's depth. A sphere counts as seen unless
+// it lies wholly beyond one edge or behind the eye; looking straight down z nothing is left out.
+TEST(Camera, OnlySpheresWhollyOutsideTheViewAreLeftOut)
+{
+    ViewState view;
+    view.camera_eye = {10, 0, 0};
+    view.fov_y = 30;
+    view.aspect_ratio = 2;
+    const ViewFrustum frustum = view_frustum(view);
+    struct Case {
+        double y, z, r;
+        bool seen;
+    };
+    for (const Case& c :
+         {Case{0, 0, 0.01, true}, Case{5.3, 0, 0.01, true}, Case{5.5, 0, 0.01, false}, Case{5.5, 0, 0.2, true},
+          Case{5.57, 0, 0.2, true}, Case{0, 2.6, 0.01, true}, Case{0, 2.8, 0.01, false}, Case{0, 2.8, 0.2, true},
+          Case{-4, 0, 0.01, true}, Case{0, -4, 0.01, false}})
+        EXPECT_EQ(sphere_in_view(frustum, 0, c.y, c.z, c.r), c.seen) << "y " << c.y << " z " << c.z << " r " << c.r;
+    EXPECT_FALSE(sphere_in_view(frustum, 11, 0, 0, 0.5)) << "behind the eye";
+    EXPECT_TRUE(sphere_in_view(frustum, 11, 0, 0, 2)) << "round the eye";
+
+    view.camera_eye = {0, 0, 10};
+    EXPECT_TRUE(sphere_in_view(view_frustum(view), 0, 100, 0, 0.01));
+}
+
 // n bodies, body i at x = 100 i + tick, so that every trail and every tick is told apart.
 BodySnapshot bodies_at_tick(int n, int tick)
 {
