@@ -203,7 +203,7 @@ void draw_origin_lines(const SceneBodies& scene)
     colour(ORIGIN_LINE_COLOUR);
     for (int i = 1, n = shown_body_count(scene); i <= n; ++i) {
         const Trail& t = scene.trail[i];
-        line(0.0, 0.0, 0.0, t.trail_x[0], t.trail_y[0], t.trail_z[0]);
+        line(0.0f, 0.0f, 0.0f, t.trail_x[0], t.trail_y[0], t.trail_z[0]);
     }
     glEnd();
 }

@@ -33,9 +33,9 @@ void capture_positions(SceneBodies& scene)
     scene.texture_id.resize(slots);
     for (int i = 1; i <= n; ++i) {
         Trail& t = scene.trail[i];
-        t.trail_x[0] = static_cast<double>(bodies.x[i]);
-        t.trail_y[0] = static_cast<double>(bodies.y[i]);
-        t.trail_z[0] = static_cast<double>(bodies.z[i]);
+        t.trail_x[0] = static_cast<float>(bodies.x[i]);
+        t.trail_y[0] = static_cast<float>(bodies.y[i]);
+        t.trail_z[0] = static_cast<float>(bodies.z[i]);
     }
 }
 
@@ -66,9 +66,9 @@ void reset_trails(SceneBodies& scene, const ViewState& view)
     // Slot 1 repeats slot 0, as after a tick: the body stays where it was drawn, and its trail
     // grows from there.
     for (Trail& t : scene.trail) {
-        for (std::vector<double>* column : {&t.trail_x, &t.trail_y, &t.trail_z}) {
-            const double here = column->front();
-            column->assign(slot_count, 0.0);
+        for (std::vector<float>* column : {&t.trail_x, &t.trail_y, &t.trail_z}) {
+            const float here = column->front();
+            column->assign(slot_count, 0.0f);
             (*column)[0] = (*column)[1] = here;
         }
     }

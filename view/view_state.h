@@ -21,7 +21,7 @@ constexpr int trail_slots(int trail_length) { return std::clamp(trail_length, 0,
 
 // A body's position history: slot 0 is the latest capture, slot k the one k ticks earlier.
 // A slot whose x is exactly 0.0 has not been filled yet. A trail holds only the slots its
-// trail_length uses, so that many bodies stay cheap.
+// trail_length uses, in single precision, the precision GL draws in: so that many bodies stay cheap.
 struct Trail {
     explicit Trail(int slot_count = trail_slots(DEFAULT_TRAIL_LENGTH))
         : trail_x(static_cast<std::size_t>(slot_count)), trail_y(trail_x.size()), trail_z(trail_x.size())
@@ -29,7 +29,7 @@ struct Trail {
     }
     int slot_count() const { return static_cast<int>(trail_x.size()); }
 
-    std::vector<double> trail_x, trail_y, trail_z;
+    std::vector<float> trail_x, trail_y, trail_z;
 };
 
 // Display switches: 0 shown, -1 hidden; toggled with bitwise NOT.
