@@ -14,10 +14,8 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
-#include <sstream>
 
 #include "app/application.h"
 #include "app/start_up.h"
@@ -27,6 +25,7 @@
 #include "panels/panel.h"
 #include "platform/recording_platform.h"
 #include "sim/gravity_step.h"
+#include "temp_folder.h"
 #include "view/camera.h"
 
 namespace orbilan {
@@ -34,48 +33,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string read_file(const fs::path& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
-void write_file(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-// A project of one body at the origin, and with `impulses` an impulse program for it beside it.
-void write_craft(const fs::path& project, const char* mass, const std::string& impulses)
-{
-    write_file(
-        project,
-        std::string("craft, one body\r\nObjects, 1\r\ndt, 1\r\nG, 1\r\nObject, 1, Craft,\r\nPosition, 0, 0, 0\r\n"
-                    "Velocity, 0, 0, 0\r\nMass, ") +
-            mass + "\r\nDensity, 1\r\n");
-    write_file(fs::path(project).replace_extension(".JI"), "Impulses, 1\r\nBody, 1\r\n" + impulses);
-}
-
 class ProgramTest : public ::testing::Test {
 protected:
     // A program folder of its own: the built program's projects and skins, a fresh settings file.
-    fs::path folder = fs::temp_directory_path() /
-                      ("orbilan-app-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                       "-" + std::to_string(::getpid()));
+    // The program goes before its folder.
+    test::TempFolder temp;
+    const fs::path folder = temp.path();
     fs::path program_dir = folder;
     RecordingPlatform platform;
     std::unique_ptr<Program> program;
 
     void SetUp() override
     {
-        fs::remove_all(folder);
-        fs::create_directories(folder);
         for (const char* entry : {"Projects", "skins", "def.bmp"})
             fs::create_symlink(fs::path(ORBILAN_PROGRAM_DIR) / entry, folder / entry);
         start();
-    }
-    void TearDown() override
-    {
-        program.reset();
-        fs::remove_all(folder);
     }
 
     void start(const fs::path& project = {})
@@ -129,6 +101,15 @@ protected:
         wait_for_end();
     }
     QImage picture() { return s().gl_window->grabFramebuffer(); }
+
+    // A project of one body at the origin, and with `impulses` an impulse program for it beside it.
+    fs::path write_craft(const std::string& name, const char* mass, const std::string& impulses)
+    {
+        temp.write(name + ".JI", "Impulses, 1\r\nBody, 1\r\n" + impulses);
+        return temp.write(name + ".txt", std::string("craft, one body\r\nObjects, 1\r\ndt, 1\r\nG, 1\r\nObject, 1, "
+                                                     "Craft,\r\nPosition, 0, 0, 0\r\nVelocity, 0, 0, 0\r\nMass, ") +
+                                             mass + "\r\nDensity, 1\r\n");
+    }
 };
 
 TEST_F(ProgramTest, OpenShowsTheProjectNextTheNextBodyAndResetKeepsIt)
@@ -173,7 +154,7 @@ TEST_F(ProgramTest, OpenShowsTheProjectNextTheNextBodyAndResetKeepsIt)
 TEST_F(ProgramTest, ProjectsThatCannotBeOpenedLeaveTheLoadedOne)
 {
     open("binary_star.txt");
-    write_file(folder / "picture.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20));
+    temp.write("picture.png", std::string_view("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20));
     ASSERT_EQ(::mkfifo((folder / "pipe.txt").c_str(), 0600), 0);
     for (const fs::path& path : {folder / "missing.txt", folder / "picture.png", folder / "pipe.txt",
                                  fs::path("/dev/zero"), folder / "Projects"}) {
@@ -283,7 +264,7 @@ TEST_F(ProgramTest, LogGoesToTheDefaultOrTheChosenFileButNeverToTheProject)
     run_until("0.035");
     const fs::path fallback = folder / "Logs" / "noname.tXT";
     EXPECT_EQ(log_panel().text(LG_FILE_NAME).toStdString(), fallback.string());
-    const std::string lines = read_file(fallback);
+    const std::string lines = test::read_bytes(fallback);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines;
     // The first variable, acceleration: body 2 is pulled toward body 1 at G m / d^2 = 1/4.
     EXPECT_EQ(lines.rfind("1.000E-02 , 2.4999", 0), 0u) << lines;
@@ -295,7 +276,7 @@ TEST_F(ProgramTest, LogGoesToTheDefaultOrTheChosenFileButNeverToTheProject)
         run_until("0.05");
     }
     EXPECT_NE(platform.boxes.at(0).text.find("is the project's own file"), std::string::npos) << platform.boxes[0].text;
-    EXPECT_EQ(read_file(project), read_file(folder / "Projects" / "binary_star.txt"));
+    EXPECT_EQ(test::read_bytes(project), test::read_bytes(folder / "Projects" / "binary_star.txt"));
     EXPECT_TRUE(fs::exists(folder / "mine.txt"));
 
     // A disk that fills up during a run (here a file size limit): the run ends, a box names the
@@ -430,8 +411,7 @@ TEST_F(ProgramTest, CollisionsSwitchedOnDuringARunMergeBodies)
 // the program stops the run.
 TEST_F(ProgramTest, ExhaustLineFollowsTheZoomDuringARun)
 {
-    write_craft(folder / "craft.txt", "1000", "Burn, -1, 1E+15\r\nMass, 1\r\nExhaust, 1, 0, 0\r\n");
-    open_path(folder / "craft.txt");
+    open_path(write_craft("craft", "1000", "Burn, -1, 1E+15\r\nMass, 1\r\nExhaust, 1, 0, 0\r\n"));
     click(toolbar(), TB_START);
     EXPECT_EQ(s().gl_window->redraw_interval(), 100) << "START brings the ticks of FPS=10";
     const auto plume_length = [&] {
@@ -459,9 +439,9 @@ TEST_F(ProgramTest, ExhaustLineFollowsTheZoomDuringARun)
 
 TEST_F(ProgramTest, ThrustThatEmptiesTheCraftStopsTheRunWithItsMessage)
 {
-    write_craft(folder / "burn.txt", "10", "Burn, -1, 2\r\nMass, 30\r\nExhaust, 1, 0, 0\r\n");
+    const fs::path project = write_craft("burn", "10", "Burn, -1, 2\r\nMass, 30\r\nExhaust, 1, 0, 0\r\n");
     fs::rename(folder / "burn.JI", folder / "BURN.ji");
-    open_path(folder / "burn.txt");
+    open_path(project);
     EXPECT_TRUE(toolbar().control(TB_IMPULSE)->isEnabled()) << "the impulse lamp is lit";
     click(toolbar(), TB_START);
     wait_for_end();
@@ -612,7 +592,7 @@ TEST_F(ProgramTest, InstalledProgramReadsShareAndWritesUnderTheHomeFolder)
     EXPECT_EQ(s().table.body_count, 2);
 
     click(options(), OP_SKIN);
-    EXPECT_EQ(read_file(home / ".config/orbilan/options.opt"), "\"THEME ID\",1\r\n");
+    EXPECT_EQ(test::read_bytes(home / ".config/orbilan/options.opt"), "\"THEME ID\",1\r\n");
     click(log_panel(), LG_ENABLED);
     run_until("0.01");
     EXPECT_TRUE(fs::is_regular_file(home / ".local/share/orbilan/Logs/noname.tXT"));

@@ -2,8 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
-#include <string>
 #include <vector>
 
 namespace orbilan::test {
@@ -41,12 +39,6 @@ inline Bytes solid_bmp(int width, int height, std::uint8_t r, std::uint8_t g, st
     Bytes pixels;
     for (int k = 0; k < width * height; ++k) pixels.insert(pixels.end(), {b, g, r});
     return bmp_file(width, height, 24, pixels);
-}
-
-inline void write_file(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace orbilan::test

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -17,6 +16,7 @@
 
 #include "bmp_bytes.h"
 #include "platform/recording_platform.h"
+#include "temp_folder.h"
 #include "view/camera.h"
 #include "view/gl_view.h"
 #include "view/skins.h"
@@ -62,7 +62,6 @@ class RenderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder_.isValid());
         gl_ = std::make_unique<GlView>(view_, scene_, platform_);
         gl_->resize(160, 120);
         gl_->show();
@@ -72,9 +71,7 @@ protected:
 
     std::string skin(const std::string& name, const test::Bytes& bytes)
     {
-        const std::string path = folder_.filePath(QString::fromStdString(name)).toStdString();
-        test::write_file(path, bytes);
-        return path;
+        return folder_.write(name, std::string(bytes.begin(), bytes.end())).string();
     }
     std::string grey_skin() { return skin("def.bmp", test::solid_bmp(16, 16, 128, 128, 128)); }
     std::string green_skin() { return skin("green.bmp", test::solid_bmp(16, 16, 40, 200, 40)); }
@@ -118,7 +115,7 @@ protected:
         QApplication::sendEvent(gl_.get(), &move);
     }
 
-    QTemporaryDir folder_;
+    test::TempFolder folder_;
     ViewState view_;
     SceneBodies scene_;
     BodyTable table_;
@@ -170,7 +167,7 @@ TEST_F(RenderTest, SpheresStayRoundAtAnySize)
 // is a named pipe is never waited on. A new project's load frees the textures of the one before.
 TEST_F(RenderTest, SkinsFallBackAndGoWithTheirProject)
 {
-    load_two_bodies(folder_.filePath("nowhere.bmp").toStdString());
+    load_two_bodies((folder_.path() / "nowhere.bmp").string());
     show_only_spheres();
     Rgb body2 = at(seen_from(30), 106, 60);
     EXPECT_GT(body2.r, 30);
@@ -186,7 +183,7 @@ TEST_F(RenderTest, SkinsFallBackAndGoWithTheirProject)
     const unsigned red = scene_.texture_id[1];
     ASSERT_NE(red, 0u);
     allocate_body_table(table_, state_, 3);
-    const std::string missing = folder_.filePath("none.bmp").toStdString();
+    const std::string missing = (folder_.path() / "none.bmp").string();
     gl_->show_loaded_bodies(table_, state_, missing);
     ASSERT_EQ(platform_.boxes.size(), 1u);
     EXPECT_EQ(platform_.boxes[0].text, "File not found - Unable to find texture " + missing);
