@@ -25,28 +25,20 @@
 namespace orbilan {
 namespace {
 
-struct Rgb {
-    int r, g, b;
-};
+QColor at(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
 
-Rgb at(const QImage& image, int x, int y)
-{
-    const QRgb p = image.pixel(x, y);
-    return {qRed(p), qGreen(p), qBlue(p)};
-}
-
-int brightness(Rgb c) { return c.r + c.g + c.b; }
+int brightness(QColor c) { return c.red() + c.green() + c.blue(); }
 
 // The brightest pixel of an area: a one-pixel line lands on either side of an exact pixel boundary.
-Rgb brightest(const QImage& image, QRect area)
+QColor brightest(const QImage& image, QRect area)
 {
-    Rgb best{0, 0, 0};
+    QColor best(0, 0, 0);
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             if (brightness(at(image, x, y)) > brightness(best)) best = at(image, x, y);
     return best;
 }
-Rgb brightest_in_column(const QImage& image, int x) { return brightest(image, {x, 55, 1, 11}); }
+QColor brightest_in_column(const QImage& image, int x) { return brightest(image, {x, 55, 1, 11}); }
 
 // How many pixels are brighter than `threshold` (the sum of the three channels).
 int pixels_above(const QImage& image, int threshold)
@@ -133,17 +125,17 @@ TEST_F(RenderTest, BodiesShowTheirSkinsLitFromBodyOneWhichGlows)
     const QImage image = seen_from(30);
 
     // Body 1 at column 50: its own skin colour at full strength with no ambient light.
-    const Rgb sun = at(image, 46, 57);
-    EXPECT_NEAR(sun.r, 200, 4);
-    EXPECT_NEAR(sun.g, 40, 4);
-    EXPECT_NEAR(sun.b, 40, 4);
+    const QColor sun = at(image, 46, 57);
+    EXPECT_NEAR(sun.red(), 200, 4);
+    EXPECT_NEAR(sun.green(), 40, 4);
+    EXPECT_NEAR(sun.blue(), 40, 4);
 
     // Body 2 at column 110: green, bright on the side facing body 1, dark on the far side.
-    const Rgb near_side = at(image, 104, 60);
-    const Rgb far_side = at(image, 116, 60);
-    EXPECT_GT(near_side.g, 60);
-    EXPECT_GT(near_side.g, 3 * std::max(near_side.r, near_side.b));
-    EXPECT_GT(near_side.g, far_side.g + 50);
+    const QColor near_side = at(image, 104, 60);
+    const QColor far_side = at(image, 116, 60);
+    EXPECT_GT(near_side.green(), 60);
+    EXPECT_GT(near_side.green(), 3 * std::max(near_side.red(), near_side.blue()));
+    EXPECT_GT(near_side.green(), far_side.green() + 50);
     EXPECT_EQ(brightness(at(image, 80, 90)) + brightness(at(image, 110, 90)), 0) << "below the bodies";
 }
 
@@ -169,15 +161,15 @@ TEST_F(RenderTest, SkinsFallBackAndGoWithTheirProject)
 {
     load_two_bodies((folder_.path() / "nowhere.bmp").string());
     show_only_spheres();
-    Rgb body2 = at(seen_from(30), 106, 60);
-    EXPECT_GT(body2.r, 30);
-    EXPECT_NEAR(body2.r, body2.g, 3) << "grey";
-    EXPECT_NEAR(body2.g, body2.b, 3);
+    QColor body2 = at(seen_from(30), 106, 60);
+    EXPECT_GT(body2.red(), 30);
+    EXPECT_NEAR(body2.red(), body2.green(), 3) << "grey";
+    EXPECT_NEAR(body2.green(), body2.blue(), 3);
 
     load_two_bodies(
         skin("mono.bmp", test::bmp_file(32, 1, 1, test::Bytes(4, 0xFF), {{0, 0, 0, 0}, {255, 255, 255, 0}})));
     body2 = at(seen_from(30), 106, 60);
-    EXPECT_GT(body2.r, 2 * body2.g) << "red, as body 1";
+    EXPECT_GT(body2.red(), 2 * body2.green()) << "red, as body 1";
     EXPECT_TRUE(platform_.boxes.empty());
 
     const unsigned red = scene_.texture_id[1];
@@ -212,14 +204,14 @@ TEST_F(RenderTest, TrailsRunYellowThenFadeToBlack)
     }
     scene_.trail[2] = Trail{};
     const QImage image = seen_from(30);
-    const Rgb newer = brightest_in_column(image, 80 - 30);  // y about -3.4
-    EXPECT_TRUE(newer.r > 240 && newer.g > 240 && newer.b < 15);
-    const Rgb middle = brightest_in_column(image, 80 + 10);
-    const Rgb old = brightest_in_column(image, 80 + 40);
-    EXPECT_LT(middle.g, 240);
-    EXPECT_GT(middle.g, old.g + 50) << "older points fade";
-    EXPECT_NEAR(old.r, old.g, 8);
-    EXPECT_LT(old.b, 15);
+    const QColor newer = brightest_in_column(image, 80 - 30);  // y about -3.4
+    EXPECT_TRUE(newer.red() > 240 && newer.green() > 240 && newer.blue() < 15);
+    const QColor middle = brightest_in_column(image, 80 + 10);
+    const QColor old = brightest_in_column(image, 80 + 40);
+    EXPECT_LT(middle.green(), 240);
+    EXPECT_GT(middle.green(), old.green() + 50) << "older points fade";
+    EXPECT_NEAR(old.red(), old.green(), 8);
+    EXPECT_LT(old.blue(), 15);
     EXPECT_EQ(brightness(brightest_in_column(image, 80 + 75)), 0) << "past the oldest point";
 
     // The exhaust line goes with the trails; a thrust without exhaust velocity leaves its far
@@ -265,7 +257,7 @@ TEST_F(RenderTest, EveryTrailShowsHoweverManyBatchesTheyTake)
     for (const auto& [body, at] : shown) {
         // The trails stand at x = 1, 29 units from the eye; the view is 4:3 with 30 degrees upright.
         const int column = 80 + static_cast<int>(std::lround(at * 80 / (29 * std::tan(15 * PI / 180) * 4 / 3)));
-        EXPECT_GT(brightest(image, {column - 1, 50, 3, 11}).g, 200)
+        EXPECT_GT(brightest(image, {column - 1, 50, 3, 11}).green(), 200)
             << "the trail of body " << body << " near column " << column;
     }
 }
@@ -295,19 +287,19 @@ TEST_F(RenderTest, SkinsReadLeftToRightFromOutside)
     };
     // From -y the middle of the skin faces the camera: red to its left, blue to its right.
     QImage image = seen_from_yaw(-90);
-    const Rgb left = at(image, 70, 60), right = at(image, 90, 60);
-    EXPECT_TRUE(left.r > 150 && left.b < 40) << "left of the middle: the skin's left half";
-    EXPECT_TRUE(right.b > 150 && right.r < 40) << "right of the middle: the skin's right half";
+    const QColor left = at(image, 70, 60), right = at(image, 90, 60);
+    EXPECT_TRUE(left.red() > 150 && left.blue() < 40) << "left of the middle: the skin's left half";
+    EXPECT_TRUE(right.blue() > 150 && right.red() < 40) << "right of the middle: the skin's right half";
 
     // From -x the camera looks at s = 0.25, the stripe, with red on both sides.
     image = seen_from_yaw(180);
-    EXPECT_GT(at(image, 80, 60).g, 150) << "the stripe faces -x";
-    EXPECT_GT(at(image, 66, 60).r, 150);
-    EXPECT_GT(at(image, 94, 60).r, 150);
+    EXPECT_GT(at(image, 80, 60).green(), 150) << "the stripe faces -x";
+    EXPECT_GT(at(image, 66, 60).red(), 150);
+    EXPECT_GT(at(image, 94, 60).red(), 150);
 
     // From +x only blue: s = 0.75 faces +x.
     image = seen_from_yaw(0);
-    for (const int x : {66, 80, 94}) EXPECT_TRUE(at(image, x, 60).b > 150 && at(image, x, 60).g < 40) << x;
+    for (const int x : {66, 80, 94}) EXPECT_TRUE(at(image, x, 60).blue() > 150 && at(image, x, 60).green() < 40) << x;
 }
 
 TEST_F(RenderTest, TicksReadTheRunsSnapshotAndFollowTheBody)

@@ -9,26 +9,32 @@
 namespace orbilan {
 namespace {
 
-// n bodies on the x axis at 10, 20, ... with radius i.
-SceneBodies bodies_on_x_axis(int n)
+// n bodies, body i at x = 100 i + tick, so that every trail and every tick is told apart.
+BodySnapshot bodies_at_tick(int n, int tick)
 {
-    SceneBodies scene;
-    scene.bodies.body_count = n;
-    scene.trail.resize(n + 1);
-    scene.bodies.radius.assign(n + 1, 0);
-    for (int i = 1; i <= n; ++i) {
-        scene.trail[i].trail_x[0] = 10.0 * i;
-        scene.bodies.radius[i] = i;
-    }
-    return scene;
+    BodySnapshot s;
+    s.body_count = n;
+    for (auto* column : {&s.x, &s.y, &s.z}) column->assign(n + 1, 0);
+    s.radius.assign(n + 1, 1.0);
+    for (int i = 1; i <= n; ++i) s.x[i] = 100.0L * i + tick;
+    return s;
+}
+
+void tick(SceneBodies& scene, const ViewState& view, const BodySnapshot& bodies)
+{
+    scene.bodies = bodies;
+    capture_positions(scene);
+    advance_trails(scene, view);
 }
 
 // While the camera follows a body, neither the wheel nor the projection brings it closer than six
 // radii; looking at the origin there is no floor. The clip planes follow the distance.
 TEST(Camera, ZoomKeepsSixRadiiWhileFollowing)
 {
-    const SceneBodies scene = bodies_on_x_axis(2);
+    SceneBodies scene;
     ViewState view;
+    tick(scene, view, bodies_at_tick(2, 0));
+    scene.bodies.radius[2] = 2;
     view.camera_distance = 13;
     zoom_camera(view, scene, 120);
     EXPECT_EQ(view.camera_distance, 13 / ZOOM_FACTOR);
@@ -81,25 +87,10 @@ TEST(Camera, OnlySpheresWhollyOutsideTheViewAreLeftOut)
     EXPECT_TRUE(sphere_in_view(view_frustum(view), 0, 100, 0, 0.01));
 }
 
-// n bodies, body i at x = 100 i + tick, so that every trail and every tick is told apart.
-BodySnapshot bodies_at_tick(int n, int tick)
-{
-    BodySnapshot s;
-    s.body_count = n;
-    for (auto* column : {&s.x, &s.y, &s.z}) column->assign(n + 1, 0);
-    s.radius.assign(n + 1, 1.0);
-    for (int i = 1; i <= n; ++i) s.x[i] = 100.0L * i + tick;
-    return s;
-}
-
-void tick(SceneBodies& scene, const ViewState& view, const BodySnapshot& bodies)
-{
-    scene.bodies = bodies;
-    capture_positions(scene);
-    advance_trails(scene, view);
-}
-
-TEST(Trails, TicksShiftHistoryAndKeepOnlyTheUsedSlots)
+// Ticks shift the history along; a trail holds only the slots it uses. Switching trails on, a new
+// frame rate and START restart the trails; the bodies stay where they were last captured, and their
+// trails grow from there.
+TEST(Trails, TicksShiftHistoryAndResetKeepsEveryBodyWhereItIs)
 {
     ViewState view;
     SceneBodies scene;
@@ -114,25 +105,16 @@ TEST(Trails, TicksShiftHistoryAndKeepOnlyTheUsedSlots)
 
     for (int k = 4; k <= 300; ++k) tick(scene, view, bodies_at_tick(2, k));
     EXPECT_EQ(t.trail_x[view.trail_length + 1], 200 + 300 - view.trail_length);
-    EXPECT_EQ(t.slot_count(), view.trail_length + 2) << "a trail holds only the slots it uses";
-}
+    EXPECT_EQ(t.slot_count(), view.trail_length + 2);
 
-// Switching trails on, a new frame rate and START restart the trails; the bodies stay where
-// they were last captured, and their trails grow from there.
-TEST(Trails, ResetKeepsEveryBodyWhereItIs)
-{
-    ViewState view;
-    SceneBodies scene;
-    for (int k = 1; k <= 5; ++k) tick(scene, view, bodies_at_tick(2, k));
     scene.bodies.exhaust_plume.trail_x = {1, 2};
     reset_trails(scene, view);
-    const Trail& t = scene.trail[2];
-    EXPECT_EQ(t.trail_x[0], 205) << "the body is drawn where it was";
-    EXPECT_EQ(t.trail_x[1], 205);
+    EXPECT_EQ(t.trail_x[0], 500) << "the body is drawn where it was";
+    EXPECT_EQ(t.trail_x[1], 500);
     EXPECT_EQ(t.trail_x[2], 0) << "the history is gone";
     EXPECT_EQ(scene.bodies.exhaust_plume.trail_x[1], 0);
-    tick(scene, view, bodies_at_tick(2, 6));
-    EXPECT_EQ(t.trail_x[2], 205) << "the trail starts where the reset left the body";
+    tick(scene, view, bodies_at_tick(2, 301));
+    EXPECT_EQ(t.trail_x[2], 500) << "the trail starts where the reset left the body";
     EXPECT_EQ(t.trail_x[3], 0);
 
     // A longer trail gets its slots at the next reset, and a new body its own trail.
@@ -141,7 +123,7 @@ TEST(Trails, ResetKeepsEveryBodyWhereItIs)
     reset_trails(scene, view);
     EXPECT_EQ(scene.trail[2].slot_count(), 302);
     EXPECT_EQ(scene.trail[3].slot_count(), 302);
-    EXPECT_EQ(scene.trail[2].trail_x[0], 206);
+    EXPECT_EQ(scene.trail[2].trail_x[0], 501);
 }
 
 TEST(Trails, MergesMoveTrailsAndTexturesDownOnce)
