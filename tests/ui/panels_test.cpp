@@ -9,7 +9,6 @@
 #include "widgets/round_button.h"
 
 #include <QApplication>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -21,9 +20,7 @@
 #include <vector>
 
 using namespace orbilan;
-using orbilan::test::in_window;
-using orbilan::test::pixel_of;
-using orbilan::test::show_and_wait;
+using namespace orbilan::test;
 
 namespace {
 
@@ -183,8 +180,7 @@ std::vector<int> tab_order_from(Panel* panel, int first_id)
 // The keyboard reaches every control: Tab goes row by row, left to right, the hide button last.
 TEST_F(PanelsTest, TabWalksEachPanelAsItReads)
 {
-    using V = std::vector<int>;
-    const std::pair<Panel*, V> orders[] = {
+    const std::pair<Panel*, std::vector<int>> orders[] = {
         {panels_.toolbar_panel,  // the impulse lamp is no stop
          {TB_START, TB_STOP, TB_OPEN, TB_RESET, TB_SHOW_TIME, TB_SHOW_NUMERIC, TB_SHOW_OPTIONS, TB_SHOW_LOG,
           TB_LOOK_ORIGIN, TB_PREV, TB_NEXT, TB_FULL_SCREEN, TB_END}},
@@ -261,22 +257,15 @@ TEST_F(PanelsTest, WidestNumbersShowWhole)
 TEST_F(PanelsTest, DisabledControlsShowNoHints)
 {
     show_and_wait(panels_.toolbar_panel);
-    const auto hint_for = [](QWidget* control) {
-        QToolTip::hideText();
-        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
-        QHelpEvent event(QEvent::ToolTip, QPoint(5, 5), control->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(control, &event);
-        return QToolTip::isVisible() ? QToolTip::text() : QString();
-    };
     QWidget* lamp = panels_.toolbar_panel->control(TB_IMPULSE);
     QWidget* open = panels_.toolbar_panel->control(TB_OPEN);
-    EXPECT_EQ(hint_for(lamp), "") << "no impulse program is loaded";
+    EXPECT_EQ(hint_shown_for(lamp), "") << "no impulse program is loaded";
     lamp->setEnabled(true);
-    EXPECT_EQ(hint_for(lamp), "IMPULSE PROGRAM LOADED");
-    EXPECT_EQ(hint_for(open), "OPEN PROJECT");
+    EXPECT_EQ(hint_shown_for(lamp), "IMPULSE PROGRAM LOADED");
+    EXPECT_EQ(hint_shown_for(open), "OPEN PROJECT");
     disable_run_controls(panels_);
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); })) << "a tip up when its control is disabled goes";
-    EXPECT_EQ(hint_for(open), "");
+    EXPECT_EQ(hint_shown_for(open), "");
     QToolTip::hideText();
 }
 

@@ -5,7 +5,6 @@
 #include "widgets/tooltips.h"
 
 #include <QApplication>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -14,8 +13,7 @@
 #include <memory>
 
 using namespace orbilan;
-using orbilan::test::in_window;
-using orbilan::test::pixel_of;
+using namespace orbilan::test;
 
 namespace {
 
@@ -27,7 +25,7 @@ protected:
         host_.setGeometry(100, 100, 200, 120);
         button_ = new RoundButton(&host_, 42, "", 20, 20, 40, 30);
         clicks_ = std::make_unique<QSignalSpy>(button_, &RoundButton::clicked);
-        orbilan::test::show_and_wait(&host_);
+        show_and_wait(&host_);
     }
 
     QWindow* window() { return host_.windowHandle(); }
@@ -158,14 +156,6 @@ TEST_F(RoundButtonTest, RepaintsOnlyWhenTheLookChanges)
     EXPECT_EQ(frames.last().at(0).value<FrameLook>(), FrameLook::flat);
 }
 
-// Asks `control` for its hint as the mouse resting on it would, and returns the text shown.
-QString hint_shown_for(QWidget* control)
-{
-    QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
-    QApplication::sendEvent(control, &event);
-    return QToolTip::isVisible() ? QToolTip::text() : QString();
-}
-
 // A hint registered again replaces the first; it shows on an inactive panel, and stays up to the
 // hint time. Id 0 is the panel itself; an id the panel lacks is refused.
 TEST(Tooltips, HintsAreFoundByControlIdAndWrapAtThreeHundredPixels)
@@ -175,7 +165,7 @@ TEST(Tooltips, HintsAreFoundByControlIdAndWrapAtThreeHundredPixels)
     auto* control = new QLabel("x", &panel);
     control->setGeometry(10, 10, 40, 20);
     set_control_id(control, 210);
-    orbilan::test::show_and_wait(&panel);
+    show_and_wait(&panel);
 
     ASSERT_TRUE(AddTooltip(&panel, 210, "STOP TIME"));
     ASSERT_TRUE(AddTooltip(&panel, 210, "STOP TIME - IN SELECTED TIME UNIT"));
