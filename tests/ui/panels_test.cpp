@@ -46,12 +46,6 @@ protected:
         apply_theme(panels_, theme_id, colors_);
     }
 
-    std::vector<Panel*> all()
-    {
-        return {panels_.toolbar_panel, panels_.options_panel, panels_.numeric_panel, panels_.time_panel,
-                panels_.log_panel};
-    }
-
     QWidget host_;
     ThemeColors colors_;
     Panels panels_;
@@ -63,7 +57,8 @@ protected:
 TEST_F(PanelsTest, ControlsFitTheirPanelAndEachOther)
 {
     std::set<std::pair<QString, int>> editable;
-    for (Panel* panel : all()) {
+    for (Panel* panel :
+         {panels_.toolbar_panel, panels_.options_panel, panels_.numeric_panel, panels_.time_panel, panels_.log_panel}) {
         std::vector<const ControlDef*> placed;
         for (const ControlDef& def : panel->def().controls) {
             if (def.kind == ControlKind::background) continue;
@@ -177,28 +172,9 @@ std::vector<int> tab_order_from(Panel* panel, int first_id)
     return ids;
 }
 
-// The keyboard reaches every control: Tab goes row by row, left to right, the hide button last.
-TEST_F(PanelsTest, TabWalksEachPanelAsItReads)
-{
-    const std::pair<Panel*, std::vector<int>> orders[] = {
-        {panels_.toolbar_panel,  // the impulse lamp is no stop
-         {TB_START, TB_STOP, TB_OPEN, TB_RESET, TB_SHOW_TIME, TB_SHOW_NUMERIC, TB_SHOW_OPTIONS, TB_SHOW_LOG,
-          TB_LOOK_ORIGIN, TB_PREV, TB_NEXT, TB_FULL_SCREEN, TB_END}},
-        {panels_.time_panel,
-         {TM_ELAPSED, TM_RESET_TIME, TM_UNIT, TM_STOP_TIME, TM_DT_DIV10, TM_DT, TM_DT_MUL10, TM_HIDE}},
-        {panels_.log_panel, {LG_SELECT_FILE, LG_FILE_NAME, LG_MODE, LG_BODY, LG_EVERY, LG_ENABLED, LG_HIDE}},
-        {panels_.options_panel,
-         {OP_AXIS, OP_PLANE, OP_LINE, OP_TRAILS, OP_SPHERE, OP_COLLISION, OP_SKIN, OP_FPS, OP_LIGHT_LESS, OP_LIGHT_MORE,
-          OP_RADIUS_HALF, OP_RADIUS_RESET, OP_RADIUS_DOUBLE, OP_HIDE}},
-        {panels_.numeric_panel, {NV_NAME, NV_MASS, NV_DENSITY, NV_X, NV_Y, NV_Z, NV_VX, NV_VY, NV_VZ, NV_HIDE}}};
-    for (const auto& [panel, order] : orders) {
-        show_and_wait(panel);
-        EXPECT_EQ(tab_order_from(panel, order.front()), order) << panel->objectName().toStdString();
-    }
-}
-
-// A button reached by Tab shows a mark that reads on its face, and Space or Enter presses it.
-TEST_F(PanelsTest, KeyboardFocusIsVisibleAndPresses)
+// A button reached by Tab shows a mark that reads on its face, and Space or Enter presses it. The
+// keyboard reaches every control: Tab goes row by row, left to right, the hide button last.
+TEST_F(PanelsTest, TabWalksEachPanelAsItReadsAndPressesButtons)
 {
     show_and_wait(panels_.toolbar_panel);
     QSignalSpy commands(panels_.toolbar_panel, &Panel::command);
@@ -219,6 +195,22 @@ TEST_F(PanelsTest, KeyboardFocusIsVisibleAndPresses)
     QTest::keyClick(start, Qt::Key_Return);
     ASSERT_EQ(commands.count(), 2);
     EXPECT_EQ(commands.at(0).at(0).toInt(), TB_START);
+
+    const std::pair<Panel*, std::vector<int>> orders[] = {
+        {panels_.toolbar_panel,  // the impulse lamp is no stop
+         {TB_START, TB_STOP, TB_OPEN, TB_RESET, TB_SHOW_TIME, TB_SHOW_NUMERIC, TB_SHOW_OPTIONS, TB_SHOW_LOG,
+          TB_LOOK_ORIGIN, TB_PREV, TB_NEXT, TB_FULL_SCREEN, TB_END}},
+        {panels_.time_panel,
+         {TM_ELAPSED, TM_RESET_TIME, TM_UNIT, TM_STOP_TIME, TM_DT_DIV10, TM_DT, TM_DT_MUL10, TM_HIDE}},
+        {panels_.log_panel, {LG_SELECT_FILE, LG_FILE_NAME, LG_MODE, LG_BODY, LG_EVERY, LG_ENABLED, LG_HIDE}},
+        {panels_.options_panel,
+         {OP_AXIS, OP_PLANE, OP_LINE, OP_TRAILS, OP_SPHERE, OP_COLLISION, OP_SKIN, OP_FPS, OP_LIGHT_LESS, OP_LIGHT_MORE,
+          OP_RADIUS_HALF, OP_RADIUS_RESET, OP_RADIUS_DOUBLE, OP_HIDE}},
+        {panels_.numeric_panel, {NV_NAME, NV_MASS, NV_DENSITY, NV_X, NV_Y, NV_Z, NV_VX, NV_VY, NV_VZ, NV_HIDE}}};
+    for (const auto& [panel, order] : orders) {
+        show_and_wait(panel);
+        EXPECT_EQ(tab_order_from(panel, order.front()), order) << panel->objectName().toStdString();
+    }
 }
 
 // The widest texts the number boxes can get show whole: the sign and every digit, no scrolling.
@@ -348,12 +340,9 @@ TEST_F(PanelsTest, EveryCaptionReadsOnItsFace)
             }
         }
     }
-}
 
-// The same in pixels: the disabled "/ 10" of the dark blue theme is drawn in a colour that reads
-// (its strongest pixel; smoothed glyph edges come a little short of the caption's colour).
-TEST_F(PanelsTest, DisabledCaptionIsDrawnReadable)
-{
+    // The same in pixels: the disabled "/ 10" of the dark blue theme is drawn in a colour that reads
+    // (its strongest pixel; smoothed glyph edges come a little short of the caption's colour).
     build(2);
     show_and_wait(panels_.time_panel);
     disable_time_controls(panels_);
