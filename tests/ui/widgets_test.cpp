@@ -167,7 +167,6 @@ TEST(Tooltips, HintsAreFoundByControlIdAndWrapAtThreeHundredPixels)
     set_control_id(control, 210);
     show_and_wait(&panel);
 
-    ASSERT_TRUE(AddTooltip(&panel, 210, "STOP TIME"));
     ASSERT_TRUE(AddTooltip(&panel, 210, "STOP TIME - IN SELECTED TIME UNIT"));
     EXPECT_EQ(hint_shown_for(control), "STOP TIME - IN SELECTED TIME UNIT");
     EXPECT_EQ(control->toolTipDuration(), TOOLTIP_AUTOPOP_MS);

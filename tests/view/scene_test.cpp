@@ -29,7 +29,7 @@ void tick(SceneBodies& scene, const ViewState& view, const BodySnapshot& bodies)
 
 // While the camera follows a body, neither the wheel nor the projection brings it closer than six
 // radii; looking at the origin there is no floor. The clip planes follow the distance.
-TEST(Camera, ZoomKeepsSixRadiiWhileFollowing)
+TEST(Camera, ZoomKeepsSixRadiiWhileFollowingAndLightStaysInBounds)
 {
     SceneBodies scene;
     ViewState view;
@@ -49,12 +49,8 @@ TEST(Camera, ZoomKeepsSixRadiiWhileFollowing)
     EXPECT_EQ(view.z_near, 3);
     EXPECT_EQ(view.z_far, 3e8);
     EXPECT_TRUE(std::isfinite(view.aspect_ratio)) << "a collapsed window keeps a usable aspect";
-}
 
-// The light buttons stop at no ambient light and at full light.
-TEST(Camera, AmbientLightStaysBetweenNoneAndFull)
-{
-    ViewState view;
+    // The light buttons stop at no ambient light and at full light.
     for (int k = 0; k < 20; ++k) more_light(view);
     EXPECT_EQ(view.ambient_level, 1);
     for (int k = 0; k < 20; ++k) less_light(view);
