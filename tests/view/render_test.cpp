@@ -191,7 +191,7 @@ TEST_F(RenderTest, SkinsFallBackAndGoWithTheirProject)
         << platform_.boxes[1].text;
 }
 
-TEST_F(RenderTest, TrailsRunYellowThenFadeToBlack)
+TEST_F(RenderTest, TrailsRunYellowThenFadeToBlackInAsManyBatchesAsTheyTake)
 {
     load_two_bodies(green_skin());
     show_only_trails();
@@ -228,13 +228,9 @@ TEST_F(RenderTest, TrailsRunYellowThenFadeToBlack)
     t.trail_x[40] = 0;
     gl_->rebuild_view();
     EXPECT_EQ(brightness(brightest_in_column(frame(), 80 - 6)), 0);
-}
 
-// Trails are drawn in batches: the trails on either side of each batch boundary and the last
-// one all show. Bodies whose trails lie far below the view fill the batches in between.
-TEST_F(RenderTest, EveryTrailShowsHoweverManyBatchesTheyTake)
-{
-    show_only_trails();
+    // Trails are drawn in batches: the trails on either side of each batch boundary and the last
+    // one all show. Bodies whose trails lie far below the view fill the batches in between.
     const int per_trail = view_.trail_length + 1;
     const int last_of_batch = static_cast<int>((TRAIL_BATCH_SEGMENTS + per_trail - 1) / per_trail);
     const int n = 2 * last_of_batch + 3;
@@ -246,18 +242,18 @@ TEST_F(RenderTest, EveryTrailShowsHoweverManyBatchesTheyTake)
         double y = 0, z = -1000;
         for (const auto& [body, at] : shown)
             if (body == i) y = at, z = 0;
-        Trail& t = scene_.trail[i];
-        for (int j = 0; j < t.slot_count(); ++j) {
-            t.trail_x[j] = 1;
-            t.trail_y[j] = y;
-            t.trail_z[j] = z + 4 - 0.08 * j;
+        Trail& trail = scene_.trail[i];
+        for (int j = 0; j < trail.slot_count(); ++j) {
+            trail.trail_x[j] = 1;
+            trail.trail_y[j] = y;
+            trail.trail_z[j] = z + 4 - 0.08 * j;
         }
     }
-    const QImage image = seen_from(30);
+    const QImage batches = seen_from(30);
     for (const auto& [body, at] : shown) {
         // The trails stand at x = 1, 29 units from the eye; the view is 4:3 with 30 degrees upright.
         const int column = 80 + static_cast<int>(std::lround(at * 80 / (29 * std::tan(15 * PI / 180) * 4 / 3)));
-        EXPECT_GT(brightest(image, {column - 1, 50, 3, 11}).green(), 200)
+        EXPECT_GT(brightest(batches, {column - 1, 50, 3, 11}).green(), 200)
             << "the trail of body " << body << " near column " << column;
     }
 }
