@@ -59,14 +59,7 @@ struct RunFixture : ::testing::Test {
     SimulationState state;
     Recorder recorder;
 
-    static RunOptions options(int threads, Precision precision = Precision::extended, long long max_steps = -1)
-    {
-        RunOptions options;
-        options.threads = threads;
-        options.precision = precision;
-        options.max_steps = max_steps;
-        return options;
-    }
+    RunFixture() { state.stop_time = 1e99L; }  // a run goes on until something else ends it
     void run_to_end(SimulationRun& run, int direction, RunOptions options)
     {
         ASSERT_TRUE(run.start(direction, std::move(options)));
@@ -91,16 +84,15 @@ TEST_F(RunFixture, PauseAndResumeContinueTheSameTrajectory)
 {
     for (const Precision precision : {Precision::extended, Precision::double_precision}) {
         test::make_cluster(table, state, 90, 5, 2e3);
-        state.stop_time = 1e99L;
         state.collision_mode = 255;
         const BodyTable start = table;
         const SimulationState start_state = state;
         SimulationRun run(table, state, recorder);
-        ASSERT_TRUE(run.start(1, options(2, precision)));
+        ASSERT_TRUE(run.start(1, {.threads = 2, .precision = precision, .log = nullptr}));
         while (run.steps_done() < 50) std::this_thread::yield();
         run.join(true);
         const int steps = static_cast<int>(run.steps_done()) + 300;
-        run_to_end(run, 1, options(3, precision, 300));
+        run_to_end(run, 1, {.threads = 3, .precision = precision, .max_steps = 300, .log = nullptr});
         EXPECT_EQ(recorder.ends.back(), RunEnd::step_limit);
         const auto [bodies, sim_time] = precision == Precision::extended ? stepped<extended>(start, start_state, steps)
                                                                          : stepped<double>(start, start_state, steps);
@@ -118,7 +110,6 @@ TEST_F(RunFixture, ReadersOnlySeeWholeSteps)
     allocate_body_table(table, state, 64);
     for (int i = 1; i <= 64; ++i) table.x[i] = i, table.vx[i] = 1, table.mass[i] = 1, table.density[i] = 1;
     state.dt = 0.5L;
-    state.stop_time = 1e99L;
     SimulationRun run(table, state, recorder);
     ASSERT_TRUE(run.start(1, RunOptions{}));
     EXPECT_FALSE(run.start(1, RunOptions{})) << "one run at a time";
@@ -142,7 +133,6 @@ TEST_F(RunFixture, MassErrorWaitsForTheUserThenEndsTheRun)
 {
     test::make_bodies(table, state, {{.mass = 10}});
     state.dt = 1;
-    state.stop_time = 1e99L;
     state.impulse_body = state.impulse_count = state.impulse_next = 1;
     state.impulse_table[1] = {.start_time = -1, .duration = 4, .ejected_mass = 20, .exhaust_vx = 1};
     SimulationRun run(table, state, recorder);
