@@ -40,12 +40,8 @@ protected:
     Outcome run(const std::string& arguments, const std::string& before = "", std::string out = "")
     {
         if (out.empty()) out = file("stdout");
-        return outcome(std::system(
-            (before + "timeout 60 " + ORBILAN_RUN + " " + arguments + " >" + out + " 2>" + file("stderr")).c_str()));
-    }
-    std::string file(const std::string& name) const { return (folder.path() / name).string(); }
-    Outcome outcome(int raw) const
-    {
+        const int raw = std::system(
+            (before + "timeout 60 " + ORBILAN_RUN + " " + arguments + " >" + out + " 2>" + file("stderr")).c_str());
         Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_bytes(file("stdout")), read_bytes(file("stderr")), {}};
         std::istringstream lines(o.out);
         for (std::string line; std::getline(lines, line);)
@@ -53,6 +49,7 @@ protected:
                 o.keys[line.substr(0, colon)] = line.substr(colon + 2);
         return o;
     }
+    std::string file(const std::string& name) const { return (folder.path() / name).string(); }
 
     static std::string project(const std::string& name) { return std::string(ORBILAN_PROJECTS) + "/" + name; }
     fs::path one_body(const std::string& dt)
