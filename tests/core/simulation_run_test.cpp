@@ -184,9 +184,7 @@ TEST_F(RunFixture, LogLinesFollowTheModeTheBodyAndTheDirection)
         LogLines lines;
         bool closed = false, closed_before_the_end = false;
         recorder.at_end = [&] { closed_before_the_end = closed; };
-        RunOptions with_log;
-        with_log.log = std::make_unique<MemoryLog>(lines, c.fail_at_line, closed);
-        run_to_end(run, c.direction, std::move(with_log));
+        run_to_end(run, c.direction, {.log = std::make_unique<MemoryLog>(lines, c.fail_at_line, closed)});
         EXPECT_EQ(recorder.ends.back(), c.end) << c.what;
         EXPECT_EQ(lines, c.lines) << c.what;
         EXPECT_TRUE(closed_before_the_end) << c.what;
