@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "files/number_format.h"
 #include "files/project_writer.h"
 #include "files/regular_file.h"
 #include "temp_folder.h"

@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <sstream>
-#include <thread>
 
 #include <gtest/gtest.h>
 
