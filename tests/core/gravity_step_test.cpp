@@ -128,8 +128,9 @@ void make_craft(Stepper<>& run, extended mass, extended dt, std::initializer_lis
 }
 
 // An entry whose window has passed is skipped; the next burns in the steps that start after its
-// start time, up to its end: 100 kg over 5 s at h = 1; the one after it burns from there on. An
-// impulse body the table does not hold is nobody.
+// start time, up to its end: 100 kg over 5 s at h = 1; the one after it burns from there on. Each
+// step of a burn gives the craft u dm / m against the exhaust, m its mass after that step (here
+// 980, 960, ..., 900 kg). An impulse body the table does not hold is nobody.
 TEST(GravityStep, ThrustBurnsEachEntryInItsWindowOnly)
 {
     Stepper<> run;
@@ -141,13 +142,12 @@ TEST(GravityStep, ThrustBurnsEachEntryInItsWindowOnly)
     for (int t = 0; t < 20; ++t) {
         const extended before = run.table.mass[1];
         run.step(500);
-        if (run.table.mass[1] == before) continue;
-        burning.push_back(t);
-        EXPECT_EQ(before - run.table.mass[1], 20);
+        if (run.table.mass[1] != before) burning.push_back(t);
     }
     EXPECT_EQ(burning, (std::vector<int>{11, 12, 13, 14, 15, 16}));
     EXPECT_EQ(run.state.impulse_next, 4);
-    EXPECT_GT(run.table.vx[1], 0) << "pushed against the exhaust";
+    EXPECT_NEAR(static_cast<double>(run.table.vx[1]),
+                1000 * 20 * (1 / 980.0 + 1 / 960.0 + 1 / 940.0 + 1 / 920.0 + 1 / 900.0), 1e-12);
     // The exhaust line starts at the body and runs along the exhaust a tenth of the camera distance.
     EXPECT_DOUBLE_EQ(run.state.exhaust_plume.trail_x[0] - run.state.exhaust_plume.trail_x[1], 50.0);
     run.state.impulse_body = 2;
@@ -277,21 +277,19 @@ TEST(TeamChoice, FollowsTheFasterChoiceAndSeldomTriesTheOther)
     // A probe takes seven calls; probes come after 16, 32, ... calls, at most 1024.
     TeamChoice choice;
     const auto fast = [](int) { return 0.6; };
+    const auto slow = [](int) { return 1.5; };
     EXPECT_GE(shared_calls(choice, fast, 1.0, 4000), 4000 - 7 * 8) << "two cores for the team";
     // Another program takes a core: sharing becomes slower than working alone. The interval in
     // progress still holds fast calls, so the switch may take until the probe after next.
-    EXPECT_LE(shared_calls(
-                  choice, [](int) { return 1.5; }, 1.0, 4000),
-              2 * 1024 + 7 * 8);
+    EXPECT_LE(shared_calls(choice, slow, 1.0, 4000), 2 * 1024 + 7 * 8);
     EXPECT_FALSE(choice.shared());
     EXPECT_GE(shared_calls(choice, fast, 1.0, 4000), 4000 - 2 * 1024 - 7 * 8) << "the core is free again";
     EXPECT_TRUE(choice.shared());
     // One shared call in ten waits for a member another program holds and takes eight times as
     // long: most shared calls are faster, but sharing is slower on the whole.
     TeamChoice waits;
-    EXPECT_LT(shared_calls(
-                  waits, [](int k) { return k % 10 == 0 ? 4.8 : 0.6; }, 1.0, 8000),
-              8000 / 4);
+    const auto now_and_then_slow = [](int k) { return k % 10 == 0 ? 4.8 : 0.6; };
+    EXPECT_LT(shared_calls(waits, now_and_then_slow, 1.0, 8000), 8000 / 4);
 }
 
 }  // namespace

@@ -59,12 +59,7 @@ TEST(SettingsFile, OneRecordReadBackAndToleratedContent)
         EXPECT_EQ(test::read_bytes(path), "\"THEME ID\"," + std::to_string(theme) + "\r\n");
         EXPECT_EQ(load_settings(path), theme);
     }
-    const std::pair<const char*, int> cases[] = {
-        {"THEME ID,3\r\n", 3},
-        {"2\r\n", 0},
-        {"", 0},
-        {"\"THEME ID\",", 0},
-    };
+    const std::pair<const char*, int> cases[] = {{"THEME ID,3\r\n", 3}, {"2\r\n", 0}, {"", 0}, {"\"THEME ID\",", 0}};
     for (const auto& [content, theme_id] : cases)
         EXPECT_EQ(load_settings(folder.write("options.opt", content)), theme_id) << "content: " << content;
     std::vector<UserMessage> received;

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "files/number_format.h"
 #include "files/project_writer.h"
 #include "files/regular_file.h"
 #include "temp_folder.h"
@@ -69,13 +68,8 @@ TEST_F(ProjectFile, MissingDataIsZeroAndSaidOnce)
     const std::string three = lines({"Object, 1, A,", "P, 1, 2, 3", "V, 0, 0, 0", "Mass, 5", "Density, 0",
                                      "Object, 2, B,", "P, 0, 0, 0", "V, 0, 0, 0", "Mass, 5", "Density, -0.0",
                                      "Object, 3, C,", "P, 0, 0, 0", "V, 0, 0, 0", "Mass, 5", "Density, 2"});
-    struct Case {
-        std::string text;
-        int bodies, complete;
-        std::vector<std::string> messages;
-    };
     const std::string density = "Density cannot be 0 (zero) ; changed to : 1 kg/m3";
-    const Case cases[] = {
+    const std::tuple<std::string, int, int, std::vector<std::string>> cases[] = {
         {lines({"T, t", "Objects, 2.5", "dt, 1", "G, 1"}) + three, 2, 2, {density + "\n(2 objects: 1, 2)"}},
         {"T, t\r\nObjects, 1\r\ndt, 60\r\nG, 1\r\nObject, 1, Sun, x.bmp\r\nP, 5, 0, 0\r\nV, 1, 2, 3\r\nDensity",
          1,
@@ -87,16 +81,15 @@ TEST_F(ProjectFile, MissingDataIsZeroAndSaidOnce)
          3,
          {"lists 4 objects but holds the data of only 3", density + "\n(3 objects: 1, 2, 4)"}},
     };
-    for (const Case& c : cases) {
-        const auto path = folder.write("count.txt", c.text);
-        ASSERT_EQ(load(path), LoadResult::loaded) << c.text;
-        EXPECT_EQ(table.body_count, c.bodies);
-        EXPECT_EQ(complete_bodies, c.complete);
-        EXPECT_EQ(table.density[c.bodies], c.bodies ? 1 : 0);
-        EXPECT_EQ(table.texture_file[c.bodies], c.bodies ? default_skin() : "");
-        ASSERT_EQ(received.size(), c.messages.size()) << c.text;
+    for (const auto& [text, bodies, complete, messages] : cases) {
+        ASSERT_EQ(load(folder.write("count.txt", text)), LoadResult::loaded) << text;
+        EXPECT_EQ(table.body_count, bodies);
+        EXPECT_EQ(complete_bodies, complete);
+        EXPECT_EQ(table.density[bodies], bodies ? 1 : 0);
+        EXPECT_EQ(table.texture_file[bodies], bodies ? default_skin() : "");
+        ASSERT_EQ(received.size(), messages.size()) << text;
         for (std::size_t k = 0; k < received.size(); ++k)
-            EXPECT_NE(received[k].text.find(c.messages[k]), std::string::npos) << received[k].text;
+            EXPECT_NE(received[k].text.find(messages[k]), std::string::npos) << received[k].text;
         EXPECT_EQ(received.empty() ? "Orbilan" : received.back().caption, "Orbilan");
     }
     EXPECT_EQ(table.mass[4], 0) << "bodies past the end read as zeros";

@@ -58,16 +58,10 @@ struct RunFixture : ::testing::Test {
     BodyTable table;
     SimulationState state;
     Recorder recorder;
+    SimulationRun run{table, state, recorder};
 
-    static RunOptions options(int threads, Precision precision = Precision::extended, long long max_steps = -1)
-    {
-        RunOptions options;
-        options.threads = threads;
-        options.precision = precision;
-        options.max_steps = max_steps;
-        return options;
-    }
-    void run_to_end(SimulationRun& run, int direction, RunOptions options)
+    RunFixture() { state.stop_time = 1e99L; }  // a run goes on until something else ends it
+    void run_to_end(int direction, RunOptions options)
     {
         ASSERT_TRUE(run.start(direction, std::move(options)));
         run.join();
@@ -91,16 +85,14 @@ TEST_F(RunFixture, PauseAndResumeContinueTheSameTrajectory)
 {
     for (const Precision precision : {Precision::extended, Precision::double_precision}) {
         test::make_cluster(table, state, 90, 5, 2e3);
-        state.stop_time = 1e99L;
         state.collision_mode = 255;
         const BodyTable start = table;
         const SimulationState start_state = state;
-        SimulationRun run(table, state, recorder);
-        ASSERT_TRUE(run.start(1, options(2, precision)));
+        ASSERT_TRUE(run.start(1, {.threads = 2, .precision = precision, .log = nullptr}));
         while (run.steps_done() < 50) std::this_thread::yield();
         run.join(true);
         const int steps = static_cast<int>(run.steps_done()) + 300;
-        run_to_end(run, 1, options(3, precision, 300));
+        run_to_end(1, {.threads = 3, .precision = precision, .max_steps = 300, .log = nullptr});
         EXPECT_EQ(recorder.ends.back(), RunEnd::step_limit);
         const auto [bodies, sim_time] = precision == Precision::extended ? stepped<extended>(start, start_state, steps)
                                                                          : stepped<double>(start, start_state, steps);
@@ -118,8 +110,6 @@ TEST_F(RunFixture, ReadersOnlySeeWholeSteps)
     allocate_body_table(table, state, 64);
     for (int i = 1; i <= 64; ++i) table.x[i] = i, table.vx[i] = 1, table.mass[i] = 1, table.density[i] = 1;
     state.dt = 0.5L;
-    state.stop_time = 1e99L;
-    SimulationRun run(table, state, recorder);
     ASSERT_TRUE(run.start(1, RunOptions{}));
     EXPECT_FALSE(run.start(1, RunOptions{})) << "one run at a time";
     BodySnapshot snapshot;
@@ -142,15 +132,13 @@ TEST_F(RunFixture, MassErrorWaitsForTheUserThenEndsTheRun)
 {
     test::make_bodies(table, state, {{.mass = 10}});
     state.dt = 1;
-    state.stop_time = 1e99L;
     state.impulse_body = state.impulse_count = state.impulse_next = 1;
     state.impulse_table[1] = {.start_time = -1, .duration = 4, .ejected_mass = 20, .exhaust_vx = 1};
-    SimulationRun run(table, state, recorder);
     recorder.during_mass_error = [&] {
         std::this_thread::sleep_for(20ms);
         run.post({RunCommand::Kind::reset_time});
     };
-    run_to_end(run, 1, RunOptions{});
+    run_to_end(1, RunOptions{});
     EXPECT_EQ(recorder.mass_errors, 1);
     EXPECT_EQ(recorder.ends, std::vector<RunEnd>{RunEnd::mass_error});
     EXPECT_EQ(run.steps_done(), 2);
@@ -181,7 +169,6 @@ TEST_F(RunFixture, LogLinesFollowTheModeTheBodyAndTheDirection)
         {"no such mode", 3, 1, 1, 1, 0, 5, {}},
         {"no such body", 2, 4, 1, 1, 0, 5, {}},
     };
-    SimulationRun run(table, state, recorder);
     for (const Case& c : cases) {
         state = SimulationState{};
         test::make_bodies(table, state, {{.x = 1, .vx = 1, .mass = 0}, {.x = 100, .mass = 0}, {.x = 98, .mass = 4}});
@@ -194,9 +181,7 @@ TEST_F(RunFixture, LogLinesFollowTheModeTheBodyAndTheDirection)
         LogLines lines;
         bool closed = false, closed_before_the_end = false;
         recorder.at_end = [&] { closed_before_the_end = closed; };
-        RunOptions with_log;
-        with_log.log = std::make_unique<MemoryLog>(lines, c.fail_at_line, closed);
-        run_to_end(run, c.direction, std::move(with_log));
+        run_to_end(c.direction, {.log = std::make_unique<MemoryLog>(lines, c.fail_at_line, closed)});
         EXPECT_EQ(recorder.ends.back(), c.end) << c.what;
         EXPECT_EQ(lines, c.lines) << c.what;
         EXPECT_TRUE(closed_before_the_end) << c.what;

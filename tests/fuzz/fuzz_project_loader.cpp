@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     allocate_body_table(table, state, 1);
     table.name[1] = "kept";
     state.dt = 42;
-    int messages = 0;
-    int complete = -1;
+    int messages = 0, complete = -1;
     const LoadResult result = read_project_fields(
         project, scratch.path(), table, state, [&](const UserMessage&) { ++messages; }, nullptr, &complete);
     if (result != LoadResult::loaded) {

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -7,10 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <sstream>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -40,12 +39,8 @@ protected:
     Outcome run(const std::string& arguments, const std::string& before = "", std::string out = "")
     {
         if (out.empty()) out = file("stdout");
-        return outcome(std::system(
-            (before + "timeout 60 " + ORBILAN_RUN + " " + arguments + " >" + out + " 2>" + file("stderr")).c_str()));
-    }
-    std::string file(const std::string& name) const { return (folder.path() / name).string(); }
-    Outcome outcome(int raw) const
-    {
+        const int raw = std::system(
+            (before + "timeout 60 " + ORBILAN_RUN + " " + arguments + " >" + out + " 2>" + file("stderr")).c_str());
         Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_bytes(file("stdout")), read_bytes(file("stderr")), {}};
         std::istringstream lines(o.out);
         for (std::string line; std::getline(lines, line);)
@@ -53,6 +48,7 @@ protected:
                 o.keys[line.substr(0, colon)] = line.substr(colon + 2);
         return o;
     }
+    std::string file(const std::string& name) const { return (folder.path() / name).string(); }
 
     static std::string project(const std::string& name) { return std::string(ORBILAN_PROJECTS) + "/" + name; }
     fs::path one_body(const std::string& dt)
@@ -63,42 +59,13 @@ protected:
     }
 };
 
-// A command line that cannot be followed exits with 2 and says why; --help and --version go to
-// standard output.
-TEST_F(OrbilanRun, CommandLines)
+// A run that cannot be made exits with 2 and says why, once, naming the value or the file, with
+// nothing on standard output: a command line that cannot be followed (then with the usage), files
+// users and scripts really pass, runs that could never end. None may hang, take the memory, run as
+// 0 bodies or overwrite an input. --help and --version go to standard output.
+TEST_F(OrbilanRun, RunsThatCannotBeMadeExitWithTwoAndSayWhy)
 {
     const std::string p = project("binary_star.txt");
-    const std::pair<std::string, std::string> cases[] = {
-        {"", "no project"},
-        {p, "either --stop-time or --steps"},
-        {p + " --stop-time 1O", "'1O'"},
-        {p + " --steps 5 --log-mode speed", "'speed'"},
-        {p + " --steps 5 --precision single", "--precision is extended or double, not 'single'"},
-        {p + " --steps", "--steps needs a value"},
-        // Integers are read whole and within their range: nothing wraps or aborts.
-        {p + " --steps 5 --threads 100000", "--threads needs a whole number from 1 to 256"},
-        {p + " --steps 5 --log-body 4294967298", "'4294967298'"},
-        {p + " --steps 1e6", "'1e6'"},
-        {p + " --stop-time 1e5000", "'1e5000'"},
-        {p + " --quiet=yes --steps 5", "--quiet takes no value"},
-    };
-    for (const auto& [arguments, complaint] : cases) {
-        Outcome o = run(arguments);
-        EXPECT_EQ(o.status, 2) << arguments;
-        EXPECT_NE(o.err.find(complaint), std::string::npos) << arguments << "\n" << o.err;
-        EXPECT_NE(o.err.find("usage:"), std::string::npos);
-        EXPECT_TRUE(o.out.empty());
-    }
-    Outcome help = run("--help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: orbilan-run PROJECT", 0), 0u) << help.out;
-    EXPECT_EQ(run("--version").out, std::string("orbilan-run ") + ORBILAN_VERSION + "\n");
-}
-
-// Files users and scripts really pass, and runs that could never end: none may hang, take the
-// memory, run as 0 bodies or overwrite an input; each is said once, naming the file or value.
-TEST_F(OrbilanRun, ProjectsThatCannotBeRunExitWithTwoAndSayWhy)
-{
     const fs::path pipe = folder.path() / "pipe.txt";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     const std::string craft = folder.write("p/craft.txt", read_bytes(project("earth_moon_craft.txt"))).string();
@@ -106,6 +73,18 @@ TEST_F(OrbilanRun, ProjectsThatCannotBeRunExitWithTwoAndSayWhy)
     fs::create_symlink(craft, folder.path() / "link.txt");
     const std::string log = file("log.txt");
     const std::pair<std::string, std::string> cases[] = {
+        {"", "no project file given\nusage:"},
+        {p, "either --stop-time or --steps\nusage:"},
+        {p + " --stop-time 1O", "'1O'\nusage:"},
+        {p + " --steps 5 --log-mode speed", "'speed'\nusage:"},
+        {p + " --steps 5 --precision single", "--precision is extended or double, not 'single'\nusage:"},
+        {p + " --steps", "--steps needs a value\nusage:"},
+        // Integers are read whole and within their range: nothing wraps or aborts.
+        {p + " --steps 5 --threads 100000", "--threads needs a whole number from 1 to 256, not '100000'\nusage:"},
+        {p + " --steps 5 --log-body 4294967298", "'4294967298'\nusage:"},
+        {p + " --steps 1e6", "'1e6'\nusage:"},
+        {p + " --stop-time 1e5000", "'1e5000'\nusage:"},
+        {p + " --quiet=yes --steps 5", "--quiet takes no value\nusage:"},
         {pipe.string() + " --steps 1", "pipe.txt\norbilan-run: is not a regular file"},
         {folder.write("empty.txt", "").string() + " --steps 1", "orbilan-run: NO OBJECTS !!\n"},
         {folder.write("million.txt", "Many bodies, x\r\nObjects, 1000000\r\n").string() + " --steps 1",
@@ -113,7 +92,7 @@ TEST_F(OrbilanRun, ProjectsThatCannotBeRunExitWithTwoAndSayWhy)
         {one_body("-1").string() + " --stop-time 1e10", "never reached: the step is -1.000E+00 s"},
         {one_body("1e5000").string() + " --stop-time -1e10", "the step is INF s, which reads as 0"},
         {one_body("1e-30").string() + " --stop-time 1e10", "more than 2^62 steps"},
-        {project("binary_star.txt") + " --steps 1 --log " + log + " --log-body 3", "--log-body 3: the project has 2"},
+        {p + " --steps 1 --log " + log + " --log-body 3", "--log-body 3: the project has 2"},
         {craft + " --steps 5 --log " + craft, "is an input of the project"},
         {craft + " --steps 5 --log " + file("p/craft.JI"), "is an input of the project"},
         {craft + " --steps 5 --final-state " + file("link.txt"), "is an input of the project"},
@@ -130,6 +109,10 @@ TEST_F(OrbilanRun, ProjectsThatCannotBeRunExitWithTwoAndSayWhy)
     }
     EXPECT_EQ(read_bytes(craft), read_bytes(project("earth_moon_craft.txt")));
     EXPECT_FALSE(fs::exists(log));
+    Outcome help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: orbilan-run PROJECT", 0), 0u) << help.out;
+    EXPECT_EQ(run("--version").out, std::string("orbilan-run ") + ORBILAN_VERSION + "\n");
 }
 
 // A failed write ends the run with status 4; what was written before stays.
@@ -159,15 +142,15 @@ TEST_F(OrbilanRun, FailedWritesAreErrors)
 // Elsewhere stderr stays empty.
 TEST_F(OrbilanRun, ProgressLineOnATerminalAndStopSignals)
 {
+    // The shell execs the runner in its place, so that the signals reach the runner itself.
+    const std::string command = "exec " + std::string(ORBILAN_RUN) + " " + project("binary_star.txt") +
+                                " --stop-time 1e9 --final-state " + file("final.txt") + " >" + file("stdout");
     for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129}}) {
         int terminal = -1;
         const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            ::dup2(::open(file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-            const std::string p = project("binary_star.txt"), final_state = file("final.txt");
-            ::execl(ORBILAN_RUN, ORBILAN_RUN, p.c_str(), "--stop-time", "1e9", "--final-state", final_state.c_str(),
-                    static_cast<char*>(nullptr));
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         std::string screen;
@@ -225,13 +208,12 @@ TEST_F(OrbilanRun, FigureEightClosesAfterOnePeriod)
 }
 
 // The step is taken as the time panel shows it: four significant digits, and 0 becomes 1. A stop
-// time below 0 runs backward, up to the step that passes it.
+// time below 0 runs backward, up to the step that passes it (the ninth of 0.1235 s).
 TEST_F(OrbilanRun, StepsAsTheTimePanelShowsThemUntilTheCraftIsEmpty)
 {
     EXPECT_NEAR(std::stod(run(one_body("0.123456").string() + " --steps 10").keys["sim_time"]), 1.235, 1e-15);
     Outcome backward = run(one_body("0.123456").string() + " --stop-time -1");
     EXPECT_EQ(backward.status, 0);
-    EXPECT_EQ(backward.keys["steps"], "9");
     EXPECT_NEAR(std::stod(backward.keys["sim_time"]), -1.1115, 1e-15);
     EXPECT_EQ(run(one_body("0").string() + " --steps 3").keys["sim_time"], "3");
     EXPECT_EQ(run(one_body("-1").string() + " --steps 3").keys["sim_time"], "-3");
