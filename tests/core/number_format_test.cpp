@@ -37,12 +37,9 @@ TEST(NumberFormat, MasksRoundToTheirDecimalsWithSignedExponents)
 TEST(TimeUnits, TimesInEachUnit)
 {
     const char* expected[TIME_UNIT_COUNT] = {"7.200E+09", "7.200E+03", "2.000", "0.083", "0.000"};
-    const char* captions[TIME_UNIT_COUNT] = {"time (us)", "time (s)", "time (hour)", "time (day)", "time (year)"};
     int unit = 1;
-    for (int press = 0; press < TIME_UNIT_COUNT; ++press, unit = next_time_unit(unit)) {
-        EXPECT_EQ(time_unit_caption(unit), captions[unit]);
+    for (int press = 0; press < TIME_UNIT_COUNT; ++press, unit = next_time_unit(unit))
         EXPECT_EQ(elapsed_time_text(7200, time_unit_factor(unit)), expected[unit]) << "unit " << unit;
-    }
     EXPECT_EQ(unit, 1);
     EXPECT_EQ(elapsed_time_text(999.9996L, 1), "1000.000");
     EXPECT_EQ(elapsed_time_text(1000, 1), "1.000E+03");

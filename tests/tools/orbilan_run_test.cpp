@@ -193,7 +193,6 @@ TEST_F(OrbilanRun, FigureEightClosesAfterOnePeriod)
     const std::string lines = read_bytes(file("Logs/eight.txt"));
     EXPECT_EQ(lines.rfind("2.500E-01 , ", 0), 0u) << lines;
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 25);
-    EXPECT_NE(lines.find("\r\n6.250E+00 , "), std::string::npos);
     EXPECT_EQ(o.keys["steps"], "63260");
     EXPECT_EQ(o.keys["bodies"], "3");
     EXPECT_LT(std::fabs(std::stod(o.keys["energy_relative_change"])), 10 * 1e-4);

@@ -94,12 +94,6 @@ protected:
     {
         view_.hide_xy_plane = view_.hide_axis = view_.hide_trails = view_.hide_origin_lines = -1;
     }
-    void show_only_trails()
-    {
-        show_only_spheres();
-        view_.hide_trails = 0;
-        view_.hide_spheres = -1;
-    }
     QImage frame() { return gl_->grabFramebuffer(); }
     void send_move(QPointF at, Qt::KeyboardModifiers keys = Qt::NoModifier)
     {
@@ -194,7 +188,7 @@ TEST_F(RenderTest, SkinsFallBackAndGoWithTheirProject)
 TEST_F(RenderTest, TrailsRunYellowThenFadeToBlackInAsManyBatchesAsTheyTake)
 {
     load_two_bodies(green_skin());
-    show_only_trails();
+    view_.hide_xy_plane = view_.hide_axis = view_.hide_origin_lines = view_.hide_spheres = -1;
     // Body 1's history runs along y from -6 (newest) to about +6 (oldest) at x = 1.
     Trail& t = scene_.trail[1];
     for (int j = 0; j <= view_.trail_length + 1; ++j) {

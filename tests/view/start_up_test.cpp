@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/application.h"
 #include "app/start_up.h"
 #include "platform/qt_platform.h"
 #include "platform/recording_platform.h"
