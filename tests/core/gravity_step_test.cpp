@@ -119,9 +119,8 @@ void make_craft(Stepper<>& run, extended mass, extended dt, std::initializer_lis
 {
     make_bodies(run.table, run.state, {{.mass = mass}});
     run.state.dt = dt;
-    run.state.impulse_body = 1;
+    run.state.impulse_body = run.state.impulse_next = 1;
     run.state.impulse_count = static_cast<int>(entries.size());
-    run.state.impulse_next = 1;
     int k = 0;
     for (const ImpulseEntry& entry : entries) run.state.impulse_table[++k] = entry;
     run.start();

@@ -28,24 +28,22 @@ TEST(StartUp, TheProbeFindsTheOpenGLTheViewGetsAndTheLoopEndsWithOne)
     EXPECT_EQ(run_program(platform, {}), 1);
 }
 
+// Without a window class nothing is made and the program ends with 0; without a context the view's
+// loop ends at once, with 1.
 TEST(StartUp, WithoutOpenGLTheProgramSaysWhyAndEnds)
 {
-    struct Case {
-        GlSupport gl;
-        const char* text;
-        int exit_code;  // 0: nothing was made; 1: the view's loop ended at once
-    };
-    for (const Case& c : {Case{GlSupport::no_window_class, "Failed To Register The Window Class.", 0},
-                          Case{GlSupport::no_context, "Can't Create A GL Rendering Context.", 1}}) {
+    for (const auto& [gl, text, exit_code] :
+         {std::tuple{GlSupport::no_window_class, "Failed To Register The Window Class.", 0},
+          {GlSupport::no_context, "Can't Create A GL Rendering Context.", 1}}) {
         RecordingPlatform platform;
-        platform.gl = c.gl;
+        platform.gl = gl;
         Program program;
         start_up(program, platform, {});
-        ASSERT_EQ(platform.boxes.size(), 1u) << c.text;
-        EXPECT_EQ(platform.boxes[0].text, c.text);
+        ASSERT_EQ(platform.boxes.size(), 1u) << text;
+        EXPECT_EQ(platform.boxes[0].text, text);
         EXPECT_EQ(platform.boxes[0].caption, "Error");
         EXPECT_TRUE(!program.main_window || !program.main_window->isVisible()) << "nothing is shown";
-        EXPECT_EQ(run_program(platform, {}), c.exit_code) << c.text;
+        EXPECT_EQ(run_program(platform, {}), exit_code) << text;
     }
 }
 
