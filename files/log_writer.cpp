@@ -17,7 +17,9 @@ std::unique_ptr<LogWriter> LogWriter::open(const std::filesystem::path& path, co
     std::FILE* file = path.empty() ? nullptr : open_for_writing(path);
     if (!file) {
         const int error = path.empty() ? ENOENT : errno;
-        const std::string reason = error == ENXIO ? "a pipe that nothing reads" : error_text(error);
+        const std::string reason = error == ENXIO         ? "a pipe that nothing reads"
+                                   : error == EWOULDBLOCK ? "another program is writing it"
+                                                          : error_text(error);
         if (messages)
             messages(
                 {"Cannot open the log file " + path.string() + " (" + reason + ")", "ORBILAN", MessageIcon::error});

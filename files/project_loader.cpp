@@ -22,7 +22,7 @@ void tell(const MessageSink& messages, const UserMessage& message)
 
 UserMessage file_error(const std::string& kind, const std::filesystem::path& path, const std::string& problem)
 {
-    return {kind + " " + path.string() + "\n" + problem, "ORBILAN", MessageIcon::error};
+    return {kind + " " + path.string() + " " + problem, "ORBILAN", MessageIcon::error};
 }
 
 // Why a file's bytes cannot be read as text; empty when they can.
@@ -96,6 +96,34 @@ std::optional<std::filesystem::path> find_skin(const std::string& text, const st
     return find_file(text, &listings);
 }
 
+// In a file with CRs, a line feed alone does not end a line: a line that lost its CR runs into the
+// next one, and its fields shift. Says where that happens; empty when it does not.
+std::string mixed_line_ends(std::string_view data)
+{
+    if (data.find('\r') == std::string_view::npos) return {};
+    for (std::size_t at = data.find('\n'); at != std::string_view::npos; at = data.find('\n', at + 1)) {
+        if (at > 0 && data[at - 1] == '\r') continue;
+        const auto line = std::count(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1;
+        return " Its line ends are mixed: line " + std::to_string(line) +
+               " ends in LF alone where the others end in CR LF, so it runs into the next line.";
+    }
+    return {};
+}
+
+// The impulse program's name as written: the project's file name up to its first dot, then ".JI".
+std::string impulse_program_name(const std::filesystem::path& project_path)
+{
+    std::string base = project_path.filename().string();
+    if (base.empty()) return {};
+    base.resize(std::min(base.size(), base.find('.')));
+    return base + ".JI";
+}
+
+std::filesystem::path folder_of(const std::filesystem::path& path)
+{
+    return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+}
+
 }  // namespace
 
 bool read_project_text(std::string data, ProjectText& project)
@@ -132,6 +160,7 @@ LoadResult read_project_fields(const std::filesystem::path& project_path, const 
         return unreadable ? LoadResult::unreadable : LoadResult::refused;
     }
 
+    const std::string line_ends = mixed_line_ends(file.bytes);
     ProjectText project;
     if (!read_project_text(std::move(file.bytes), project)) {
         const int count = round_half_even(project.listed_count);
@@ -148,9 +177,9 @@ LoadResult read_project_fields(const std::filesystem::path& project_path, const 
 
     BodyTable& bodies = project.bodies;
     if (project.complete_bodies < bodies.body_count)
-        tell(messages, {"Project file " + project_path.string() + "\nlists " + plain_integer_text(bodies.body_count) +
+        tell(messages, {"Project file " + project_path.string() + " lists " + plain_integer_text(bodies.body_count) +
                             " objects but holds the data of only " + plain_integer_text(project.complete_bodies) +
-                            "; the missing values read as 0.",
+                            "; the missing values read as 0." + line_ends,
                         "ORBILAN", MessageIcon::information});
     fix_zero_densities(bodies, messages);
     FolderListings listings;
@@ -182,10 +211,17 @@ void prepare_bodies(BodyTable& table, const std::filesystem::path& project_path,
 
 std::optional<std::filesystem::path> impulse_program_path(const std::filesystem::path& project_path)
 {
-    std::string base = project_path.filename().string();
-    if (base.empty()) return std::nullopt;
-    base.resize(std::min(base.size(), base.find('.')));
-    return find_file(project_path.parent_path() / (base + ".JI"));
+    const std::string name = impulse_program_name(project_path);
+    if (name.empty()) return std::nullopt;
+    // Anything of that name counts, a folder or a dangling link included: it is refused with a
+    // message, never passed over as if there were none.
+    const std::filesystem::path exact = project_path.parent_path() / name;
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(exact, error))) return exact;
+    FolderListings listings;
+    const auto& variants = listings.case_variants(folder_of(project_path), name);
+    if (variants.empty()) return std::nullopt;
+    return project_path.parent_path() / variants.front();
 }
 
 ImpulseProgramFile load_impulse_program(const std::filesystem::path& project_path, SimulationState& state,
@@ -195,8 +231,6 @@ ImpulseProgramFile load_impulse_program(const std::filesystem::path& project_pat
     FileBytes file;
     if (path) {
         file = read_regular_file(*path, MAX_IMPULSE_PROGRAM_BYTES);
-        // A file found but not opened reads as empty, like any missing data.
-        if (file.problem == FileProblem::cannot_open) file = {};
         if (const std::string problem = text_problem(file, MAX_IMPULSE_PROGRAM_BYTES); !problem.empty()) {
             tell(messages, file_error("Impulse program", *path, problem));
             return ImpulseProgramFile::refused;
@@ -223,7 +257,15 @@ bool is_project_input(const std::filesystem::path& file, const std::filesystem::
     if (project_path.empty()) return false;
     if (same_file(file, project_path)) return true;
     const auto impulses = impulse_program_path(project_path);
-    return impulses && same_file(file, *impulses);
+    if (impulses && same_file(file, *impulses)) return true;
+    // A file that the lookup would take as the impulse program on the next load, in any case.
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    return lower(file.filename().string()) == lower(impulse_program_name(project_path)) &&
+           same_file(folder_of(file), folder_of(project_path));
 }
 
 }  // namespace orbilan

@@ -53,19 +53,22 @@ void prepare_bodies(BodyTable& table, const std::filesystem::path& project_path,
                     const std::filesystem::path& program_folder, FolderListings& listings);
 
 // The impulse program of a project: in its folder, the project's file name cut before its first
-// "." followed by ".JI", in any letter case. nullopt when there is none.
+// "." followed by ".JI", in any letter case, whatever kind of file it is (a folder, a pipe, a
+// dangling link). nullopt when there is none.
 std::optional<std::filesystem::path> impulse_program_path(const std::filesystem::path& project_path);
 
 enum class ImpulseProgramFile { absent, read, refused };
 
 // Replaces the impulse program of state with the one beside the project (at most
 // MAX_IMPULSE_ENTRIES entries; the rest of the file is not read) and sets impulse_next to 1.
-// Without an impulse file the program is empty; one that cannot be opened reads as empty. A file
-// that is binary or too large is refused with a message naming it, and leaves state alone.
+// Without an impulse file the program is empty. One that cannot be read (not a regular file, no
+// permission, a dangling link), is binary or is too large is refused with a message naming it,
+// and leaves state alone.
 ImpulseProgramFile load_impulse_program(const std::filesystem::path& project_path, SimulationState& state,
                                         const MessageSink& messages = {});
 
-// True when writing `file` would overwrite the project or its impulse program.
+// True when writing `file` would overwrite the project or its impulse program, or make a file
+// that the next load takes as its impulse program.
 bool is_project_input(const std::filesystem::path& file, const std::filesystem::path& project_path);
 
 }  // namespace orbilan

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "files/number_format.h"
+#include "files/regular_file.h"
 
 namespace orbilan {
 
@@ -66,14 +67,6 @@ void report(const Losses& lost, const MessageSink& messages)
         messages({"dt or G is not a number (NaN) and reads back as 0.", "ORBILAN", MessageIcon::information});
 }
 
-bool write_bytes(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
 }  // namespace
 
 std::string project_text(const BodyTable& table, const SimulationState& state, std::string_view title,
@@ -116,15 +109,9 @@ std::string project_text(const BodyTable& table, const SimulationState& state, s
 bool write_project(const std::filesystem::path& path, const BodyTable& table, const SimulationState& state,
                    std::string_view title, const MessageSink& messages)
 {
-    std::filesystem::path temporary = path;
-    temporary += ".part";
-    std::error_code error;
-    if (!path.empty() && write_bytes(temporary, project_text(table, state, title, messages))) {
-        std::filesystem::rename(temporary, path, error);
-        if (!error) return true;
-    }
-    std::filesystem::remove(temporary, error);
-    if (messages) messages({"Cannot write the project file " + path.string(), "ORBILAN", MessageIcon::error});
+    std::string problem;
+    if (replace_file(path, project_text(table, state, title, messages), problem)) return true;
+    if (messages) messages({"Project file " + path.string() + " " + problem, "ORBILAN", MessageIcon::error});
     return false;
 }
 

@@ -39,9 +39,44 @@ std::string file_problem_text(const FileBytes& file, std::uint64_t max_bytes);
 // Text files never hold a NUL byte; images and other binary files nearly always do.
 inline bool looks_binary(std::string_view bytes) { return bytes.find('\0') != std::string_view::npos; }
 
-// Opens a file for writing, creating it when missing and emptying it when it is a regular file.
-// A named pipe that nothing reads fails at once instead of blocking. Null on failure, errno set.
+// Opens a file for writing, creating it when missing. A regular file is locked for this process
+// until it is closed, then emptied: a second writer fails with EWOULDBLOCK before it can empty
+// or interleave anything. A named pipe that nothing reads fails at once instead of blocking. Null
+// on failure, errno set.
 std::FILE* open_for_writing(const std::filesystem::path& path);
+
+// Why bytes cannot replace the file at path, empty when they can: the folder must exist and take
+// new files, and a file already there must be a regular file (a link is followed to one).
+std::string replacement_problem(const std::filesystem::path& path);
+
+// Replaces the file at path as a whole: the bytes go to a fresh file beside it, created
+// exclusively (never through a link, never over another name), which is then renamed over it. A
+// link at path keeps pointing to the file it named, which is replaced; the mode of a replaced
+// file is kept. On failure nothing changed and `problem` says why: "is not a regular file",
+// "cannot be written (No space left on device)".
+bool replace_file(const std::filesystem::path& path, std::string_view bytes, std::string& problem);
+
+// An output file kept from other writers for as long as this lives: locked, and created empty
+// when missing (then removed again unless kept). Problems as replacement_problem, or "is being
+// written by another program".
+class HeldOutput {
+public:
+    HeldOutput() = default;
+    ~HeldOutput();
+    HeldOutput(const HeldOutput&) = delete;
+    HeldOutput& operator=(const HeldOutput&) = delete;
+    // Empty on success, else why the file cannot be held.
+    std::string hold(const std::filesystem::path& path);
+    // replace_file on the held file. A file that hold() created is removed at the end unless
+    // this succeeded.
+    bool replace(std::string_view bytes, std::string& problem);
+
+private:
+    std::filesystem::path path_;
+    int fd_ = -1;
+    bool created_ = false;
+    bool replaced_ = false;
+};
 
 // The system's text for an errno value: "No space left on device".
 std::string error_text(int error);

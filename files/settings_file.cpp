@@ -18,7 +18,7 @@ int load_settings(const std::filesystem::path& settings_path, const MessageSink&
     if (file.problem == FileProblem::none && looks_binary(file.bytes)) problem = "is not a text file.";
     if (!problem.empty()) {
         if (messages)
-            messages({"Settings file " + settings_path.string() + "\n" + problem + " The theme starts at 0.", "ORBILAN",
+            messages({"Settings file " + settings_path.string() + " " + problem + " The theme starts at 0.", "ORBILAN",
                       MessageIcon::error});
         return 0;
     }
@@ -32,11 +32,9 @@ void save_settings(const std::filesystem::path& settings_path, int theme_id)
     // The settings folder under the user's configuration folder may not exist yet.
     std::error_code ignored;
     std::filesystem::create_directories(settings_path.parent_path(), ignored);
-    std::FILE* file = open_for_writing(settings_path);
-    if (!file) return;
-    const std::string record = "\"THEME ID\"," + std::to_string(theme_id) + "\r\n";
-    std::fwrite(record.data(), 1, record.size(), file);
-    std::fclose(file);
+    // Replaced whole: a program killed meanwhile or a second one saving at once leaves one record.
+    std::string lost;
+    replace_file(settings_path, "\"THEME ID\"," + std::to_string(theme_id) + "\r\n", lost);
 }
 
 }  // namespace orbilan

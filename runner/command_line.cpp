@@ -57,7 +57,7 @@ const Option OPTIONS[] = {
      [](Arguments& a, std::string_view, std::string_view) { a.collisions = true; }},
     {"--log", "FILE", "write a log line every --log-every steps to FILE",
      [](Arguments& a, std::string_view, std::string_view v) { a.log = std::filesystem::path(v); }},
-    {"--log-mode", "MODE", "what the log holds: acceleration or position (the default)",
+    {"--log-mode", "MODE", "what the log holds: acceleration (the default, as in the log panel) or position",
      [](Arguments& a, std::string_view o, std::string_view v) {
          if (v == "acceleration")
              a.log_mode = static_cast<int>(LogMode::acceleration);
@@ -91,7 +91,8 @@ const Option OPTIONS[] = {
      }},
     {"--quiet", "", "no progress line on a terminal",
      [](Arguments& a, std::string_view, std::string_view) { a.quiet = true; }},
-    {"--help", "", "show this help and exit", [](Arguments& a, std::string_view, std::string_view) { a.help = true; }},
+    {"--help", "", "show this help and exit (also -h)",
+     [](Arguments& a, std::string_view, std::string_view) { a.help = true; }},
     {"--version", "", "show the version and exit",
      [](Arguments& a, std::string_view, std::string_view) { a.version = true; }},
 };
@@ -105,6 +106,8 @@ constexpr const char* EXIT_STATUSES =
     "       step never reaches, a log body it does not have, an output that is an input)\n"
     "  3    the thrust emptied the impulse body (\"Error : mass <= 0\")\n"
     "  4    the log, the final state or the summary could not be written\n"
+    "  5    a position, velocity or mass became infinite or not a number; the message names\n"
+    "       the object and the step\n"
     "  128+SIGNAL  stopped by SIGINT (130, Ctrl-C), SIGTERM (143) or SIGHUP (129); the summary\n"
     "       and the final state are written first. A second Ctrl-C ends it at once.\n";
 
@@ -131,6 +134,7 @@ std::string help_text()
 Arguments parse_arguments(int argc, char** argv)
 {
     Arguments args;
+    std::string log_options;  // the --log-* options given, which need --log
     bool options_end = false;
     for (int k = 1; k < argc; ++k) {
         const std::string_view arg = argv[k];
@@ -144,7 +148,7 @@ Arguments parse_arguments(int argc, char** argv)
             continue;
         }
         const std::size_t equals = arg.find('=');
-        const std::string_view name = arg.substr(0, equals);
+        const std::string_view name = arg == "-h" ? "--help" : arg.substr(0, equals);
         const auto option =
             std::find_if(std::begin(OPTIONS), std::end(OPTIONS), [&](const Option& o) { return o.name == name; });
         if (option == std::end(OPTIONS)) throw UsageError{"unknown option '" + std::string(name) + "'"};
@@ -158,10 +162,13 @@ Arguments parse_arguments(int argc, char** argv)
             value = argv[++k];
         }
         option->apply(args, name, value);
+        if (name.starts_with("--log-") && log_options.find(name) == std::string::npos)
+            log_options += (log_options.empty() ? "" : ", ") + std::string(name);
     }
     if (args.help || args.version) return args;
     if (!args.project) throw UsageError{"no project file given"};
     if (args.stop_time.has_value() == (args.steps >= 0)) throw UsageError{"give either --stop-time or --steps"};
+    if (!args.log && !log_options.empty()) throw UsageError{log_options + " without --log: there is no log to shape"};
     return args;
 }
 

@@ -1,4 +1,8 @@
 // orbilan-run: the engine on a project file, from a terminal.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,8 +27,20 @@ int print_to_stdout(const std::string& text, Terminal& terminal)
     return EXIT_WRITE_FAILED;
 }
 
+// Descriptors 0 to 2 are open before any file is: a file opened in a closed one would take the
+// messages or the summary meant for standard error or output.
+void open_standard_descriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free descriptor: this one, as those below it are open.
+        if (::open("/dev/null", O_RDWR) < 0) return;
+    }
+}
+
 int main_program(int argc, char** argv)
 {
+    open_standard_descriptors();
     // A reader that goes away or a file size limit is a failed write to report, not a silent end.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);

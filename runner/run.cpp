@@ -1,6 +1,7 @@
 #include "runner/run.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -72,20 +73,42 @@ std::filesystem::path program_folder()
     return error ? std::filesystem::current_path() : exe.parent_path();
 }
 
-// The stop signal received, 0 before one: the only state a signal handler may touch, so the one
-// variable of the runner outside its objects.
+// The first stop signal received, 0 before one: the only state a signal handler may touch, so
+// the one variable of the runner outside its objects.
 std::atomic<int> stop_signal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void on_stop_signal(int signal) { stop_signal.store(signal); }
+extern "C" void on_stop_signal(int signal)
+{
+    int none = 0;
+    stop_signal.compare_exchange_strong(none, signal);
+}
 
+// A stop signal asks the run to stop, once: a duplicate (timeout signals the runner and its
+// process group) changes nothing, so the summary and the final state are still written. A signal
+// ignored when the runner starts (nohup, a shell's background job) stays ignored.
 void catch_stop_signals()
 {
     struct sigaction action {};
     action.sa_handler = on_stop_signal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;  // the same signal again ends the program at once
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction old {};
+        if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+// A second Ctrl-C well after the first (a person who does not want to wait for the step to end)
+// ends the runner at once.
+void let_second_interrupt_end()
+{
+    struct sigaction old {};
+    if (sigaction(SIGINT, nullptr, &old) != 0 || old.sa_handler != on_stop_signal) return;
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
 }
 
 class EndWaiter : public RunObserver {
@@ -156,7 +179,7 @@ std::optional<std::string> never_ending(extended dt, const std::string& dt_shown
 {
     const std::string stop = "the stop time " + number_text(stop_time) + " s is never reached";
     const std::string instead = "; --steps N runs a number of steps instead";
-    if (!(dt > 0)) return stop + ": the step is " + dt_shown + " s" + (dt == 0 ? ", which reads as 0" : "") + instead;
+    if (!(dt > 0)) return stop + ": the step is " + dt_shown + " s" + instead;
     // Far beyond a lifetime of steps the simulated time stops moving: adding the step no longer
     // changes it. 2^62 steps come before that for any step.
     if (std::fabs(stop_time) / dt > 0x1p62L)
@@ -175,6 +198,18 @@ void check_outputs(const Arguments& args)
                      " is an input of the project; it would be overwritten"};
     if (args.log && args.final_state && same_file(*args.log, *args.final_state))
         throw NotRun{"--log and --final-state name the same file"};
+    // The summary goes to standard output; a file there (--log /dev/stdout > out.txt) would be
+    // written from two places. A device such as /dev/null takes anything.
+    struct stat out {};
+    if (::fstat(STDOUT_FILENO, &out) != 0 || S_ISCHR(out.st_mode)) return;
+    const auto is_standard_output = [&](const std::filesystem::path& path) {
+        struct stat file {};
+        return ::stat(path.c_str(), &file) == 0 && file.st_dev == out.st_dev && file.st_ino == out.st_ino;
+    };
+    if (args.log && is_standard_output(*args.log))
+        throw NotRun{"--log " + args.log->string() + " is standard output, which takes the summary"};
+    if (args.final_state && is_standard_output(*args.final_state))
+        throw NotRun{"--final-state " + args.final_state->string() + " is standard output, which takes the summary"};
 }
 
 // The summary; false when standard output could not take it.
@@ -214,7 +249,12 @@ bool load_project(const Arguments& args, BodyTable& table, SimulationState& stat
 int set_run_time(const Arguments& args, SimulationState& state)
 {
     const std::string dt_shown = dt_text(usable_dt(state.dt));
-    state.dt = parse_number_text(dt_shown);
+    const extended dt = parse_number_text(dt_shown);
+    // Only a step the project gives as 0 runs as 1; one that overflows or is not a number reads
+    // as 0 and would run nothing.
+    if (state.dt != 0 && !(dt != 0))
+        throw NotRun{"the step is " + dt_shown + " s, which reads as 0; no run can take it"};
+    state.dt = dt;
     if (args.stop_time) {
         if (const auto why = never_ending(state.dt, dt_shown, *args.stop_time)) throw NotRun{*why};
     }
@@ -253,9 +293,14 @@ void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, Run
     const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
     simulation.start(direction, std::move(options));
     double next_draw = 0.5;  // a short run shows no progress at all
+    double stop_seen = -1;
     while (!waiter.wait(std::chrono::milliseconds(50))) {
-        if (stop_signal.load() != 0) simulation.stop();
         const double elapsed = clock.seconds();
+        if (stop_signal.load() != 0 && stop_seen < 0) {
+            simulation.stop();
+            stop_seen = elapsed;
+        }
+        if (stop_seen >= 0 && elapsed - stop_seen >= 1) let_second_interrupt_end();
         if (!show_progress || elapsed < next_draw) continue;
         next_draw = elapsed + 0.25;
         const long long steps = simulation.steps_done();
@@ -264,10 +309,20 @@ void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, Run
     simulation.join();
 }
 
-// The status of the run itself: the mass error comes before a stop signal.
-int run_status(const SimulationRun& simulation)
+// The status of the run itself: the mass error and values that are no longer numbers come before
+// a stop signal.
+int run_status(const SimulationRun& simulation, const BodyTable& table, const SimulationState& state,
+               Terminal& terminal)
 {
     if (simulation.last_end() == RunEnd::mass_error) return EXIT_MASS_ERROR;
+    if (simulation.last_end() == RunEnd::not_finite) {
+        const int k = simulation.not_finite_body();
+        terminal.message("object " + std::to_string(k) + " (" + table.name[k] +
+                         ") has a position, velocity or mass that is not finite after step " +
+                         std::to_string(simulation.steps_done()) + " (t = " + number_text(state.sim_time) +
+                         " s); the run ends there");
+        return EXIT_NOT_FINITE;
+    }
     if (stop_signal.load() != 0) return 128 + stop_signal.load();
     return EXIT_SUCCESS;
 }
@@ -286,6 +341,14 @@ int run(const Arguments& args, Terminal& terminal)
     options.threads = args.threads;
     options.precision = args.precision;
     options.max_steps = args.steps;
+    options.end_when_not_finite = true;
+    // Held from before the first step: a target that cannot be written, or that another runner
+    // writes, is refused before any time is spent.
+    HeldOutput final_state;
+    if (args.final_state) {
+        if (const std::string problem = final_state.hold(*args.final_state); !problem.empty())
+            throw NotRun{"--final-state " + args.final_state->string() + " " + problem};
+    }
     if (!open_log(args, state, options, messages)) return EXIT_NOT_RUN;
 
     catch_stop_signals();
@@ -298,7 +361,7 @@ int run(const Arguments& args, Terminal& terminal)
     terminal.erase_progress();
 
     // A write that failed is the status, whatever the run's own.
-    int status = run_status(simulation);
+    int status = run_status(simulation, table, state, terminal);
     if (!simulation.log_failure().empty()) {
         terminal.message(simulation.log_failure());
         status = EXIT_WRITE_FAILED;
@@ -310,9 +373,12 @@ int run(const Arguments& args, Terminal& terminal)
         terminal.message("cannot write the summary to standard output (" + error_text(errno) + ")");
         status = EXIT_WRITE_FAILED;
     }
+    std::string problem;
     if (args.final_state &&
-        !write_project(*args.final_state, table, state, args.project->filename().string(), messages))
+        !final_state.replace(project_text(table, state, args.project->filename().string(), messages), problem)) {
+        terminal.message("Project file " + args.final_state->string() + " " + problem);
         status = EXIT_WRITE_FAILED;
+    }
     return status;
 }
 

@@ -1,6 +1,7 @@
 #include "sim/simulation_run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <type_traits>
 
@@ -145,10 +146,24 @@ bool log_step(RunLog& log, const SimulationState& state, const BasicBodyTable<Re
     return true;
 }
 
+// The first body with a position, a velocity or a mass that is infinite or NaN; 0 when none is.
+template <typename Real>
+int first_not_finite(const BasicBodyTable<Real>& bodies)
+{
+    for (int i = 1; i <= bodies.body_count; ++i) {
+        for (const Real value :
+             {bodies.x[i], bodies.y[i], bodies.z[i], bodies.vx[i], bodies.vy[i], bodies.vz[i], bodies.mass[i]})
+            if (!std::isfinite(value)) return i;
+    }
+    return 0;
+}
+
 // Why the run ends after its latest step, if it does.
-std::optional<RunEnd> reason_to_end(const StepResult& step, bool log_written, long long steps, long long max_steps)
+std::optional<RunEnd> reason_to_end(const StepResult& step, bool log_written, bool finite, long long steps,
+                                    long long max_steps)
 {
     if (step.mass_error) return RunEnd::mass_error;
+    if (!finite) return RunEnd::not_finite;
     if (!log_written) return RunEnd::log_failed;  // a run must not go on losing its log
     if (step.stop) return RunEnd::stop_time;
     if (max_steps >= 0 && steps >= max_steps) return RunEnd::step_limit;
@@ -164,6 +179,7 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
     init_workspace(work, bodies, thread_count(options.threads));
     prepare_step(bodies, state_, work);
     long long steps_since_line = 0;
+    not_finite_body_ = 0;
     RunEnd end = RunEnd::stopped;
     for (long long steps = 1;; ++steps) {
         if (commands_pending_.load(std::memory_order_acquire)) {
@@ -174,7 +190,8 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
         steps_done_.store(steps, std::memory_order_relaxed);
         report(step, bodies);
         const bool logged = !options.log || log_step(*options.log, state_, bodies, work, steps_since_line);
-        if (const auto reason = reason_to_end(step, logged, steps, options.max_steps)) {
+        if (options.end_when_not_finite) not_finite_body_ = first_not_finite(bodies);
+        if (const auto reason = reason_to_end(step, logged, not_finite_body_ == 0, steps, options.max_steps)) {
             end = *reason;
             break;
         }

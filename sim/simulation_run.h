@@ -16,7 +16,7 @@ namespace orbilan {
 
 struct StepResult;
 
-enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed };
+enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed, not_finite };
 
 // Callbacks from the simulation thread. A GUI hands them on to its own thread.
 class RunObserver {
@@ -42,7 +42,10 @@ struct RunCommand {
 struct RunOptions {
     int threads = 0;  // force workers; 0 = one per hardware thread
     Precision precision = Precision::extended;
-    long long max_steps = -1;     // stop after this many steps (-1: no limit)
+    long long max_steps = -1;  // stop after this many steps (-1: no limit)
+    // End with RunEnd::not_finite after the first step that leaves a position, a velocity or a
+    // mass infinite or NaN (the window keeps showing such a run; a script must not trust it).
+    bool end_when_not_finite = false;
     double camera_distance = 0;   // sizes the exhaust line
     std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
 };
@@ -79,6 +82,8 @@ public:
     // After a run whose log could not be written: what failed, naming the file. Empty otherwise.
     const std::string& log_failure() const { return log_failure_; }
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
+    // After a run that ended with RunEnd::not_finite: the first body whose values are not finite.
+    int not_finite_body() const { return not_finite_body_; }
 
 private:
     void thread_main(RunOptions options);
@@ -109,6 +114,7 @@ private:
     std::atomic<double> camera_distance_{0};
     std::atomic<long long> steps_done_{0};
     RunEnd last_end_ = RunEnd::stopped;
+    int not_finite_body_ = 0;
     std::string log_failure_;
 
     std::mutex command_mutex_;

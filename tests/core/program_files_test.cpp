@@ -73,7 +73,7 @@ TEST(SettingsFile, OneRecordReadBackAndToleratedContent)
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_EQ(load_settings(pipe, sink), 0);
     ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].text, "Settings file " + pipe.string() + "\nis not a regular file. The theme starts at 0.");
+    EXPECT_EQ(received[0].text, "Settings file " + pipe.string() + " is not a regular file. The theme starts at 0.");
     save_settings(pipe, 2);
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }

@@ -76,6 +76,15 @@ TEST_F(ProjectFile, MissingDataIsZeroAndSaidOnce)
          0,
          {"lists 1 objects but holds the data of only 0", density}},
         {"Nothing, here\r\nObjects, NaN\r\n", 0, 0, {}},
+        // A line that lost its CR in a CR LF file runs into the next: the message says where.
+        {[] {
+             std::string text = lines(TWO_BODIES);
+             return text.replace(text.find("Mass, 100\r\n") + 9, 2, "\n");
+         }(),
+         2,
+         1,
+         {"holds the data of only 1; the missing values read as 0. Its line ends are mixed: line 8 ends in LF alone",
+          density}},
         {lines({"T, t", "Objects, 3.5", "dt, 1", "G, 1"}) + three,
          4,
          3,
@@ -96,9 +105,10 @@ TEST_F(ProjectFile, MissingDataIsZeroAndSaidOnce)
 }
 
 // A file that cannot be read or held leaves the loaded project exactly as it was and is named in
-// one message: not a regular file (never waiting on a pipe or reading a device), not text (a NUL
-// byte, wherever it lies), too large (refused from its size alone), an impulse program of that
-// kind, a count beyond what can be loaded.
+// a message of one line with the reason: not a regular file (never waiting on a pipe or reading a
+// device), not text (a NUL byte, wherever it lies), too large (refused from its size alone), an
+// impulse program of that kind or one that exists in any form but cannot be read, a count beyond
+// what can be loaded.
 TEST_F(ProjectFile, FilesThatAreNotLoadedKeepTheProject)
 {
     folder.write("Projects/prev.JI", lines({"Impulses, 1", "Body, 2", "Burn, 5, 10", "Mass, 3", "V, 1, 2, 3"}));
@@ -115,6 +125,11 @@ TEST_F(ProjectFile, FilesThatAreNotLoadedKeepTheProject)
     const auto huge_program = folder.write("big.JI", "Impulses, 1");
     std::filesystem::resize_file(huge_program, MAX_IMPULSE_PROGRAM_BYTES + 1);
     const auto count = [&](const std::string& n) { return folder.write(n + ".txt", lines({"T, t", "Objects, " + n})); };
+    const auto fifo_program = folder.path() / "fifo.JI";
+    ASSERT_EQ(::mkfifo(fifo_program.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder.path() / "Folder.ji");
+    std::filesystem::create_symlink("/dev/zero", folder.path() / "zero.JI");
+    std::filesystem::create_symlink("gone.JI", folder.path() / "dangling.JI");
     const std::tuple<std::filesystem::path, LoadResult, std::filesystem::path, std::string> cases[] = {
         {folder.path() / "gone.txt", LoadResult::unreadable, "", "cannot be opened"},
         {pipe, LoadResult::unreadable, "", "is not a regular file"},
@@ -128,14 +143,19 @@ TEST_F(ProjectFile, FilesThatAreNotLoadedKeepTheProject)
         {count("&HFFFFFFFFFF"), LoadResult::refused, "", "lists 1.100E+12 objects"},
         {two_bodies("burn.txt"), LoadResult::refused, binary_program, "is not a text file"},
         {two_bodies("big.txt"), LoadResult::refused, huge_program, "is larger than 1 MiB"},
+        {two_bodies("fifo.txt"), LoadResult::refused, fifo_program, "is not a regular file"},
+        {two_bodies("folder.txt"), LoadResult::refused, folder.path() / "Folder.ji", "is not a regular file"},
+        {two_bodies("zero.txt.txt"), LoadResult::refused, folder.path() / "zero.JI", "is not a regular file"},
+        {two_bodies("dangling.txt"), LoadResult::refused, folder.path() / "dangling.JI", "cannot be opened (No such"},
     };
     for (const auto& [path, result, named, problem] : cases) {
         EXPECT_EQ(load(path), result) << path;
         EXPECT_TRUE(test::same_bodies(table, loaded)) << path;
         EXPECT_EQ(state.impulse_table[1].ejected_mass, 3) << path;
         ASSERT_EQ(received.size(), 1u) << path;
-        EXPECT_NE(received[0].text.find((named.empty() ? path : named).string() + "\n" + problem), std::string::npos)
+        EXPECT_NE(received[0].text.find((named.empty() ? path : named).string() + " " + problem), std::string::npos)
             << received[0].text;
+        EXPECT_EQ(received[0].text.find('\n'), std::string::npos) << received[0].text;
         EXPECT_EQ(received[0].icon, MessageIcon::error);
     }
 }

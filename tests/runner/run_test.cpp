@@ -10,6 +10,7 @@
 #include <cmath>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,29 @@ protected:
         return o;
     }
     std::string file(const std::string& name) const { return (folder.path() / name).string(); }
+    // Starts a long run through the shell (`exec` keeps the runner's pid) and returns once it has
+    // written its first log line, so that it holds its outputs and catches its signals.
+    pid_t start_long_run(const std::string& before, const std::string& log, const std::string& rest = "")
+    {
+        const std::string command = before + "exec " + ORBILAN_RUN + " " + project("binary_star.txt") +
+                                    " --stop-time 1e9 --log " + log + " " + rest + " >" + file("long.out") + " 2>" +
+                                    file("long.err");
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        for (const auto deadline = std::chrono::steady_clock::now() + 30s;
+             read_bytes(log).empty() && std::chrono::steady_clock::now() < deadline;)
+            std::this_thread::sleep_for(10ms);
+        return pid;
+    }
+    static int exit_status(pid_t pid)
+    {
+        int raw = 0;
+        ::waitpid(pid, &raw, 0);
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : 1000 + WTERMSIG(raw);
+    }
 
     static std::string project(const std::string& name) { return std::string(ORBILAN_PROJECTS) + "/" + name; }
     fs::path one_body(const std::string& dt)
@@ -72,6 +96,11 @@ TEST_F(OrbilanRun, RunsThatCannotBeMadeExitWithTwoAndSayWhy)
     folder.write("p/craft.JI", read_bytes(project("earth_moon_craft.JI")));
     fs::create_symlink(craft, folder.path() / "link.txt");
     const std::string log = file("log.txt");
+    fs::create_directory(folder.path() / "dir");
+    const std::string dangling = folder.write("q/dangling.txt", read_bytes(p)).string();
+    fs::create_symlink("gone.JI", folder.path() / "q/dangling.JI");
+    folder.write("q/q.txt", read_bytes(p));
+    folder.write("q/q.ji", "Impulses, 0\r\nBody, 1\r\n");
     const std::pair<std::string, std::string> cases[] = {
         {"", "no project file given\nusage:"},
         {p, "either --stop-time or --steps\nusage:"},
@@ -85,19 +114,30 @@ TEST_F(OrbilanRun, RunsThatCannotBeMadeExitWithTwoAndSayWhy)
         {p + " --steps 1e6", "'1e6'\nusage:"},
         {p + " --stop-time 1e5000", "'1e5000'\nusage:"},
         {p + " --quiet=yes --steps 5", "--quiet takes no value\nusage:"},
-        {pipe.string() + " --steps 1", "pipe.txt\norbilan-run: is not a regular file"},
+        {p + " --steps 5 --log-every 5 --log-mode position", "--log-every, --log-mode without --log"},
+        {pipe.string() + " --steps 1", "pipe.txt is not a regular file"},
         {folder.write("empty.txt", "").string() + " --steps 1", "orbilan-run: NO OBJECTS !!\n"},
         {folder.write("million.txt", "Many bodies, x\r\nObjects, 1000000\r\n").string() + " --steps 1",
          "lists 1000000 objects but holds the data of only 0"},
         {one_body("-1").string() + " --stop-time 1e10", "never reached: the step is -1.000E+00 s"},
         {one_body("1e5000").string() + " --stop-time -1e10", "the step is INF s, which reads as 0"},
         {one_body("1e-30").string() + " --stop-time 1e10", "more than 2^62 steps"},
+        {one_body("1e5000").string() + " --steps 5", "the step is INF s, which reads as 0; no run can take it"},
         {p + " --steps 1 --log " + log + " --log-body 3", "--log-body 3: the project has 2"},
         {craft + " --steps 5 --log " + craft, "is an input of the project"},
         {craft + " --steps 5 --log " + file("p/craft.JI"), "is an input of the project"},
         {craft + " --steps 5 --final-state " + file("link.txt"), "is an input of the project"},
         {craft + " --steps 5 --final-state " + file("p/../p/craft.txt"), "is an input of the project"},
         {craft + " --steps 5 --log " + log + " --final-state " + file("./log.txt"), "name the same file"},
+        // Outputs are checked before the first step, with the reason.
+        {p + " --steps 5 --final-state " + file("no/fs.txt"), "no/fs.txt cannot be written (No such file or"},
+        {p + " --steps 5 --final-state " + file("dir"), "dir is not a regular file."},
+        {p + " --steps 5 --final-state " + pipe.string(), "pipe.txt is not a regular file."},
+        {p + " --steps 5 --final-state /dev/null", "/dev/null is not a regular file."},
+        {p + " --steps 5 --log /dev/stdout", "--log /dev/stdout is standard output, which takes the summary"},
+        // An impulse program that exists in any form is read or refused, never passed over.
+        {dangling + " --steps 5", "Impulse program " + file("q/dangling.JI") + " cannot be opened (No such file"},
+        {file("q/q.txt") + " --steps 5 --log " + file("q/Q.JI"), "is an input of the project"},
     };
     for (const auto& [arguments, complaint] : cases) {
         Outcome o = run(arguments);
@@ -109,9 +149,13 @@ TEST_F(OrbilanRun, RunsThatCannotBeMadeExitWithTwoAndSayWhy)
     }
     EXPECT_EQ(read_bytes(craft), read_bytes(project("earth_moon_craft.txt")));
     EXPECT_FALSE(fs::exists(log));
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_FALSE(fs::exists(file("q/Q.JI")));
     Outcome help = run("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: orbilan-run PROJECT", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("\n  5    a position, velocity or mass became infinite"), std::string::npos) << help.out;
+    EXPECT_EQ(run("-h").out, help.out);
     EXPECT_EQ(run("--version").out, std::string("orbilan-run ") + ORBILAN_VERSION + "\n");
 }
 
@@ -126,8 +170,6 @@ TEST_F(OrbilanRun, FailedWritesAreErrors)
     EXPECT_EQ(run(p, "", "/dev/full").status, 4);
     EXPECT_NE(read_bytes(file("stderr")).find("cannot write the summary to standard output (No"), std::string::npos);
     EXPECT_EQ(run("--help", "", "/dev/full").status, 4);
-    EXPECT_EQ(run(p + " --final-state " + file("no/x.txt")).status, 4);
-    EXPECT_NE(read_bytes(file("stderr")).find(file("no/x.txt")), std::string::npos);
 
     // A disk that fills up in the middle of a long run: here a file size limit of a few kB.
     Outcome cut = run(project("binary_star.txt") + " --stop-time 1e6 --log " + file("long.txt"), "ulimit -f 8; ");
@@ -182,6 +224,65 @@ TEST_F(OrbilanRun, ProgressLineOnATerminalAndStopSignals)
     EXPECT_TRUE(run(project("binary_star.txt") + " --steps 10").err.empty()) << "no progress when not a terminal";
 }
 
+// Outputs replace only what they name: a final state goes to a fresh file beside it, so links and
+// files that happen to carry a temporary's name stay, and a link given as the final state keeps
+// pointing to the file it names. A second runner on the same outputs is refused, and the first
+// one's log stays whole. With standard error closed, no message lands in the log.
+TEST_F(OrbilanRun, OutputsOverwriteNothingElseAndHaveOneWriter)
+{
+    const std::string p = folder.write("p.txt", read_bytes(project("binary_star.txt"))).string();
+    fs::create_symlink(p, file("fs.txt.part"));
+    folder.write("notes.txt.part", "notes");
+    folder.write("notes.txt", "old");
+    fs::create_symlink("notes.txt", file("link.txt"));
+    for (const char* target : {"fs.txt", "notes.txt", "link.txt"})
+        EXPECT_EQ(run(p + " --steps 10 --final-state " + file(target)).status, 0) << target;
+    EXPECT_EQ(read_bytes(p), read_bytes(project("binary_star.txt")));
+    EXPECT_TRUE(fs::is_symlink(file("fs.txt.part")));
+    EXPECT_EQ(read_bytes(file("notes.txt.part")), "notes");
+    EXPECT_TRUE(fs::is_symlink(file("link.txt")));
+    EXPECT_NE(read_bytes(file("notes.txt")).find("Object, 2,"), std::string::npos);
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        EXPECT_FALSE(entry.path().filename().string().ends_with("-0.part")) << "left behind: " << entry.path();
+
+    const pid_t first = start_long_run("", file("shared.log"), "--final-state " + file("shared.txt"));
+    Outcome log = run(p + " --steps 10 --log " + file("shared.log"));
+    EXPECT_EQ(log.status, 2);
+    EXPECT_NE(log.err.find("Cannot open the log file " + file("shared.log") + " (another program is writing it)"),
+              std::string::npos)
+        << log.err;
+    Outcome final_state = run(p + " --steps 10 --final-state " + file("shared.txt"));
+    EXPECT_EQ(final_state.status, 2);
+    EXPECT_NE(final_state.err.find(file("shared.txt") + " is being written by another program"), std::string::npos)
+        << final_state.err;
+    ::kill(first, SIGTERM);
+    EXPECT_EQ(exit_status(first), 143);
+    EXPECT_EQ(read_bytes(file("shared.log")).rfind("1.000E-03 , ", 0), 0u) << "the first run's log is whole";
+    EXPECT_NE(read_bytes(file("shared.txt")).find("Object, 2,"), std::string::npos);
+
+    folder.write("dt1.JI", "Impulses, 1\r\nBody, 1\r\nBurn, -1, 2\r\nMass, 30\r\nExhaust, 1, 0, 0\r\n");
+    EXPECT_EQ(run(one_body("1").string() + " --steps 5 --log " + file("closed.log") + " 2>&-").status, 3);
+    const std::string lines = read_bytes(file("closed.log"));
+    EXPECT_EQ(lines.find("orbilan-run"), std::string::npos) << lines;
+}
+
+// Stop signals that come twice (timeout signals the runner and its process group) still leave the
+// summary and the final state; signals ignored by whoever started the runner stay ignored.
+TEST_F(OrbilanRun, DuplicateAndIgnoredStopSignals)
+{
+    const pid_t pid = start_long_run("trap '' HUP INT; ", file("log.txt"), "--final-state " + file("final.txt"));
+    ::kill(pid, SIGHUP);
+    ::kill(pid, SIGINT);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), 0) << "an ignored signal ended the run";
+    ::kill(pid, SIGTERM);
+    std::this_thread::sleep_for(5ms);
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(exit_status(pid), 143) << read_bytes(file("long.err"));
+    EXPECT_NE(read_bytes(file("long.out")).find("energy_relative_change: "), std::string::npos);
+    EXPECT_NE(read_bytes(file("final.txt")).find("Object, 2,"), std::string::npos);
+}
+
 // The figure-eight orbit comes back to its start after one period (Chenciner and Montgomery):
 // within one step (1e-4 s at a speed below 1.5) plus the method's error. The energy stays within
 // O(h) of its start. The log has a line every 2500 steps.
@@ -222,6 +323,21 @@ TEST_F(OrbilanRun, StepsAsTheTimePanelShowsThemUntilTheCraftIsEmpty)
     EXPECT_EQ(o.status, 3);
     EXPECT_NE(o.err.find("Error : mass <= 0"), std::string::npos) << o.err;
     EXPECT_EQ(o.keys["steps"], "1");
+    // Values that are no longer numbers end the run with 5, naming the first such body and step.
+    const std::string two =
+        "t, t\r\nObjects, 2\r\ndt, 1\r\nG, 1\r\nObject, 1, A,\r\nPosition, 0, 0, 0\r\n"
+        "Velocity, 0, 0, 0\r\nMass, 1\r\nDensity, 1\r\nObject, 2, B,\r\nPosition, ";
+    const std::pair<std::string, std::string> broken[] = {
+        {"0, 0, 0\r\nVelocity, 0, 0, 0\r\nMass, 1\r\n",
+         "object 1 (A) has a position, velocity or mass that is "
+         "not finite after step 1 (t = 1 s)"},
+        {"5, 0, 0\r\nVelocity, 1e5000, 0, 0\r\nMass, 1\r\n", "object 2 (B) has"},
+    };
+    for (const auto& [rest, complaint] : broken) {
+        Outcome nan = run(folder.write("nan.txt", two + rest + "Density, 1\r\n").string() + " --steps 100");
+        EXPECT_EQ(nan.status, 5) << rest;
+        EXPECT_NE(nan.err.find(complaint), std::string::npos) << nan.err;
+    }
 }
 
 }  // namespace
