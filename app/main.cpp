@@ -39,6 +39,8 @@ int main(int argc, char** argv)
     int qt_argc = 1;
     char* qt_argv[] = {argv[0], nullptr};
     QApplication application(qt_argc, qt_argv);
+    // Wayland matches the window to its desktop entry (icon, name) by this.
+    QGuiApplication::setDesktopFileName(ORBILAN_APP_ID);
     orbilan::QtPlatform platform;
     return orbilan::run_program(platform, orbilan::program_start_up_steps(platform), command.project);
 }

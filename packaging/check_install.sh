@@ -65,6 +65,26 @@ grep -qx "Exec=orbilan %f" "$usr/share/applications/$id.desktop" || fail "deskto
 report=$(appstreamcli validate --no-net --pedantic "$usr/share/metainfo/$id.metainfo.xml" 2>&1) || fail "metainfo: $report"
 grep -q "<release version=\"$version\"" "$usr/share/metainfo/$id.metainfo.xml" || fail "metainfo: not version $version"
 
+# Free software: the licence by its SPDX identifier in the copyright file and the metainfo.
+grep -qx "License: GPL-3.0-or-later" "$usr/share/doc/orbilan/copyright" || fail "copyright: no GPL-3.0-or-later"
+grep -q "<project_license>GPL-3.0-or-later</project_license>" "$usr/share/metainfo/$id.metainfo.xml" ||
+    fail "metainfo: not GPL-3.0-or-later"
+
+# Projects are recognised by their content, not as any text file, and the desktop entry opens them.
+grep -qx "MimeType=application/x-orbilan-project;" "$usr/share/applications/$id.desktop" || fail "desktop entry: MimeType"
+mkdir -p "$work/mime/share"
+cp -r "$usr/share/mime" "$work/mime/share/"
+update-mime-database "$work/mime/share/mime" >/dev/null 2>&1
+printf 'Shopping list\nbread, milk\n' >"$work/mime/list.txt"
+for file in "$usr"/share/orbilan/Projects/*.txt "$work/mime/list.txt"; do
+    expected=application/x-orbilan-project
+    [ "$file" = "$work/mime/list.txt" ] && expected=text/plain
+    type=$(env -i HOME="$home" PATH=/usr/bin:/bin XDG_DATA_DIRS="$work/mime/share:/usr/share" xdg-mime query filetype "$file")
+    [ "$type" = "$expected" ] || fail "xdg-mime: $file is $type, not $expected"
+done
+# Wayland sessions match the window to the desktop entry by its name, which the program sets.
+grep -q "$id" "$usr/bin/orbilan" || fail "orbilan does not name its desktop entry"
+
 # Man pages render without a warning and name this version.
 for page in orbilan orbilan-run; do
     manual=$usr/share/man/man1/$page.1.gz
@@ -93,6 +113,11 @@ for needed in libc6 libstdc++6 libqt6widgets6 libqt6openglwidgets6 libqt6svg6 li
     [[ ", $depends," == *", $needed "* || ", $depends," == *", $needed,"* ]] || fail "Depends lacks $needed: $depends"
 done
 as_user lintian --fail-on error,warning "$deb" || fail "lintian found faults in the package"
+hardening=$(as_user lintian --display-info --tags hardening-no-bindnow,hardening-no-fortify-functions,hardening-no-relro,hardening-no-pie "$deb")
+[ -z "$hardening" ] || fail "the binaries lack hardening: $hardening"
+maintainer=$(sed -n 's/^ORBILAN_MAINTAINER:STRING=//p' "$build/CMakeCache.txt")
+[ -n "$maintainer" ] && [ "$(dpkg-deb -f "$deb" Maintainer)" = "$maintainer" ] ||
+    fail "package maintainer '$(dpkg-deb -f "$deb" Maintainer)', configured '$maintainer'"
 
 # The package holds what cmake --install installs, and its unpacked runner works.
 unpacked=$work/unpacked
@@ -101,5 +126,9 @@ diff <(cd "$root$prefix" && find . -type f | sort) <(cd "$unpacked/usr" && find 
     fail "the package and cmake --install hold different files"
 chmod -R a-w "$unpacked"
 [ "$("$unpacked/usr/bin/orbilan" --version)" = "orbilan $version" ] || fail "unpacked orbilan --version"
+for program in orbilan orbilan-run; do
+    symbols=$(readelf --dyn-syms -W "$unpacked/usr/bin/$program")
+    [[ $symbols == *__stack_chk_fail* ]] || fail "$program: no stack protector"
+done
 check_runner "$unpacked/usr"
 echo "check_install: the installed tree and orbilan_${version}_amd64.deb are sound"

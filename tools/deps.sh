@@ -8,6 +8,7 @@ packages=(
     xvfb xauth fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils appstream man-db file dpkg-dev lintian
+    shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev clang-format
 )
 missing=()

@@ -16,7 +16,10 @@ else
     echo "layout check skipped: it needs clang-format 14, found: $(clang-format --version)"
 fi
 
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
+# The test package is never published: without DEBFULLNAME and DEBEMAIL it names no real address.
+maintainer="${DEBFULLNAME:-ORBILAN test build} <${DEBEMAIL:-test-build@orbilan.invalid}>"
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+    -DORBILAN_MAINTAINER="$maintainer"
 cmake --build build-test -j"$jobs"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-test --output-on-failure --no-tests=error
 # The installed tree and the Debian package, unpacked in a temporary folder.
