@@ -102,14 +102,18 @@ constexpr const char* EXIT_STATUSES =
     "  0    the run reached its stop time or its number of steps\n"
     "  1    out of memory, or no thread could be started\n"
     "  2    nothing was run: a bad command line, or a project that cannot be read or run\n"
-    "       (not a text file, no objects, fewer objects than it lists, a stop time that the\n"
-    "       step never reaches, a log body it does not have, an output that is an input)\n"
+    "       (not a text file, an impulse program that cannot be read, no objects, fewer\n"
+    "       objects than it lists, a step that reads as 0, a stop time that the step never\n"
+    "       reaches, a log body it does not have), or an output that is an input or standard\n"
+    "       output, cannot be written or is being written by another program\n"
     "  3    the thrust emptied the impulse body (\"Error : mass <= 0\")\n"
     "  4    the log, the final state or the summary could not be written\n"
-    "  5    a position, velocity or mass became infinite or not a number; the message names\n"
-    "       the object and the step\n"
+    "  5    a position became infinite or not a number; the message names the object and\n"
+    "       the step\n"
     "  128+SIGNAL  stopped by SIGINT (130, Ctrl-C), SIGTERM (143) or SIGHUP (129); the summary\n"
-    "       and the final state are written first. A second Ctrl-C ends it at once.\n";
+    "       and the final state are written first. The same signal again changes nothing, but\n"
+    "       a second Ctrl-C a second after the first ends it at once. A signal ignored when\n"
+    "       the runner starts stays ignored.\n";
 
 }  // namespace
 

@@ -16,7 +16,7 @@ constexpr int EXIT_INTERNAL = 1;      // out of memory, or no thread could be st
 constexpr int EXIT_NOT_RUN = 2;       // a bad command line, or a project that cannot be read or run
 constexpr int EXIT_MASS_ERROR = 3;    // the thrust emptied the impulse body
 constexpr int EXIT_WRITE_FAILED = 4;  // the log, the final state or the summary could not be written
-constexpr int EXIT_NOT_FINITE = 5;    // a position, velocity or mass became infinite or NaN
+constexpr int EXIT_NOT_FINITE = 5;    // a position became infinite or NaN
 
 // What the command line asks for.
 struct Arguments {

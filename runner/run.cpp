@@ -318,9 +318,8 @@ int run_status(const SimulationRun& simulation, const BodyTable& table, const Si
     if (simulation.last_end() == RunEnd::not_finite) {
         const int k = simulation.not_finite_body();
         terminal.message("object " + std::to_string(k) + " (" + table.name[k] +
-                         ") has a position, velocity or mass that is not finite after step " +
-                         std::to_string(simulation.steps_done()) + " (t = " + number_text(state.sim_time) +
-                         " s); the run ends there");
+                         ") has a position that is not finite after step " + std::to_string(simulation.steps_done()) +
+                         " (t = " + number_text(state.sim_time) + " s); the run ends there");
         return EXIT_NOT_FINITE;
     }
     if (stop_signal.load() != 0) return 128 + stop_signal.load();

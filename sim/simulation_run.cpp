@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <type_traits>
 
@@ -146,15 +148,25 @@ bool log_step(RunLog& log, const SimulationState& state, const BasicBodyTable<Re
     return true;
 }
 
-// The first body with a position, a velocity or a mass that is infinite or NaN; 0 when none is.
+// An 80-bit infinity or NaN has an exponent of all ones. Read as an integer, the test is a few
+// integer operations: the x87 comparison of std::isfinite took half a step at 10 bodies.
+bool not_finite(const extended& value)
+{
+    std::uint16_t sign_exponent = 0;
+    std::memcpy(&sign_exponent, reinterpret_cast<const char*>(&value) + 8, sizeof sign_exponent);
+    return (sign_exponent & 0x7FFF) == 0x7FFF;
+}
+
+bool not_finite(double value) { return !std::isfinite(value); }
+
+// The first body whose position is infinite or NaN, 0 when none is. Positions are enough: a
+// velocity that is not finite moves its body there in the same step, and a mass or G that is not
+// finite moves the other bodies there in the next.
 template <typename Real>
 int first_not_finite(const BasicBodyTable<Real>& bodies)
 {
-    for (int i = 1; i <= bodies.body_count; ++i) {
-        for (const Real value :
-             {bodies.x[i], bodies.y[i], bodies.z[i], bodies.vx[i], bodies.vy[i], bodies.vz[i], bodies.mass[i]})
-            if (!std::isfinite(value)) return i;
-    }
+    for (int i = 1; i <= bodies.body_count; ++i)
+        if (not_finite(bodies.x[i]) | not_finite(bodies.y[i]) | not_finite(bodies.z[i])) return i;
     return 0;
 }
 

@@ -43,8 +43,8 @@ struct RunOptions {
     int threads = 0;  // force workers; 0 = one per hardware thread
     Precision precision = Precision::extended;
     long long max_steps = -1;  // stop after this many steps (-1: no limit)
-    // End with RunEnd::not_finite after the first step that leaves a position, a velocity or a
-    // mass infinite or NaN (the window keeps showing such a run; a script must not trust it).
+    // End with RunEnd::not_finite after the first step that leaves a position infinite or NaN
+    // (the window keeps showing such a run; a script must not trust it).
     bool end_when_not_finite = false;
     double camera_distance = 0;   // sizes the exhaust line
     std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
@@ -82,7 +82,7 @@ public:
     // After a run whose log could not be written: what failed, naming the file. Empty otherwise.
     const std::string& log_failure() const { return log_failure_; }
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
-    // After a run that ended with RunEnd::not_finite: the first body whose values are not finite.
+    // After a run that ended with RunEnd::not_finite: the first body whose position is not finite.
     int not_finite_body() const { return not_finite_body_; }
 
 private:
