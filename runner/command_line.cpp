@@ -57,7 +57,7 @@ const Option OPTIONS[] = {
      [](Arguments& a, std::string_view, std::string_view) { a.collisions = true; }},
     {"--log", "FILE", "write a log line every --log-every steps to FILE",
      [](Arguments& a, std::string_view, std::string_view v) { a.log = std::filesystem::path(v); }},
-    {"--log-mode", "MODE", "what the log holds: acceleration (the default, as in the log panel) or position",
+    {"--log-mode", "MODE", "what the log holds: acceleration (the default, as the log panel) or position",
      [](Arguments& a, std::string_view o, std::string_view v) {
          if (v == "acceleration")
              a.log_mode = static_cast<int>(LogMode::acceleration);
