@@ -10,7 +10,7 @@ jobs=$(nproc)
 # Every source file as .clang-format lays it out. Other clang-format versions lay some lines out
 # differently, so the check runs with the version the layout was made with (Debian 12's).
 if clang-format --version | grep -q "version 14\."; then
-    find app sim files view panels widgets platform tools tests bench docs -name "*.cpp" -o -name "*.h" |
+    find app sim files view panels widgets platform runner tools tests bench docs -name "*.cpp" -o -name "*.h" |
         xargs clang-format --dry-run -Werror orbilan_version.h.in
 else
     echo "layout check skipped: it needs clang-format 14, found: $(clang-format --version)"
@@ -24,7 +24,7 @@ packaging/check_install.sh build-test
 
 cmake -S . -B build-asan -G Ninja -DORBILAN_GUI=OFF -DORBILAN_BENCH=OFF -DORBILAN_SANITIZE=address,undefined
 cmake --build build-asan -j"$jobs"
-ctest --test-dir build-asan -L "core|run_control|tools" --output-on-failure --no-tests=error
+ctest --test-dir build-asan -L "core|run_control|runner" --output-on-failure --no-tests=error
 
 cmake -S . -B build-tsan -G Ninja -DORBILAN_GUI=OFF -DORBILAN_BENCH=OFF -DORBILAN_SANITIZE=thread
 cmake --build build-tsan -j"$jobs" --target run_control_tests

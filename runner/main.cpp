@@ -1,0 +1,56 @@
+// orbilan-run: the engine on a project file, from a terminal.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <system_error>
+
+#include "files/regular_file.h"
+#include "orbilan_version.h"
+#include "runner/command_line.h"
+#include "runner/run.h"
+
+namespace orbilan {
+namespace {
+
+// --help and --version go to standard output, which may refuse them too.
+int print_to_stdout(const std::string& text, Terminal& terminal)
+{
+    std::fputs(text.c_str(), stdout);
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return EXIT_SUCCESS;
+    terminal.message("cannot write to standard output (" + error_text(errno) + ")");
+    return EXIT_WRITE_FAILED;
+}
+
+int main_program(int argc, char** argv)
+{
+    // A reader that goes away or a file size limit is a failed write to report, not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    Terminal terminal;
+    try {
+        const Arguments args = parse_arguments(argc, argv);
+        if (args.help) return print_to_stdout(help_text(), terminal);
+        if (args.version) return print_to_stdout(std::string("orbilan-run ") + ORBILAN_VERSION + "\n", terminal);
+        return run(args, terminal);
+    } catch (const UsageError& error) {
+        terminal.message(error.what);
+        std::fprintf(stderr, "%sTry 'orbilan-run --help' for more.\n", USAGE);
+        return EXIT_NOT_RUN;
+    } catch (const NotRun& error) {
+        terminal.message(error.what);
+        return EXIT_NOT_RUN;
+    } catch (const std::bad_alloc&) {
+        terminal.message("out of memory");
+        return EXIT_INTERNAL;
+    } catch (const std::system_error& error) {
+        terminal.message(std::string("cannot go on: ") + error.what());
+        return EXIT_INTERNAL;
+    }
+}
+
+}  // namespace
+}  // namespace orbilan
+
+int main(int argc, char** argv) { return orbilan::main_program(argc, argv); }

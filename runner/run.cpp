@@ -1,0 +1,319 @@
+#include "runner/run.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "files/log_writer.h"
+#include "files/number_format.h"
+#include "files/program_files.h"
+#include "files/project_loader.h"
+#include "files/project_writer.h"
+#include "files/regular_file.h"
+#include "sim/energy.h"
+#include "sim/simulation_run.h"
+
+namespace orbilan {
+
+void Terminal::message(const std::string& text)
+{
+    std::lock_guard lock(mutex_);
+    erase_progress_locked();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', start);
+        std::fprintf(stderr, "orbilan-run: %s\n", text.substr(start, end - start).c_str());
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+}
+
+void Terminal::progress(const std::string& line)
+{
+    std::lock_guard lock(mutex_);
+    std::string text = "\r" + line;
+    if (line.size() < shown_) text.append(shown_ - line.size(), ' ');
+    std::fputs(text.c_str(), stderr);
+    shown_ = line.size();
+}
+
+void Terminal::erase_progress()
+{
+    std::lock_guard lock(mutex_);
+    erase_progress_locked();
+}
+
+void Terminal::erase_progress_locked()
+{
+    if (shown_ == 0) return;
+    std::string blank(shown_ + 2, ' ');
+    blank.front() = blank.back() = '\r';
+    std::fputs(blank.c_str(), stderr);
+    shown_ = 0;
+}
+
+namespace {
+
+std::filesystem::path program_folder()
+{
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : exe.parent_path();
+}
+
+// The stop signal received, 0 before one: the only state a signal handler may touch, so the one
+// variable of the runner outside its objects.
+std::atomic<int> stop_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void on_stop_signal(int signal) { stop_signal.store(signal); }
+
+void catch_stop_signals()
+{
+    struct sigaction action {};
+    action.sa_handler = on_stop_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;  // the same signal again ends the program at once
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+class EndWaiter : public RunObserver {
+public:
+    explicit EndWaiter(Terminal& terminal) : terminal_(terminal) {}
+    void on_mass_error() override { terminal_.message("Error : mass <= 0"); }
+    void on_run_end(RunEnd) override
+    {
+        std::lock_guard lock(mutex_);
+        ended_ = true;
+        changed_.notify_all();
+    }
+    // Waits up to the given time; true once the run has ended.
+    bool wait(std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return ended_; });
+    }
+
+private:
+    Terminal& terminal_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool ended_ = false;
+};
+
+// Seconds since it was made.
+class Stopwatch {
+public:
+    double seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+std::string time_left_text(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds < 0) return "--:--";
+    const long long s = std::llround(seconds);
+    if (s >= 100 * 3600) return "over 99 h";
+    char text[32];
+    if (s >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld", s / 60, s % 60);
+    return text;
+}
+
+std::string progress_text(double fraction, double elapsed, long long steps)
+{
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    char text[96];
+    std::snprintf(text, sizeof text, "%5.1f %%   %.0f steps/s   %s left", 100 * fraction,
+                  elapsed > 0 ? static_cast<double>(steps) / elapsed : 0.0,
+                  time_left_text(fraction > 0 ? elapsed * (1 - fraction) / fraction : NAN).c_str());
+    return text;
+}
+
+std::string number_text(extended value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10Lg", value);
+    return text;
+}
+
+// Why a run from time 0 toward stop_time with this step could never end; nothing when it ends.
+std::optional<std::string> never_ending(extended dt, const std::string& dt_shown, extended stop_time)
+{
+    const std::string stop = "the stop time " + number_text(stop_time) + " s is never reached";
+    const std::string instead = "; --steps N runs a number of steps instead";
+    if (!(dt > 0)) return stop + ": the step is " + dt_shown + " s" + (dt == 0 ? ", which reads as 0" : "") + instead;
+    // Far beyond a lifetime of steps the simulated time stops moving: adding the step no longer
+    // changes it. 2^62 steps come before that for any step.
+    if (std::fabs(stop_time) / dt > 0x1p62L)
+        return stop + ": it lies more than 2^62 steps of " + dt_shown + " s away" + instead;
+    return std::nullopt;
+}
+
+// Outputs must not overwrite the project, its impulse program or each other.
+void check_outputs(const Arguments& args)
+{
+    const std::filesystem::path& project = *args.project;
+    if (args.log && is_project_input(*args.log, project))
+        throw NotRun{"--log " + args.log->string() + " is an input of the project; it would be overwritten"};
+    if (args.final_state && is_project_input(*args.final_state, project))
+        throw NotRun{"--final-state " + args.final_state->string() +
+                     " is an input of the project; it would be overwritten"};
+    if (args.log && args.final_state && same_file(*args.log, *args.final_state))
+        throw NotRun{"--log and --final-state name the same file"};
+}
+
+// The summary; false when standard output could not take it.
+bool print_summary(long long steps, const SimulationState& state, int bodies, double wall, extended relative)
+{
+    std::printf("steps: %lld\n", steps);
+    std::printf("sim_time: %.17Lg\n", state.sim_time);
+    std::printf("bodies: %d\n", bodies);
+    std::printf("wall_seconds: %.6f\n", wall);
+    std::printf("steps_per_second: %.6g\n", wall > 0 ? static_cast<double>(steps) / wall : 0.0);
+    std::printf("energy_relative_change: %.6Le\n", relative);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
+
+// Loads the project as OPEN PROJECT does and refuses what no run can use. False when the loader
+// has said why already.
+bool load_project(const Arguments& args, BodyTable& table, SimulationState& state, const MessageSink& messages)
+{
+    allocate_body_table(table, state, 0);
+    int complete_bodies = 0;
+    const auto resources = locate_program_files(program_folder()).resource_folder;
+    if (read_project_fields(*args.project, resources, table, state, messages, nullptr, &complete_bodies) !=
+        LoadResult::loaded)
+        return false;
+    // Bodies that the file does not hold are zeros, which no run can make sense of.
+    if (complete_bodies < table.body_count) throw NotRun{"a project file that ends early is not run"};
+    if (table.body_count <= 0) throw NotRun{"NO OBJECTS !!"};
+    check_outputs(args);
+    if (args.log && args.log_body > table.body_count)
+        throw NotRun{"--log-body " + std::to_string(args.log_body) + ": the project has " +
+                     std::to_string(table.body_count) + " objects"};
+    return true;
+}
+
+// The run's time as START takes it from the time panel: the step as the panel shows it (four
+// significant digits, 0 made 1), from time 0 toward the stop time. Returns the run direction.
+int set_run_time(const Arguments& args, SimulationState& state)
+{
+    const std::string dt_shown = dt_text(usable_dt(state.dt));
+    state.dt = parse_number_text(dt_shown);
+    if (args.stop_time) {
+        if (const auto why = never_ending(state.dt, dt_shown, *args.stop_time)) throw NotRun{*why};
+    }
+    state.sim_time = 0;
+    state.stop_time = args.stop_time.value_or(HUGE_VALL);
+    return state.stop_time >= state.sim_time ? 1 : 2;
+}
+
+// The log settings as the log panel gives them, and the log file, created here. False when it
+// cannot be opened (the message names it).
+bool open_log(const Arguments& args, SimulationState& state, RunOptions& options, const MessageSink& messages)
+{
+    if (!args.log) return true;
+    state.log_enabled = 1;
+    state.log_mode = args.log_mode;
+    state.log_body = args.log_body;
+    state.log_every = args.log_every;
+    state.log_file_name = args.log->string();
+    options.log = LogWriter::open(*args.log, messages);
+    return options.log != nullptr;
+}
+
+// How much of the run is done, from 0 to 1.
+double done_fraction(const Arguments& args, const SimulationState& state, long long steps)
+{
+    if (args.steps > 0) return static_cast<double>(steps) / static_cast<double>(args.steps);
+    return static_cast<double>(static_cast<extended>(steps) * state.dt / std::fabs(state.stop_time));
+}
+
+// Runs the simulation to its end. A stop signal asks it to stop; on a terminal a progress line is
+// redrawn meanwhile. A signal before the start leaves the bodies as loaded.
+void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, RunOptions options, const Arguments& args,
+                const SimulationState& state, const Stopwatch& clock, Terminal& terminal)
+{
+    if (stop_signal.load() != 0) return;
+    const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
+    simulation.start(direction, std::move(options));
+    double next_draw = 0.5;  // a short run shows no progress at all
+    while (!waiter.wait(std::chrono::milliseconds(50))) {
+        if (stop_signal.load() != 0) simulation.stop();
+        const double elapsed = clock.seconds();
+        if (!show_progress || elapsed < next_draw) continue;
+        next_draw = elapsed + 0.25;
+        const long long steps = simulation.steps_done();
+        terminal.progress(progress_text(done_fraction(args, state, steps), elapsed, steps));
+    }
+    simulation.join();
+}
+
+// The status of the run itself: the mass error comes before a stop signal.
+int run_status(const SimulationRun& simulation)
+{
+    if (simulation.last_end() == RunEnd::mass_error) return EXIT_MASS_ERROR;
+    if (stop_signal.load() != 0) return 128 + stop_signal.load();
+    return EXIT_SUCCESS;
+}
+
+}  // namespace
+
+int run(const Arguments& args, Terminal& terminal)
+{
+    const MessageSink messages = [&terminal](const UserMessage& message) { terminal.message(message.text); };
+    BodyTable table;
+    SimulationState state;
+    if (!load_project(args, table, state, messages)) return EXIT_NOT_RUN;
+    const int direction = set_run_time(args, state);
+    state.collision_mode = args.collisions ? 255 : 0;
+    RunOptions options;
+    options.threads = args.threads;
+    options.precision = args.precision;
+    options.max_steps = args.steps;
+    if (!open_log(args, state, options, messages)) return EXIT_NOT_RUN;
+
+    catch_stop_signals();
+    const extended energy_before = total_energy(table, state.grav_constant, args.threads);
+    EndWaiter waiter(terminal);
+    SimulationRun simulation(table, state, waiter);
+    const Stopwatch clock;
+    run_to_end(simulation, waiter, direction, std::move(options), args, state, clock, terminal);
+    const double wall = clock.seconds();
+    terminal.erase_progress();
+
+    // A write that failed is the status, whatever the run's own.
+    int status = run_status(simulation);
+    if (!simulation.log_failure().empty()) {
+        terminal.message(simulation.log_failure());
+        status = EXIT_WRITE_FAILED;
+    }
+    const extended energy_after = total_energy(table, state.grav_constant, args.threads);
+    const extended change = energy_after - energy_before;
+    const extended relative = energy_before == 0 ? change : change / std::fabs(energy_before);
+    if (!print_summary(simulation.steps_done(), state, table.body_count, wall, relative)) {
+        terminal.message("cannot write the summary to standard output (" + error_text(errno) + ")");
+        status = EXIT_WRITE_FAILED;
+    }
+    if (args.final_state &&
+        !write_project(*args.final_state, table, state, args.project->filename().string(), messages))
+        status = EXIT_WRITE_FAILED;
+    return status;
+}
+
+}  // namespace orbilan
