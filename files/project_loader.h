@@ -28,6 +28,10 @@ struct ProjectText {
     extended grav_constant = 0;
     BodyTable bodies;
     int complete_bodies = 0;  // bodies whose 16 fields all lie within the data
+    // The optional fields after the bodies.
+    Integrator integrator = Integrator::euler;
+    extended tolerance = 0;
+    GaussRadauCarry radau_carry;
 };
 
 // Reads the header, then 16 fields per body, from the data up to its first Ctrl-Z. False, with no

@@ -177,9 +177,17 @@ void check_outputs(const Arguments& args)
         throw NotRun{"--log and --final-state name the same file"};
 }
 
-// The summary; false when standard output could not take it.
-bool print_summary(long long steps, const SimulationState& state, int bodies, double wall, extended relative)
+// The summary; false when standard output could not take it. A Gauss-Radau run adds its method,
+// the tolerance in use and the force evaluations, rejected steps and iterations included.
+bool print_summary(const SimulationRun& simulation, const SimulationState& state, Precision precision, int bodies,
+                   double wall, extended relative)
 {
+    const long long steps = simulation.steps_done();
+    if (state.integrator == Integrator::gauss_radau) {
+        std::printf("integrator: %s\n", GAUSS_RADAU_NAME);
+        std::printf("tolerance: %.6Lg\n", tolerance_in_use(state, precision));
+        std::printf("force_evaluations: %lld\n", simulation.force_evaluations());
+    }
     std::printf("steps: %lld\n", steps);
     std::printf("sim_time: %.17Lg\n", state.sim_time);
     std::printf("bodies: %d\n", bodies);
@@ -215,7 +223,9 @@ int set_run_time(const Arguments& args, SimulationState& state)
 {
     const std::string dt_shown = dt_text(usable_dt(state.dt));
     state.dt = parse_number_text(dt_shown);
-    if (args.stop_time) {
+    // The adaptive method chooses its own steps (the project's is only its first) and reaches
+    // any stop time.
+    if (args.stop_time && state.integrator == Integrator::euler) {
         if (const auto why = never_ending(state.dt, dt_shown, *args.stop_time)) throw NotRun{*why};
     }
     state.sim_time = 0;
@@ -237,11 +247,16 @@ bool open_log(const Arguments& args, SimulationState& state, RunOptions& options
     return options.log != nullptr;
 }
 
-// How much of the run is done, from 0 to 1.
-double done_fraction(const Arguments& args, const SimulationState& state, long long steps)
+// How much of the run is done, from 0 to 1; an adaptive run's time is read from its snapshot.
+double done_fraction(const Arguments& args, const SimulationState& state, SimulationRun& simulation,
+                     BodySnapshot& snapshot)
 {
+    const long long steps = simulation.steps_done();
     if (args.steps > 0) return static_cast<double>(steps) / static_cast<double>(args.steps);
-    return static_cast<double>(static_cast<extended>(steps) * state.dt / std::fabs(state.stop_time));
+    if (state.integrator == Integrator::euler)
+        return static_cast<double>(static_cast<extended>(steps) * state.dt / std::fabs(state.stop_time));
+    simulation.read_snapshot(snapshot);
+    return static_cast<double>(snapshot.sim_time / state.stop_time);
 }
 
 // Runs the simulation to its end. A stop signal asks it to stop; on a terminal a progress line is
@@ -253,21 +268,23 @@ void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, Run
     const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
     simulation.start(direction, std::move(options));
     double next_draw = 0.5;  // a short run shows no progress at all
+    BodySnapshot snapshot;
     while (!waiter.wait(std::chrono::milliseconds(50))) {
         if (stop_signal.load() != 0) simulation.stop();
         const double elapsed = clock.seconds();
         if (!show_progress || elapsed < next_draw) continue;
         next_draw = elapsed + 0.25;
         const long long steps = simulation.steps_done();
-        terminal.progress(progress_text(done_fraction(args, state, steps), elapsed, steps));
+        terminal.progress(progress_text(done_fraction(args, state, simulation, snapshot), elapsed, steps));
     }
     simulation.join();
 }
 
-// The status of the run itself: the mass error comes before a stop signal.
+// The status of the run itself: the mass error and a failed step come before a stop signal.
 int run_status(const SimulationRun& simulation)
 {
     if (simulation.last_end() == RunEnd::mass_error) return EXIT_MASS_ERROR;
+    if (simulation.last_end() == RunEnd::failed) return EXIT_NON_FINITE;
     if (stop_signal.load() != 0) return 128 + stop_signal.load();
     return EXIT_SUCCESS;
 }
@@ -280,12 +297,17 @@ int run(const Arguments& args, Terminal& terminal)
     BodyTable table;
     SimulationState state;
     if (!load_project(args, table, state, messages)) return EXIT_NOT_RUN;
+    if (args.integrator) state.integrator = *args.integrator;
+    if (args.tolerance) state.tolerance = *args.tolerance;
+    if (args.log_interval && state.integrator != Integrator::gauss_radau)
+        throw NotRun{"--log-interval needs the gauss-radau method (--integrator gauss-radau)"};
     const int direction = set_run_time(args, state);
     state.collision_mode = args.collisions ? 255 : 0;
     RunOptions options;
     options.threads = args.threads;
     options.precision = args.precision;
     options.max_steps = args.steps;
+    options.log_interval = args.log_interval.value_or(0);
     if (!open_log(args, state, options, messages)) return EXIT_NOT_RUN;
 
     catch_stop_signals();
@@ -299,6 +321,7 @@ int run(const Arguments& args, Terminal& terminal)
 
     // A write that failed is the status, whatever the run's own.
     int status = run_status(simulation);
+    if (!simulation.failure().empty()) terminal.message(simulation.failure());
     if (!simulation.log_failure().empty()) {
         terminal.message(simulation.log_failure());
         status = EXIT_WRITE_FAILED;
@@ -306,7 +329,7 @@ int run(const Arguments& args, Terminal& terminal)
     const extended energy_after = total_energy(table, state.grav_constant, args.threads);
     const extended change = energy_after - energy_before;
     const extended relative = energy_before == 0 ? change : change / std::fabs(energy_before);
-    if (!print_summary(simulation.steps_done(), state, table.body_count, wall, relative)) {
+    if (!print_summary(simulation, state, args.precision, table.body_count, wall, relative)) {
         terminal.message("cannot write the summary to standard output (" + error_text(errno) + ")");
         status = EXIT_WRITE_FAILED;
     }

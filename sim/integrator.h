@@ -12,6 +12,10 @@ namespace orbilan {
 // criterion of Pham, Rein and Spiegel 2024).
 enum class Integrator { euler, gauss_radau };
 
+// The names of the methods on command lines and in project files.
+inline constexpr const char* EULER_NAME = "euler";
+inline constexpr const char* GAUSS_RADAU_NAME = "gauss-radau";
+
 // What a run of the Gauss-Radau method leaves for the next one, so that pausing and resuming (or
 // writing the final state and running it again) continues the same steps bit for bit: the size
 // of the next step and, per coordinate, the predictor's polynomials and the remainders of the
