@@ -108,7 +108,7 @@ const Option OPTIONS[] = {
          else
              throw UsageError{std::string(o) + " is euler or gauss-radau, not '" + std::string(v) + "'"};
      }},
-    {"--tolerance", "EPS", "the gauss-radau step control (default 1e-10 extended, 1e-9 double)",
+    {"--tolerance", "EPS", "the gauss-radau step control (default 1e-12 extended, 1e-9 double)",
      [](Arguments& a, std::string_view o, std::string_view v) { a.tolerance = positive(o, v); }},
     {"--log-interval", "SECONDS", "gauss-radau: a log line at every multiple of SECONDS instead of by steps",
      [](Arguments& a, std::string_view o, std::string_view v) { a.log_interval = positive(o, v); }},

@@ -29,6 +29,9 @@ struct RadauTables {
     extended inverse[NODES][NODES];   // 1 / (h[n] - h[m]) for m < n
     extended c[NODES][NODES];         // c[n][j]: tau^j in tau (tau - h[1]) ... (tau - h[n-1])
     extended binomial[NODES][NODES];  // binomial[n][k] = n choose k
+    // The predictor at node n: position = x0 + v0 tau h + (tau h)^2 (a0 / 2 + sum of b_k
+    // position_weight[n][k]), with position_weight[n][k] = tau^(k+1) / ((k+2)(k+3)).
+    extended position_weight[NODES][7];
 };
 
 using quad = __float128;
@@ -80,6 +83,11 @@ RadauTables make_tables()
         for (int j = 1; j <= n; ++j) tables.c[n][j] = static_cast<extended>(product[j]);
     }
     for (int n = 0; n < NODES; ++n) {
+        quad power = h[n];
+        for (int k = 0; k < 7; ++k, power *= h[n])
+            tables.position_weight[n][k] = static_cast<extended>(power / ((k + 2) * (k + 3)));
+    }
+    for (int n = 0; n < NODES; ++n) {
         tables.binomial[n][0] = 1;
         for (int k = 1; k <= n; ++k) tables.binomial[n][k] = tables.binomial[n][k - 1] * (n - k + 1) / k;
     }
@@ -100,11 +108,8 @@ constexpr int MAX_ITERATIONS = 20;
 template <typename Real>
 void clear_polynomials(GaussRadauWorkspace<Real>& work)
 {
-    for (int k = 0; k < 7; ++k) {
-        std::fill(work.b[k].begin(), work.b[k].end(), Real{0});
-        std::fill(work.e[k].begin(), work.e[k].end(), Real{0});
-        std::fill(work.g[k].begin(), work.g[k].end(), Real{0});
-    }
+    for (Coefficients<Real>* coefficients : {&work.b, &work.e, &work.g})
+        std::fill(coefficients->values.begin(), coefficients->values.end(), Real{0});
     work.predicted = false;
     work.accepted_any = false;
 }
@@ -116,9 +121,8 @@ void size_arrays(GaussRadauWorkspace<Real>& work, int bodies)
     for (std::vector<Real>* array :
          {&work.a0, &work.at, &work.carry_x, &work.carry_v, &work.done_x, &work.done_v, &work.done_a})
         array->assign(size, 0);
-    for (int k = 0; k < 7; ++k)
-        for (std::vector<Real>* array : {&work.b[k], &work.g[k], &work.e[k], &work.b_accepted[k], &work.e_accepted[k]})
-            array->assign(size, 0);
+    for (Coefficients<Real>* coefficients : {&work.b, &work.g, &work.e, &work.b_accepted, &work.e_accepted})
+        coefficients->values.assign(7 * size, 0);
     work.probe.body_count = bodies;
     for (std::vector<Real>* array : {&work.probe.x, &work.probe.y, &work.probe.z})
         array->assign(static_cast<std::size_t>(bodies) + 1, 0);
@@ -208,23 +212,24 @@ void accelerations_at(GaussRadauWorkspace<Real>& work, const BasicBodyTable<Real
     }
 }
 
-// Positions at tau of the step (the predictor): x0 + v0 tau h + (tau h)^2 (a0/2 + b0 tau/6 + b1
-// tau^2/12 + ... + b6 tau^7/72), the acceleration polynomial integrated twice.
+// Positions at node n of the step (the predictor): the acceleration polynomial integrated twice.
 template <typename Real>
-void predict_positions(GaussRadauWorkspace<Real>& work, const BasicBodyTable<Real>& table, Real h, Real tau)
+void predict_positions(GaussRadauWorkspace<Real>& work, const BasicBodyTable<Real>& table, Real h, int node)
 {
-    static constexpr Real twice[7] = {1 / Real{6},  1 / Real{12}, 1 / Real{20}, 1 / Real{30},
-                                      1 / Real{42}, 1 / Real{56}, 1 / Real{72}};
-    const Real th = tau * h;
+    const RadauTables& t = tables();
+    Real weight[7];
+    for (int k = 0; k < 7; ++k) weight[k] = static_cast<Real>(t.position_weight[node][k]);
+    const Real th = static_cast<Real>(t.h[node]) * h;
     Real* coordinates[3] = {work.probe.x.data(), work.probe.y.data(), work.probe.z.data()};
     const Real* start[3] = {table.x.data(), table.y.data(), table.z.data()};
     const Real* velocity[3] = {table.vx.data(), table.vy.data(), table.vz.data()};
     for (int i = 1; i <= table.body_count; ++i)
         for (int axis = 0; axis < 3; ++axis) {
             const std::size_t c = static_cast<std::size_t>(i - 1) * 3 + axis;
-            Real s = work.b[6][c] * twice[6];
-            for (int k = 5; k >= 0; --k) s = s * tau + work.b[k][c] * twice[k];
-            s = s * tau + work.a0[c] / 2;
+            const Real* b = work.b[c];
+            Real s = b[6] * weight[6];
+            for (int k = 5; k >= 0; --k) s += b[k] * weight[k];
+            s += work.a0[c] / 2;
             coordinates[axis][i] = start[axis][i] + th * (velocity[axis][i] + th * s);
         }
 }
@@ -237,10 +242,37 @@ void g_from_b(GaussRadauWorkspace<Real>& work)
     const std::size_t size = work.a0.size();
     for (std::size_t c = 0; c < size; ++c)
         for (int n = 7; n >= 1; --n) {
-            Real value = work.b[n - 1][c];
-            for (int m = n + 1; m <= 7; ++m) value -= static_cast<Real>(t.c[m][n]) * work.g[m - 1][c];
-            work.g[n - 1][c] = value;
+            Real value = work.b[c][n - 1];
+            for (int m = n + 1; m <= 7; ++m) value -= static_cast<Real>(t.c[m][n]) * work.g[c][m - 1];
+            work.g[c][n - 1] = value;
         }
+}
+
+// The corrector at a node: the node's divided difference g from the accelerations there, and
+// the change of g carried into the b. At the last node, the largest change and acceleration.
+template <int NODE, typename Real>
+void correct(GaussRadauWorkspace<Real>& work, Real& largest_change, Real& largest_acceleration)
+{
+    const RadauTables& t = tables();
+    Real inverse[NODE], c[NODE + 1];
+    for (int m = 0; m < NODE; ++m) inverse[m] = static_cast<Real>(t.inverse[NODE][m]);
+    for (int j = 1; j <= NODE; ++j) c[j] = static_cast<Real>(t.c[NODE][j]);
+    const std::size_t size = work.at.size();
+    const Real* at = work.at.data();
+    const Real* a0 = work.a0.data();
+    for (std::size_t k = 0; k < size; ++k) {
+        Real* g = work.g[k];
+        Real* b = work.b[k];
+        Real value = (at[k] - a0[k]) * inverse[0];
+        for (int m = 1; m < NODE; ++m) value = (value - g[m - 1]) * inverse[m];
+        const Real change = value - g[NODE - 1];
+        g[NODE - 1] = value;
+        for (int j = 1; j <= NODE; ++j) b[j - 1] += c[j] * change;
+        if constexpr (NODE == 7) {
+            largest_change = std::max(largest_change, std::fabs(change));
+            largest_acceleration = std::max(largest_acceleration, std::fabs(at[k]));
+        }
+    }
 }
 
 // The b from the converged g, afresh: b_(j-1) = sum over n >= j of c[n][j] g_n. Where the
@@ -252,17 +284,17 @@ void b_from_g(GaussRadauWorkspace<Real>& work)
     const std::size_t size = work.a0.size();
     for (std::size_t c = 0; c < size; ++c)
         for (int j = 1; j <= 7; ++j) {
-            Real value = work.g[6][c] * static_cast<Real>(t.c[7][j]);
-            for (int n = 6; n >= j; --n) value += static_cast<Real>(t.c[n][j]) * work.g[n - 1][c];
-            work.b[j - 1][c] = value;
+            Real value = work.g[c][6] * static_cast<Real>(t.c[7][j]);
+            for (int n = 6; n >= j; --n) value += static_cast<Real>(t.c[n][j]) * work.g[c][n - 1];
+            work.b[c][j - 1] = value;
         }
 }
 
 // The prediction of the next step's b from this step's (Everhart): the polynomial shifted to
 // start at tau = 1 and stretched by q, plus the correction the last prediction needed.
 template <typename Real>
-void predict_next(GaussRadauWorkspace<Real>& work, Real q, const std::vector<Real> (&b)[7],
-                  const std::vector<Real> (&e_before)[7], bool correct)
+void predict_next(GaussRadauWorkspace<Real>& work, Real q, const Coefficients<Real>& b,
+                  const Coefficients<Real>& e_before, bool correct)
 {
     const RadauTables& t = tables();
     const std::size_t size = work.a0.size();
@@ -272,21 +304,24 @@ void predict_next(GaussRadauWorkspace<Real>& work, Real q, const std::vector<Rea
         for (int j = 1; j <= 7; ++j) {
             qj *= q;
             Real sum = 0;
-            for (int k = 6; k >= j - 1; --k) sum += static_cast<Real>(t.binomial[k + 1][j]) * b[k][c];
+            for (int k = 6; k >= j - 1; --k) sum += static_cast<Real>(t.binomial[k + 1][j]) * b[c][k];
             shifted[j - 1] = qj * sum;
         }
         for (int k = 0; k < 7; ++k) {
-            const Real correction = correct ? b[k][c] - e_before[k][c] : Real{0};
-            work.e[k][c] = shifted[k];
-            work.b[k][c] = shifted[k] + correction;
+            const Real correction = correct ? b[c][k] - e_before[c][k] : Real{0};
+            work.e[c][k] = shifted[k];
+            work.b[c][k] = shifted[k] + correction;
         }
     }
 }
 
 // The criterion of Pham, Rein and Spiegel (2024): per body, tau^2 = 2 |a|^2 / (|jerk|^2 +
 // |a| |snap|), from the polynomial at the end of the step; the smallest tau over the bodies,
-// times (7! epsilon)^(1/7). For a circular orbit tau is 1/omega. Nothing when no body has a
-// time scale (all accelerations zero).
+// times (7! epsilon)^(1/7). For a circular orbit tau is 1/omega. A body whose acceleration passes
+// through zero (the middle body of the figure-eight orbit at its start) would have a vanishing
+// tau and the step would shrink for ever, so its tau is never taken below |jerk| / |snap|, the
+// same time scale on any orbit where the acceleration does not vanish. Nothing when no body has a
+// time scale (a lone body without thrust).
 template <typename Real>
 Real criterion_step(const GaussRadauWorkspace<Real>& work, int bodies, Real h)
 {
@@ -294,12 +329,12 @@ Real criterion_step(const GaussRadauWorkspace<Real>& work, int bodies, Real h)
     for (int i = 0; i < bodies; ++i) {
         Real y2 = 0, y3 = 0, y4 = 0;
         for (int axis = 0; axis < 3; ++axis) {
-            const std::size_t c = static_cast<std::size_t>(i) * 3 + axis;
-            Real a = work.a0[c], jerk = 0, snap = 0;
+            const Real* b = work.b[static_cast<std::size_t>(i) * 3 + axis];
+            Real a = work.a0[static_cast<std::size_t>(i) * 3 + axis], jerk = 0, snap = 0;
             for (int k = 0; k < 7; ++k) {
-                a += work.b[k][c];
-                jerk += (k + 1) * work.b[k][c];
-                snap += (k + 1) * k * work.b[k][c];
+                a += b[k];
+                jerk += (k + 1) * b[k];
+                snap += (k + 1) * k * b[k];
             }
             jerk /= h;
             snap /= h * h;
@@ -308,10 +343,14 @@ Real criterion_step(const GaussRadauWorkspace<Real>& work, int bodies, Real h)
             y4 += snap * snap;
         }
         const Real denominator = y3 + std::sqrt(y4 * y2);
-        if (denominator > 0 && y2 > 0) smallest = std::min(smallest, 2 * y2 / denominator);
+        Real tau2 = 0;
+        bool known = false;
+        if (denominator > 0 && y2 > 0) tau2 = 2 * y2 / denominator, known = true;
+        if (y4 > 0) tau2 = std::max(tau2, y3 / y4), known = true;
+        if (known) smallest = std::min(smallest, tau2);
     }
     if (!std::isfinite(smallest)) return 0;
-    return std::pow(5040 * work.tolerance, Real{1} / 7) * std::sqrt(smallest);
+    return work.step_factor * std::sqrt(smallest);
 }
 
 template <typename Real>
@@ -345,7 +384,7 @@ void init_gauss_radau(GaussRadauWorkspace<Real>& work, const BasicBodyTable<Real
 {
     init_workspace(work.forces, table, threads);
     size_arrays(work, table.body_count);
-    work.tolerance = static_cast<Real>(tolerance);
+    work.step_factor = static_cast<Real>(std::pow(5040 * tolerance, 1 / 7.0L));
     work.step = static_cast<Real>(carry.step);
     work.force_evaluations = 0;
     work.rejected_steps = 0;
@@ -353,10 +392,10 @@ void init_gauss_radau(GaussRadauWorkspace<Real>& work, const BasicBodyTable<Real
     const std::size_t size = work.a0.size();
     const extended* value = carry.values.data();
     for (std::size_t c = 0; c < size; ++c) {
-        for (int k = 0; k < 7; ++k) work.b[k][c] = static_cast<Real>(*value++);
-        for (int k = 0; k < 7; ++k) work.e[k][c] = static_cast<Real>(*value++);
-        for (int k = 0; k < 7; ++k) work.b_accepted[k][c] = static_cast<Real>(*value++);
-        for (int k = 0; k < 7; ++k) work.e_accepted[k][c] = static_cast<Real>(*value++);
+        for (int k = 0; k < 7; ++k) work.b[c][k] = static_cast<Real>(*value++);
+        for (int k = 0; k < 7; ++k) work.e[c][k] = static_cast<Real>(*value++);
+        for (int k = 0; k < 7; ++k) work.b_accepted[c][k] = static_cast<Real>(*value++);
+        for (int k = 0; k < 7; ++k) work.e_accepted[c][k] = static_cast<Real>(*value++);
         work.carry_x[c] = static_cast<Real>(*value++);
         work.carry_v[c] = static_cast<Real>(*value++);
     }
@@ -375,10 +414,10 @@ GaussRadauCarry gauss_radau_carry(const GaussRadauWorkspace<Real>& work, const B
     if (work.a0.size() != size) return carry;
     carry.values.reserve(GaussRadauCarry::size_for(table.body_count));
     for (std::size_t c = 0; c < size; ++c) {
-        for (int k = 0; k < 7; ++k) carry.values.push_back(work.b[k][c]);
-        for (int k = 0; k < 7; ++k) carry.values.push_back(work.e[k][c]);
-        for (int k = 0; k < 7; ++k) carry.values.push_back(work.b_accepted[k][c]);
-        for (int k = 0; k < 7; ++k) carry.values.push_back(work.e_accepted[k][c]);
+        for (int k = 0; k < 7; ++k) carry.values.push_back(work.b[c][k]);
+        for (int k = 0; k < 7; ++k) carry.values.push_back(work.e[c][k]);
+        for (int k = 0; k < 7; ++k) carry.values.push_back(work.b_accepted[c][k]);
+        for (int k = 0; k < 7; ++k) carry.values.push_back(work.e_accepted[c][k]);
         carry.values.push_back(work.carry_x[c]);
         carry.values.push_back(work.carry_v[c]);
     }
@@ -483,20 +522,16 @@ StepResult gauss_radau_step(BasicBodyTable<Real>& table, SimulationState& state,
             Real largest_change = 0, largest_acceleration = 0;
             for (int node = 1; node < NODES; ++node) {
                 const Real tau = static_cast<Real>(t.h[node]);
-                predict_positions(work, table, h, tau);
+                predict_positions(work, table, h, node);
                 accelerations_at(work, table, burn, grav_constant, tau * h, work.at);
-                const std::size_t size = work.at.size();
-                for (std::size_t c = 0; c < size; ++c) {
-                    Real value = (work.at[c] - work.a0[c]) * static_cast<Real>(t.inverse[node][0]);
-                    for (int m = 1; m < node; ++m)
-                        value = (value - work.g[m - 1][c]) * static_cast<Real>(t.inverse[node][m]);
-                    const Real change = value - work.g[node - 1][c];
-                    work.g[node - 1][c] = value;
-                    for (int j = 1; j <= node; ++j) work.b[j - 1][c] += static_cast<Real>(t.c[node][j]) * change;
-                    if (node == NODES - 1) {
-                        largest_change = std::max(largest_change, std::fabs(change));
-                        largest_acceleration = std::max(largest_acceleration, std::fabs(work.at[c]));
-                    }
+                switch (node) {
+                case 1: correct<1>(work, largest_change, largest_acceleration); break;
+                case 2: correct<2>(work, largest_change, largest_acceleration); break;
+                case 3: correct<3>(work, largest_change, largest_acceleration); break;
+                case 4: correct<4>(work, largest_change, largest_acceleration); break;
+                case 5: correct<5>(work, largest_change, largest_acceleration); break;
+                case 6: correct<6>(work, largest_change, largest_acceleration); break;
+                default: correct<7>(work, largest_change, largest_acceleration); break;
                 }
             }
             error = largest_acceleration > 0 ? largest_change / largest_acceleration : largest_change;
@@ -541,20 +576,18 @@ StepResult gauss_radau_step(BasicBodyTable<Real>& table, SimulationState& state,
                 work.done_x[c] = position[axis][i];
                 work.done_v[c] = velocity[axis][i];
                 work.done_a[c] = work.a0[c];
-                Real sx = work.b[6][c] * twice[6], sv = work.b[6][c] * once[6];
+                Real sx = work.b[c][6] * twice[6], sv = work.b[c][6] * once[6];
                 for (int k = 5; k >= 0; --k) {
-                    sx += work.b[k][c] * twice[k];
-                    sv += work.b[k][c] * once[k];
+                    sx += work.b[c][k] * twice[k];
+                    sv += work.b[c][k] * once[k];
                 }
                 const Real dx = h * (velocity[axis][i] + h * (work.a0[c] / 2 + sx));
                 const Real dv = h * (work.a0[c] + sv);
                 add_compensated(position[axis][i], work.carry_x[c], dx);
                 add_compensated(velocity[axis][i], work.carry_v[c], dv);
             }
-        for (int k = 0; k < 7; ++k) {
-            work.b_accepted[k] = work.b[k];
-            work.e_accepted[k] = work.e[k];
-        }
+        work.b_accepted.values = work.b.values;
+        work.e_accepted.values = work.e.values;
         const bool had_prediction = work.predicted;
         work.accepted_any = true;
 
@@ -612,12 +645,12 @@ void gauss_radau_output(const GaussRadauWorkspace<Real>& work, int k, extended t
     for (int axis = 0; axis < 3; ++axis) {
         const std::size_t c = static_cast<std::size_t>(k - 1) * 3 + axis;
         if (acceleration) {
-            Real a = work.b_accepted[6][c];
-            for (int j = 5; j >= 0; --j) a = a * tau + work.b_accepted[j][c];
+            Real a = work.b_accepted[c][6];
+            for (int j = 5; j >= 0; --j) a = a * tau + work.b_accepted[c][j];
             out[axis] = work.done_a[c] + tau * a;
         } else {
-            Real s = work.b_accepted[6][c] * twice[6];
-            for (int j = 5; j >= 0; --j) s = s * tau + work.b_accepted[j][c] * twice[j];
+            Real s = work.b_accepted[c][6] * twice[6];
+            for (int j = 5; j >= 0; --j) s = s * tau + work.b_accepted[c][j] * twice[j];
             s = s * tau + work.done_a[c] / 2;
             const Real th = tau * h;
             out[axis] = work.done_x[c] + th * (work.done_v[c] + th * s);
