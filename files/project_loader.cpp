@@ -111,9 +111,9 @@ void read_method(FieldReader& reader, ProjectText& project)
     carry.accepted_any = reader.read_number_field() != 0;
     const int bodies = project.bodies.body_count;
     const std::size_t per_body = GaussRadauCarry::size_for(1);
-    carry.values.reserve(GaussRadauCarry::size_for(bodies));
+    // Only as much as the file holds: no room is taken ahead for the bodies it lists.
     for (int i = 1; i <= bodies; ++i) {
-        if (reader.read_text_field() != "Carry" || reader.read_number_field() != i) return;
+        if (reader.at_end() || reader.read_text_field() != "Carry" || reader.read_number_field() != i) return;
         for (std::size_t k = 0; k < per_body; ++k) carry.values.push_back(reader.read_number_field());
     }
     project.radau_carry = std::move(carry);
