@@ -128,6 +128,7 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
             s.panels.toolbar_panel->set_text(0, "ORBILAN");
         return false;
     }
+    if (s.integrator_choice) s.state.integrator = *s.integrator_choice;
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
 }
@@ -144,6 +145,7 @@ bool Application::reload_project()
     if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) !=
         LoadResult::loaded)
         return false;
+    if (s.integrator_choice) s.state.integrator = *s.integrator_choice;
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
 }

@@ -40,5 +40,6 @@ int main(int argc, char** argv)
     char* qt_argv[] = {argv[0], nullptr};
     QApplication application(qt_argc, qt_argv);
     orbilan::QtPlatform platform;
-    return orbilan::run_program(platform, orbilan::program_start_up_steps(platform), command.project);
+    return orbilan::run_program(platform, orbilan::program_start_up_steps(platform), command.project,
+                                command.integrator);
 }
