@@ -123,11 +123,12 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
         // The loaded project stays, and with it its name.
         s.project_path = previous;
         if (s.table.body_count > 0)
-            show_selection(s.panels, s.table, s.state.selected_body, s.project_path);
+            show_selection(s.panels, s.table, s.state.selected_body, s.project_path, s.state.integrator);
         else
             s.panels.toolbar_panel->set_text(0, "ORBILAN");
         return false;
     }
+    if (s.integrator_choice) s.state.integrator = *s.integrator_choice;
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
 }
@@ -144,6 +145,7 @@ bool Application::reload_project()
     if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) !=
         LoadResult::loaded)
         return false;
+    if (s.integrator_choice) s.state.integrator = *s.integrator_choice;
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
 }
@@ -158,7 +160,7 @@ void Application::show_loaded_project(bool opened)
     s.state.selected_body = std::clamp(s.state.selected_body, 1, std::max(1, s.table.body_count));
     const int k = s.state.selected_body;
     show_body_state(s.panels, s.table, k);
-    show_selection(s.panels, s.table, k, s.project_path);
+    show_selection(s.panels, s.table, k, s.project_path, s.state.integrator);
     s.state.sim_time = 0;
     show_elapsed_time(s.panels, s.state, 0);
     s.state.exhaust_plume = {};
@@ -213,7 +215,7 @@ void Application::on_selection(int k)
     // run the next tick brings it.
     if (!run_active(s)) s.gl_window->capture_positions();
     const BodySnapshot bodies = current_bodies(s);
-    show_selection(s.panels, bodies, k, s.project_path);
+    show_selection(s.panels, bodies, k, s.project_path, s.state.integrator);
     show_body_state(s.panels, bodies, k);
 }
 
@@ -294,7 +296,7 @@ void Application::on_body_deleted(int, bool selection_moved)
                 s.view.look_at_body = 0;
             }
             const BodySnapshot bodies = current_bodies(s);
-            show_selection(s.panels, bodies, bodies.selected_body, s.project_path);
+            show_selection(s.panels, bodies, bodies.selected_body, s.project_path, s.state.integrator);
         },
         Qt::QueuedConnection);
 }

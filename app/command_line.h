@@ -1,17 +1,22 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/integrator.h"
+
 namespace orbilan {
 
-// What the user asked for on the command line: orbilan [--help | --version] [PROJECT]
+// What the user asked for on the command line:
+// orbilan [--help | --version] [--integrator=euler|gauss-radau] [PROJECT]
 struct CommandLine {
     enum class Action { run, help, version, usage_error };
     Action action = Action::run;
-    std::filesystem::path project;  // opened at start when not empty
-    std::string error;              // what is wrong, for a usage error
+    std::filesystem::path project;         // opened at start when not empty
+    std::string error;                     // what is wrong, for a usage error
+    std::optional<Integrator> integrator;  // for every project of the session, instead of its own
 };
 
 // The arguments after the program name. "--" ends the options, so a project may begin with "-".

@@ -42,5 +42,6 @@ int main(int argc, char** argv)
     // Wayland matches the window to its desktop entry (icon, name) by this.
     QGuiApplication::setDesktopFileName(ORBILAN_APP_ID);
     orbilan::QtPlatform platform;
-    return orbilan::run_program(platform, orbilan::program_start_up_steps(platform), command.project);
+    return orbilan::run_program(platform, orbilan::program_start_up_steps(platform), command.project,
+                                command.integrator);
 }

@@ -41,7 +41,7 @@ void set_defaults(Program& program)
 }
 
 StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps,
-                        const std::filesystem::path& project)
+                        const std::filesystem::path& project, std::optional<Integrator> integrator)
 {
     program.program_folder = platform.program_folder();
     program.files = locate_program_files(program.program_folder);
@@ -92,14 +92,16 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     if (toolbar) toolbar->raise();
     program.gl_window->show();
     program.gl_window->setFocus();
+    if (program.application) program.application->session().integrator_choice = integrator;
     if (!project.empty() && program.application) program.application->open_project_file(project);
     return StartUpOutcome::running;
 }
 
-int run_program(Platform& platform, const StartUpSteps& steps, const std::filesystem::path& project)
+int run_program(Platform& platform, const StartUpSteps& steps, const std::filesystem::path& project,
+                std::optional<Integrator> integrator)
 {
     Program program;
-    switch (start_up(program, platform, steps, project)) {
+    switch (start_up(program, platform, steps, project, integrator)) {
     case StartUpOutcome::failed: return 0;
     case StartUpOutcome::ended: return 1;
     case StartUpOutcome::running: break;

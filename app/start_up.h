@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/program.h"
@@ -39,9 +40,11 @@ std::string gl_failure_text(GlSupport support);
 // Builds the program's windows in their fixed order; a project named on the command line is
 // then opened as OPEN PROJECT opens the file the user chose.
 StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps,
-                        const std::filesystem::path& project = {});
+                        const std::filesystem::path& project = {}, std::optional<Integrator> integrator = std::nullopt);
 
 // Start-up, then the event loop. The exit code: 1 when the loop ends, 0 when start-up fails.
-int run_program(Platform& platform, const StartUpSteps& steps, const std::filesystem::path& project = {});
+// `integrator`, when given, runs every project with that method.
+int run_program(Platform& platform, const StartUpSteps& steps, const std::filesystem::path& project = {},
+                std::optional<Integrator> integrator = std::nullopt);
 
 }  // namespace orbilan

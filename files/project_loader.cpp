@@ -124,6 +124,29 @@ std::filesystem::path folder_of(const std::filesystem::path& path)
     return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 }
 
+// The optional fields after the bodies: "Method", the method's name and its tolerance, then what a
+// run of it left ("Step in use", and a "Carry" line per body). Anything else there is ignored, and
+// a carry that is not whole is dropped.
+void read_method(FieldReader& reader, ProjectText& project)
+{
+    if (reader.read_text_field() != "Method" || reader.read_text_field() != GAUSS_RADAU_NAME) return;
+    project.integrator = Integrator::gauss_radau;
+    project.tolerance = reader.read_number_field();
+    if (reader.read_text_field() != "Step in use") return;
+    GaussRadauCarry carry;
+    carry.step = reader.read_number_field();
+    carry.predicted = reader.read_number_field() != 0;
+    carry.accepted_any = reader.read_number_field() != 0;
+    const int bodies = project.bodies.body_count;
+    const std::size_t per_body = GaussRadauCarry::size_for(1);
+    // Only as much as the file holds: no room is taken ahead for the bodies it lists.
+    for (int i = 1; i <= bodies; ++i) {
+        if (reader.at_end() || reader.read_text_field() != "Carry" || reader.read_number_field() != i) return;
+        for (std::size_t k = 0; k < per_body; ++k) carry.values.push_back(reader.read_number_field());
+    }
+    project.radau_carry = std::move(carry);
+}
+
 }  // namespace
 
 bool read_project_text(std::string data, ProjectText& project)
@@ -145,6 +168,7 @@ bool read_project_text(std::string data, ProjectText& project)
     // Past the end of the data every body reads as zeros and empty names, as allocated.
     for (int i = 1; i <= project.bodies.body_count && !reader.at_end(); ++i)
         if (read_body(reader, project.bodies, i)) project.complete_bodies = i;
+    if (project.complete_bodies == project.bodies.body_count) read_method(reader, project);
     return true;
 }
 
@@ -192,6 +216,9 @@ LoadResult read_project_fields(const std::filesystem::path& project_path, const 
     state.impulse_count = loaded.impulse_count;
     state.impulse_body = loaded.impulse_body;
     state.impulse_next = loaded.impulse_next;
+    state.integrator = project.integrator;
+    state.tolerance = project.tolerance;
+    state.radau_carry = std::move(project.radau_carry);
     if (impulse_program_found) *impulse_program_found = impulses == ImpulseProgramFile::read;
     if (complete_bodies) *complete_bodies = project.complete_bodies;
     return LoadResult::loaded;

@@ -28,10 +28,17 @@ struct ProjectText {
     extended grav_constant = 0;
     BodyTable bodies;
     int complete_bodies = 0;  // bodies whose 16 fields all lie within the data
+    // The optional fields after the bodies.
+    Integrator integrator = Integrator::euler;
+    extended tolerance = 0;
+    GaussRadauCarry radau_carry;
 };
 
 // Reads the header, then 16 fields per body, from the data up to its first Ctrl-Z. False, with no
-// body read, when the header lists more than MAX_BODY_COUNT bodies.
+// body read, when the header lists more than MAX_BODY_COUNT bodies. After complete bodies, an
+// optional line `Method, "gauss-radau", TOLERANCE` chooses that method (a tolerance of 0: its
+// default), and the lines a run of it writes after that (`Step in use` and a `Carry` per body)
+// continue its steps exactly; other text there is ignored.
 bool read_project_text(std::string data, ProjectText& project);
 
 // Reads a project file: header (title, count, dt, G), then 16 fields per body; fixes zero

@@ -67,6 +67,29 @@ void report(const Losses& lost, const MessageSink& messages)
         messages({"dt or G is not a number (NaN) and reads back as 0.", "ORBILAN", MessageIcon::information});
 }
 
+// Past the bodies, where the loader of the first-order program reads nothing: the method of the
+// run and, after a run of it, what continues its steps exactly.
+void append_method(std::string& text, int bodies, const SimulationState& state)
+{
+    if (state.integrator != Integrator::gauss_radau) return;
+    bool exact = true;
+    text += "Method, \"" + std::string(GAUSS_RADAU_NAME) + "\"";
+    append_numbers(text, {state.tolerance}, exact);
+    text += "\r\n";
+    const GaussRadauCarry& carry = state.radau_carry;
+    if (!carry.fits(bodies)) return;
+    text += "Step in use";
+    append_numbers(text, {carry.step, carry.predicted ? 1.0L : 0.0L, carry.accepted_any ? 1.0L : 0.0L}, exact);
+    text += "\r\n";
+    const std::size_t per_body = GaussRadauCarry::size_for(1);
+    for (int i = 1; i <= bodies; ++i) {
+        text += "Carry, " + plain_integer_text(i);
+        for (std::size_t k = 0; k < per_body; ++k)
+            append_numbers(text, {carry.values[static_cast<std::size_t>(i - 1) * per_body + k]}, exact);
+        text += "\r\n";
+    }
+}
+
 }  // namespace
 
 std::string project_text(const BodyTable& table, const SimulationState& state, std::string_view title,
@@ -102,6 +125,7 @@ std::string project_text(const BodyTable& table, const SimulationState& state, s
         if (!skin_exact) lost.skins.add(i);
         if (!numbers_exact) lost.numbers.add(i);
     }
+    append_method(text, table.body_count, state);
     report(lost, messages);
     return text;
 }

@@ -15,7 +15,8 @@ namespace orbilan {
 // as 1E+5000). Texts are written between double quotes, or bare when they hold a double quote;
 // a few texts have no spelling at all (a double quote together with a comma, a line end or a
 // TAB) and NaN reads back as 0: those are written as closely as the format allows and named,
-// body by body, in one message each.
+// body by body, in one message each. When the state's method is gauss-radau, a Method line
+// follows the bodies, and after a run of it what continues its steps (see project_loader.h).
 std::string project_text(const BodyTable& table, const SimulationState& state, std::string_view title,
                          const MessageSink& messages);
 

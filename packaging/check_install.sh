@@ -96,7 +96,7 @@ done
 # The installed programs, in a read-only tree, run by a user with an empty home.
 chmod -R a-w "$root"
 [ "$(as_user "$usr/bin/orbilan" --version)" = "orbilan $version" ] || fail "orbilan --version"
-help=$(as_user "$usr/bin/orbilan" --help) && [[ $help == "Usage: orbilan [PROJECT]"* ]] || fail "orbilan --help: $help"
+help=$(as_user "$usr/bin/orbilan" --help) && [[ $help == "Usage: orbilan [--integrator=euler|gauss-radau] [PROJECT]"* ]] || fail "orbilan --help: $help"
 status=0
 as_user "$usr/bin/orbilan" --bogus 2>/dev/null || status=$?
 [ "$status" -eq 2 ] || fail "orbilan --bogus ended with $status, not 2"

@@ -40,13 +40,17 @@ void show_body_state(Panels& panels, const Bodies& bodies, int k)
         p.set_text(id, QString::fromStdString(format_number(value, NumberMask::exp_8)));
 }
 
-// The numeric panel's and the toolbar's captions name body k; the header shows its values.
+// The numeric panel's and the toolbar's captions name body k; the header shows its values. A
+// project run by the adaptive method says so in the toolbar's caption.
 template <typename Bodies>
-void show_selection(Panels& panels, const Bodies& bodies, int k, const std::filesystem::path& project_path)
+void show_selection(Panels& panels, const Bodies& bodies, int k, const std::filesystem::path& project_path,
+                    Integrator integrator)
 {
     if (k < 1 || k > bodies.body_count) return;
     panels.numeric_panel->set_text(0, QString::fromStdString(numeric_panel_caption(k, bodies.name[k])));
-    panels.toolbar_panel->set_text(0, QString::fromStdString(toolbar_caption(project_path, k, bodies.name[k])));
+    std::string caption = toolbar_caption(project_path, k, bodies.name[k]);
+    if (integrator == Integrator::gauss_radau) caption += "  [GAUSS-RADAU]";
+    panels.toolbar_panel->set_text(0, QString::fromStdString(caption));
     show_body_header(panels, bodies, k);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "files/program_files.h"
@@ -60,6 +61,8 @@ struct Session {
     PanelStates states;
 
     std::filesystem::path project_path;
+    // The method of the command line, for every project loaded instead of the project's own.
+    std::optional<Integrator> integrator_choice;
     std::uint8_t full_screen = 0xFF;
     // The options panel's choice; a run gets it at its start and with every change.
     std::uint8_t collision_mode = 0;

@@ -41,6 +41,15 @@ extended seconds(std::string_view option, std::string_view text)
     return value;
 }
 
+// A number above 0, for a tolerance or an interval.
+extended positive(std::string_view option, std::string_view text)
+{
+    const extended value = seconds(option, text);
+    if (!(value > 0))
+        throw UsageError{std::string(option) + " needs a number above 0, not '" + std::string(text) + "'"};
+    return value;
+}
+
 struct Option {
     std::string_view name;
     std::string_view value;  // the value's name in the usage; empty for a switch
@@ -89,6 +98,20 @@ const Option OPTIONS[] = {
          else
              throw UsageError{std::string(o) + " is extended or double, not '" + std::string(v) + "'"};
      }},
+    {"--integrator", "METHOD",
+     "euler (the program's step, the default) or gauss-radau (adaptive, 15th order); a project may name its own",
+     [](Arguments& a, std::string_view o, std::string_view v) {
+         if (v == EULER_NAME)
+             a.integrator = Integrator::euler;
+         else if (v == GAUSS_RADAU_NAME)
+             a.integrator = Integrator::gauss_radau;
+         else
+             throw UsageError{std::string(o) + " is euler or gauss-radau, not '" + std::string(v) + "'"};
+     }},
+    {"--tolerance", "EPS", "the gauss-radau step control (default 1e-12 extended, 1e-9 double)",
+     [](Arguments& a, std::string_view o, std::string_view v) { a.tolerance = positive(o, v); }},
+    {"--log-interval", "SECONDS", "gauss-radau: a log line at every multiple of SECONDS instead of by steps",
+     [](Arguments& a, std::string_view o, std::string_view v) { a.log_interval = positive(o, v); }},
     {"--quiet", "", "no progress line on a terminal",
      [](Arguments& a, std::string_view, std::string_view) { a.quiet = true; }},
     {"--help", "", "show this help and exit (also -h)",
@@ -108,8 +131,9 @@ constexpr const char* EXIT_STATUSES =
     "       output, cannot be written or is being written by another program\n"
     "  3    the thrust emptied the impulse body (\"Error : mass <= 0\")\n"
     "  4    the log, the final state or the summary could not be written\n"
-    "  5    a position became infinite or not a number; the message names the object and\n"
-    "       the step\n"
+    "  5    a position became infinite or not a number (the message names the object and\n"
+    "       the step), or the gauss-radau step fell below the smallest that still advances\n"
+    "       the time (bodies meeting without --collisions)\n"
     "  128+SIGNAL  stopped by SIGINT (130, Ctrl-C), SIGTERM (143) or SIGHUP (129); the summary\n"
     "       and the final state are written first. The same signal again changes nothing, but\n"
     "       a second Ctrl-C a second after the first ends it at once. A signal ignored when\n"
@@ -124,7 +148,10 @@ std::string help_text()
         "\nRuns the ORBILAN engine on a project file, as OPEN PROJECT and START do in the program,\n"
         "and prints a summary: steps, sim_time, bodies, wall_seconds, steps_per_second and\n"
         "energy_relative_change, one 'key: value' per line. The step is taken as the time panel\n"
-        "shows it (four significant digits; 0 becomes 1).\n\noptions:\n";
+        "shows it (four significant digits; 0 becomes 1). With --integrator gauss-radau that step\n"
+        "is only the first: the method chooses its steps, lands exactly on the stop time, and the\n"
+        "summary adds integrator, tolerance and force_evaluations; --steps counts accepted steps.\n"
+        "\noptions:\n";
     std::size_t width = 0;
     for (const Option& option : OPTIONS) width = std::max(width, option.name.size() + 1 + option.value.size());
     for (const Option& option : OPTIONS) {

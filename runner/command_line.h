@@ -16,7 +16,7 @@ constexpr int EXIT_INTERNAL = 1;      // out of memory, or no thread could be st
 constexpr int EXIT_NOT_RUN = 2;       // a bad command line, or a project that cannot be read or run
 constexpr int EXIT_MASS_ERROR = 3;    // the thrust emptied the impulse body
 constexpr int EXIT_WRITE_FAILED = 4;  // the log, the final state or the summary could not be written
-constexpr int EXIT_NOT_FINITE = 5;    // a position became infinite or NaN
+constexpr int EXIT_NON_FINITE = 5;    // a position became non-finite, or the adaptive step fell below its minimum
 
 // What the command line asks for.
 struct Arguments {
@@ -31,6 +31,9 @@ struct Arguments {
     std::optional<std::filesystem::path> final_state;
     int threads = 0;
     Precision precision = Precision::extended;
+    std::optional<Integrator> integrator;  // the project's when not given
+    std::optional<extended> tolerance;
+    std::optional<extended> log_interval;
     bool quiet = false;
     bool help = false;
     bool version = false;

@@ -212,9 +212,17 @@ void check_outputs(const Arguments& args)
         throw NotRun{"--final-state " + args.final_state->string() + " is standard output, which takes the summary"};
 }
 
-// The summary; false when standard output could not take it.
-bool print_summary(long long steps, const SimulationState& state, int bodies, double wall, extended relative)
+// The summary; false when standard output could not take it. A Gauss-Radau run adds its method,
+// the tolerance in use and the force evaluations, rejected steps and iterations included.
+bool print_summary(const SimulationRun& simulation, const SimulationState& state, Precision precision, int bodies,
+                   double wall, extended relative)
 {
+    const long long steps = simulation.steps_done();
+    if (state.integrator == Integrator::gauss_radau) {
+        std::printf("integrator: %s\n", GAUSS_RADAU_NAME);
+        std::printf("tolerance: %.6Lg\n", tolerance_in_use(state, precision));
+        std::printf("force_evaluations: %lld\n", simulation.force_evaluations());
+    }
     std::printf("steps: %lld\n", steps);
     std::printf("sim_time: %.17Lg\n", state.sim_time);
     std::printf("bodies: %d\n", bodies);
@@ -255,7 +263,9 @@ int set_run_time(const Arguments& args, SimulationState& state)
     if (state.dt != 0 && !(dt != 0))
         throw NotRun{"the step is " + dt_shown + " s, which reads as 0; no run can take it"};
     state.dt = dt;
-    if (args.stop_time) {
+    // The adaptive method chooses its own steps (the project's is only its first) and reaches
+    // any stop time.
+    if (args.stop_time && state.integrator == Integrator::euler) {
         if (const auto why = never_ending(state.dt, dt_shown, *args.stop_time)) throw NotRun{*why};
     }
     state.sim_time = 0;
@@ -277,11 +287,16 @@ bool open_log(const Arguments& args, SimulationState& state, RunOptions& options
     return options.log != nullptr;
 }
 
-// How much of the run is done, from 0 to 1.
-double done_fraction(const Arguments& args, const SimulationState& state, long long steps)
+// How much of the run is done, from 0 to 1; an adaptive run's time is read from its snapshot.
+double done_fraction(const Arguments& args, const SimulationState& state, SimulationRun& simulation,
+                     BodySnapshot& snapshot)
 {
+    const long long steps = simulation.steps_done();
     if (args.steps > 0) return static_cast<double>(steps) / static_cast<double>(args.steps);
-    return static_cast<double>(static_cast<extended>(steps) * state.dt / std::fabs(state.stop_time));
+    if (state.integrator == Integrator::euler)
+        return static_cast<double>(static_cast<extended>(steps) * state.dt / std::fabs(state.stop_time));
+    simulation.read_snapshot(snapshot);
+    return static_cast<double>(snapshot.sim_time / state.stop_time);
 }
 
 // Runs the simulation to its end. A stop signal asks it to stop; on a terminal a progress line is
@@ -294,6 +309,7 @@ void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, Run
     simulation.start(direction, std::move(options));
     double next_draw = 0.5;  // a short run shows no progress at all
     double stop_seen = -1;
+    BodySnapshot snapshot;
     while (!waiter.wait(std::chrono::milliseconds(50))) {
         const double elapsed = clock.seconds();
         if (stop_signal.load() != 0 && stop_seen < 0) {
@@ -304,13 +320,13 @@ void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, Run
         if (!show_progress || elapsed < next_draw) continue;
         next_draw = elapsed + 0.25;
         const long long steps = simulation.steps_done();
-        terminal.progress(progress_text(done_fraction(args, state, steps), elapsed, steps));
+        terminal.progress(progress_text(done_fraction(args, state, simulation, snapshot), elapsed, steps));
     }
     simulation.join();
 }
 
-// The status of the run itself: the mass error and values that are no longer numbers come before
-// a stop signal.
+// The status of the run itself: the mass error, values that are no longer numbers and a failed
+// step come before a stop signal.
 int run_status(const SimulationRun& simulation, const BodyTable& table, const SimulationState& state,
                Terminal& terminal)
 {
@@ -320,8 +336,9 @@ int run_status(const SimulationRun& simulation, const BodyTable& table, const Si
         terminal.message("object " + std::to_string(k) + " (" + table.name[k] +
                          ") has a position that is not finite after step " + std::to_string(simulation.steps_done()) +
                          " (t = " + number_text(state.sim_time) + " s); the run ends there");
-        return EXIT_NOT_FINITE;
+        return EXIT_NON_FINITE;
     }
+    if (simulation.last_end() == RunEnd::failed) return EXIT_NON_FINITE;
     if (stop_signal.load() != 0) return 128 + stop_signal.load();
     return EXIT_SUCCESS;
 }
@@ -334,6 +351,10 @@ int run(const Arguments& args, Terminal& terminal)
     BodyTable table;
     SimulationState state;
     if (!load_project(args, table, state, messages)) return EXIT_NOT_RUN;
+    if (args.integrator) state.integrator = *args.integrator;
+    if (args.tolerance) state.tolerance = *args.tolerance;
+    if (args.log_interval && state.integrator != Integrator::gauss_radau)
+        throw NotRun{"--log-interval needs the gauss-radau method (--integrator gauss-radau)"};
     const int direction = set_run_time(args, state);
     state.collision_mode = args.collisions ? 255 : 0;
     RunOptions options;
@@ -348,6 +369,7 @@ int run(const Arguments& args, Terminal& terminal)
         if (const std::string problem = final_state.hold(*args.final_state); !problem.empty())
             throw NotRun{"--final-state " + args.final_state->string() + " " + problem};
     }
+    options.log_interval = args.log_interval.value_or(0);
     if (!open_log(args, state, options, messages)) return EXIT_NOT_RUN;
 
     catch_stop_signals();
@@ -361,6 +383,7 @@ int run(const Arguments& args, Terminal& terminal)
 
     // A write that failed is the status, whatever the run's own.
     int status = run_status(simulation, table, state, terminal);
+    if (!simulation.failure().empty()) terminal.message(simulation.failure());
     if (!simulation.log_failure().empty()) {
         terminal.message(simulation.log_failure());
         status = EXIT_WRITE_FAILED;
@@ -368,7 +391,7 @@ int run(const Arguments& args, Terminal& terminal)
     const extended energy_after = total_energy(table, state.grav_constant, args.threads);
     const extended change = energy_after - energy_before;
     const extended relative = energy_before == 0 ? change : change / std::fabs(energy_before);
-    if (!print_summary(simulation.steps_done(), state, table.body_count, wall, relative)) {
+    if (!print_summary(simulation, state, args.precision, table.body_count, wall, relative)) {
         terminal.message("cannot write the summary to standard output (" + error_text(errno) + ")");
         status = EXIT_WRITE_FAILED;
     }

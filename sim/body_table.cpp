@@ -31,6 +31,7 @@ void allocate_body_table(BodyTable& table, SimulationState& state, int body_coun
 {
     allocate_body_table(table, body_count);
     state.impulse_table.fill(ImpulseEntry{});
+    state.radau_carry = {};
 }
 
 template <typename Real>

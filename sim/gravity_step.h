@@ -70,11 +70,16 @@ void prepare_step(const BasicBodyTable<Real>& table, const SimulationState& stat
 template <typename Real>
 TouchingPair compute_accelerations(const BasicBodyTable<Real>& table, BasicStepWorkspace<Real>& work, bool check_touch);
 
+// Why an adaptive step could not be taken.
+enum class StepFailure { none, non_finite, step_too_small };
+
 struct StepResult {
     bool stop = false;        // the stop time was reached or passed, or the mass error occurred
     bool mass_error = false;  // the thrust left the impulse body with mass <= 0
     int removed_body = 0;     // body deleted by a merge in this step, 0 if none
     bool selection_moved = false;
+    StepFailure failure = StepFailure::none;
+    int failed_body = 0;  // the first body whose state is not finite, for non_finite
 };
 
 // One integration step: merge, kick and drift, thrust, time, stop test. The step's arithmetic is

@@ -3,14 +3,22 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <type_traits>
 
 #include "sim/force_workers.h"
+#include "sim/gauss_radau.h"
 #include "sim/gravity_step.h"
 
 namespace orbilan {
+
+extended tolerance_in_use(const SimulationState& state, Precision precision)
+{
+    if (state.tolerance > 0) return state.tolerance;
+    return precision == Precision::double_precision ? default_tolerance<double>() : default_tolerance<extended>();
+}
 
 int workers_beside_a_window() { return std::max(1, thread_count(0) - 1); }
 
@@ -29,7 +37,9 @@ bool SimulationRun::start(int run_direction, RunOptions options)
     deleted_.clear();
     deleted_.reserve(static_cast<std::size_t>(table_.body_count));
     steps_done_.store(0, std::memory_order_relaxed);
+    force_evaluations_.store(0, std::memory_order_relaxed);
     log_failure_.clear();
+    failure_.clear();
     camera_distance_.store(options.camera_distance, std::memory_order_relaxed);
     publish(true, table_);
     stop_request_.store(false, std::memory_order_relaxed);
@@ -169,12 +179,57 @@ int first_not_finite(const BasicBodyTable<Real>& bodies)
         if (not_finite(bodies.x[i]) | not_finite(bodies.y[i]) | not_finite(bodies.z[i])) return i;
     return 0;
 }
+// The Gauss-Radau method's lines: at every multiple of the interval that the step passed, from
+// the step's polynomial, or, without an interval, every log_every steps at the step's end.
+template <typename Real>
+class RadauLines {
+public:
+    RadauLines(const SimulationState& state, extended interval) : interval_(interval)
+    {
+        if (interval_ > 0) {
+            const extended now = state.sim_time / interval_;
+            next_ = static_cast<long long>(state.run_direction == 2 ? std::ceil(now) - 1 : std::floor(now) + 1);
+        }
+    }
+
+    bool write(RunLog& log, const SimulationState& state, const BasicBodyTable<Real>& bodies,
+               const GaussRadauWorkspace<Real>& work, long long& steps_since_line)
+    {
+        const int k = state.log_body;
+        const auto mode = static_cast<LogMode>(state.log_mode);
+        const bool acceleration = mode == LogMode::acceleration;
+        if (interval_ <= 0) {
+            if (++steps_since_line < state.log_every) return true;
+            steps_since_line = 0;
+            if (!is_body(bodies, k) || mode == LogMode::none) return true;
+            extended values[3];
+            gauss_radau_output(work, k, state.sim_time, acceleration, values);
+            if (!acceleration) values[0] = bodies.x[k], values[1] = bodies.y[k], values[2] = bodies.z[k];
+            return log.write_line(state.sim_time, values[0], values[1], values[2]);
+        }
+        const bool backward = state.run_direction == 2;
+        for (;;) {
+            const extended time = static_cast<extended>(next_) * interval_;
+            if (backward ? time < state.sim_time : time > state.sim_time) return true;
+            next_ += backward ? -1 : 1;
+            if (!is_body(bodies, k) || mode == LogMode::none) continue;
+            extended values[3];
+            gauss_radau_output(work, k, time, acceleration, values);
+            if (!log.write_line(time, values[0], values[1], values[2])) return false;
+        }
+    }
+
+private:
+    extended interval_;
+    long long next_ = 0;  // the next line is at next_ * interval_
+};
 
 // Why the run ends after its latest step, if it does.
 std::optional<RunEnd> reason_to_end(const StepResult& step, bool log_written, bool finite, long long steps,
                                     long long max_steps)
 {
     if (step.mass_error) return RunEnd::mass_error;
+    if (step.failure != StepFailure::none) return RunEnd::failed;
     if (!finite) return RunEnd::not_finite;
     if (!log_written) return RunEnd::log_failed;  // a run must not go on losing its log
     if (step.stop) return RunEnd::stop_time;
@@ -182,33 +237,76 @@ std::optional<RunEnd> reason_to_end(const StepResult& step, bool log_written, bo
     return std::nullopt;
 }
 
+std::string failure_text(const StepResult& step, extended time)
+{
+    char at[64];
+    std::snprintf(at, sizeof at, "%.10Lg s", time);
+    if (step.failure == StepFailure::non_finite)
+        return "the state of body " + std::to_string(step.failed_body) + " is not finite at t = " + at;
+    return "the step became too small to advance the time at t = " + std::string(at) +
+           " (bodies too close, or a singular force)";
+}
+
 }  // namespace
 
-template <typename Real>
-void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
+template <typename Real, typename Step, typename Log>
+RunEnd SimulationRun::step_loop(BasicBodyTable<Real>& bodies, RunOptions& options, Step&& step_once, Log&& log)
 {
-    BasicStepWorkspace<Real> work;
-    init_workspace(work, bodies, thread_count(options.threads));
-    prepare_step(bodies, state_, work);
     long long steps_since_line = 0;
     not_finite_body_ = 0;
-    RunEnd end = RunEnd::stopped;
     for (long long steps = 1;; ++steps) {
         if (commands_pending_.load(std::memory_order_acquire)) {
             std::lock_guard lock(command_mutex_);
             apply_commands(bodies);
         }
-        const StepResult step = gravity_step(bodies, state_, work, camera_distance_.load(std::memory_order_relaxed));
-        steps_done_.store(steps, std::memory_order_relaxed);
+        const StepResult step = step_once();
+        if (step.failure != StepFailure::none) failure_ = failure_text(step, state_.sim_time);
+        // A step that could not be taken is not counted.
+        steps_done_.store(step.failure == StepFailure::none ? steps : steps - 1, std::memory_order_relaxed);
         report(step, bodies);
-        const bool logged = !options.log || log_step(*options.log, state_, bodies, work, steps_since_line);
+        const bool logged = !options.log || step.failure != StepFailure::none || log(steps_since_line);
         if (options.end_when_not_finite) not_finite_body_ = first_not_finite(bodies);
-        if (const auto reason = reason_to_end(step, logged, not_finite_body_ == 0, steps, options.max_steps)) {
-            end = *reason;
-            break;
-        }
-        if (stop_request_.load(std::memory_order_relaxed)) break;
+        if (const auto reason = reason_to_end(step, logged, not_finite_body_ == 0, steps, options.max_steps))
+            return *reason;
+        if (stop_request_.load(std::memory_order_relaxed)) return RunEnd::stopped;
         if (snapshot_wanted_.load(std::memory_order_relaxed)) publish(false, bodies);
+    }
+}
+
+template <typename Real>
+void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
+{
+    const int threads = thread_count(options.threads);
+    RunEnd end = RunEnd::stopped;
+    if (state_.integrator == Integrator::gauss_radau) {
+        GaussRadauWorkspace<Real> work;
+        const Precision precision = std::is_same_v<Real, double> ? Precision::double_precision : Precision::extended;
+        init_gauss_radau(work, bodies, threads, tolerance_in_use(state_, precision), state_.radau_carry);
+        prepare_step(bodies, state_, work.forces);
+        RadauLines<Real> lines(state_, options.log_interval);
+        end = step_loop(
+            bodies, options,
+            [&] {
+                const StepResult step =
+                    gauss_radau_step(bodies, state_, work, camera_distance_.load(std::memory_order_relaxed));
+                force_evaluations_.store(work.force_evaluations, std::memory_order_relaxed);
+                return step;
+            },
+            [&](long long& since) { return lines.write(*options.log, state_, bodies, work, since); });
+        state_.radau_carry = gauss_radau_carry(work, bodies);
+    } else {
+        // The first-order step moves the bodies away from what a carry describes.
+        state_.radau_carry = {};
+        BasicStepWorkspace<Real> work;
+        init_workspace(work, bodies, threads);
+        prepare_step(bodies, state_, work);
+        end = step_loop(
+            bodies, options,
+            [&] {
+                force_evaluations_.fetch_add(1, std::memory_order_relaxed);
+                return gravity_step(bodies, state_, work, camera_distance_.load(std::memory_order_relaxed));
+            },
+            [&](long long& since) { return log_step(*options.log, state_, bodies, work, since); });
     }
     finish(bodies, options, end);
 }

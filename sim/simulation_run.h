@@ -9,6 +9,7 @@
 
 #include "sim/body_snapshot.h"
 #include "sim/body_table.h"
+#include "sim/integrator.h"
 #include "sim/run_log.h"
 #include "sim/simulation_state.h"
 
@@ -16,7 +17,9 @@ namespace orbilan {
 
 struct StepResult;
 
-enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed, not_finite };
+// not_finite: a position left the finite numbers (reported when the options ask for it); failed:
+// the adaptive method met a state that is not finite or a step too small to change the time.
+enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed, not_finite, failed };
 
 // Callbacks from the simulation thread. A GUI hands them on to its own thread.
 class RunObserver {
@@ -42,13 +45,19 @@ struct RunCommand {
 struct RunOptions {
     int threads = 0;  // force workers; 0 = one per hardware thread
     Precision precision = Precision::extended;
-    long long max_steps = -1;  // stop after this many steps (-1: no limit)
+    long long max_steps = -1;  // stop after this many (accepted) steps (-1: no limit)
     // End with RunEnd::not_finite after the first step that leaves a position infinite or NaN
     // (the window keeps showing such a run; a script must not trust it).
     bool end_when_not_finite = false;
+    // With the Gauss-Radau method: log lines at every multiple of this many seconds, from the
+    // method's own polynomial, instead of every log_every steps (0: by steps).
+    extended log_interval = 0;
     double camera_distance = 0;   // sizes the exhaust line
     std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
 };
+
+// The tolerance of a Gauss-Radau run: the state's, or the default of the precision.
+extended tolerance_in_use(const SimulationState& state, Precision precision);
 
 // Force workers for a run that a window draws while it goes on: one hardware thread is left to the
 // drawing, so that neither slows the other.
@@ -84,12 +93,18 @@ public:
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
     // After a run that ended with RunEnd::not_finite: the first body whose position is not finite.
     int not_finite_body() const { return not_finite_body_; }
+    long long force_evaluations() const { return force_evaluations_.load(std::memory_order_relaxed); }
+    // After a run that ended as failed: why, with the time and the body. Empty otherwise.
+    const std::string& failure() const { return failure_; }
 
 private:
     void thread_main(RunOptions options);
     // The loop: commands, a step, its report and its log line, until a reason to end or STOP.
     template <typename Real>
     void run_steps(BasicBodyTable<Real>& bodies, RunOptions& options);
+    // The loop of either method: step() takes one step, log(steps_since_line) writes what is due.
+    template <typename Real, typename Step, typename Log>
+    RunEnd step_loop(BasicBodyTable<Real>& bodies, RunOptions& options, Step&& step, Log&& log);
     template <typename Real>
     void apply_commands(BasicBodyTable<Real>& bodies);
     // A merge (after the snapshot shows it) and the mass error, to the observer.
@@ -113,9 +128,11 @@ private:
     std::atomic<bool> commands_pending_{false};
     std::atomic<double> camera_distance_{0};
     std::atomic<long long> steps_done_{0};
+    std::atomic<long long> force_evaluations_{0};
     RunEnd last_end_ = RunEnd::stopped;
     int not_finite_body_ = 0;
     std::string log_failure_;
+    std::string failure_;
 
     std::mutex command_mutex_;
     std::vector<RunCommand> commands_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sim/extended.h"
+#include "sim/integrator.h"
 
 namespace orbilan {
 
@@ -51,6 +52,12 @@ struct SimulationState {
     int impulse_next = 0;
 
     ExhaustPlume exhaust_plume;
+
+    // Beyond the first-order step: the method of the next run, its tolerance (0: the default of
+    // the run's precision) and what the last Gauss-Radau run left for the next.
+    Integrator integrator = Integrator::euler;
+    extended tolerance = 0;
+    GaussRadauCarry radau_carry;
 };
 
 }  // namespace orbilan

@@ -73,7 +73,7 @@ def number(value):
     return repr(float(value))
 
 
-def write_project(file_name, title, subtitle, dt, g, bodies):
+def write_project(file_name, title, subtitle, dt, g, bodies, method=None):
     lines = [f'"{title}", "{subtitle}"', f"Objects, {len(bodies)}", f"dt, {number(dt)}", f"G, {number(g)}"]
     for i, b in enumerate(bodies, 1):
         lines += [
@@ -83,6 +83,9 @@ def write_project(file_name, title, subtitle, dt, g, bodies):
             f"Mass, {number(b.mass)}",
             f"Density, {number(b.density)}",
         ]
+    if method:
+        # After the bodies, where the original loader reads nothing: the method, default tolerance.
+        lines.append(f'Method, "{method}", 0')
     (OUT / file_name).write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
 
 
@@ -164,8 +167,9 @@ def pythagorean():
         for m, p, s in ((3, (1, 3, 0), "star_red"), (4, (-2, -1, 0), "sun"), (5, (1, -1, 0), "star_blue"))
     ]
     write_project("pythagorean.txt", "Pythagorean three-body problem",
-                  "masses 3, 4, 5 at rest on a 3-4-5 triangle (Burrau 1913; G = 1). The close encounters need a step of 1e-5 or less",
-                  1e-5, 1, bodies)
+                  "masses 3, 4, 5 at rest on a 3-4-5 triangle (Burrau 1913; G = 1). Run by the adaptive "
+                  "Gauss-Radau method, which follows the close encounters to the published outcome",
+                  1e-5, 1, bodies, method="gauss-radau")
 
 
 def cluster():

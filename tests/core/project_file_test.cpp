@@ -261,6 +261,40 @@ TEST_F(ProjectFile, ReadingBackGivesTheSameBitsAndNames)
     EXPECT_TRUE(test::same_bodies(read, table));
 }
 
+// A Method line after the bodies chooses the adaptive method; anything else after them, or a
+// Method line where bodies are missing, leaves the first-order step. What a run of the method
+// wrote reads back bit for bit.
+TEST_F(ProjectFile, AMethodLineAfterTheBodiesChoosesTheMethod)
+{
+    ASSERT_EQ(load(folder.write("method.txt", lines(TWO_BODIES) + "Method, \"gauss-radau\", 1e-11\r\n")),
+              LoadResult::loaded);
+    EXPECT_EQ(state.integrator, Integrator::gauss_radau);
+    EXPECT_EQ(state.tolerance, 1e-11L);
+    EXPECT_FALSE(state.radau_carry.fits(2));
+    ASSERT_EQ(load(folder.write("other.txt", lines(TWO_BODIES) + "Method, \"leapfrog\", 1e-11\r\n")),
+              LoadResult::loaded);
+    EXPECT_EQ(state.integrator, Integrator::euler);
+    ASSERT_EQ(load(folder.write("short.txt", lines({"Short", "Objects, 2", "dt, 1", "G, 1", "Object, 1, A,",
+                                                    "Method, \"gauss-radau\", 0"}))),
+              LoadResult::loaded);
+    EXPECT_EQ(state.integrator, Integrator::euler);
+
+    test::make_bodies(table, state, {{.x = 1}, {.x = 2}});
+    state.integrator = Integrator::gauss_radau;
+    state.radau_carry.step = 1.0L / 3;
+    state.radau_carry.predicted = true;
+    for (std::size_t k = 0; k < GaussRadauCarry::size_for(2); ++k)
+        state.radau_carry.values.push_back(std::ldexp(1.0L / 7, static_cast<int>(k) - 90));
+    write_and_read();
+    EXPECT_EQ(read_state.integrator, Integrator::gauss_radau);
+    EXPECT_TRUE(test::same_bits(read_state.radau_carry.step, state.radau_carry.step));
+    EXPECT_TRUE(read_state.radau_carry.predicted);
+    EXPECT_FALSE(read_state.radau_carry.accepted_any);
+    ASSERT_TRUE(read_state.radau_carry.fits(2));
+    for (std::size_t k = 0; k < GaussRadauCarry::size_for(2); ++k)
+        EXPECT_TRUE(test::same_bits(read_state.radau_carry.values[k], state.radau_carry.values[k])) << k;
+}
+
 // A double quote together with a comma, a line end or a TAB has no spelling in the field format;
 // NaN has none either. The file is still written, and one message names the bodies concerned.
 TEST_F(ProjectFile, WhatCannotBeSpelledOrWrittenIsSaid)

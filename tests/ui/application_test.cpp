@@ -50,12 +50,13 @@ protected:
         start();
     }
 
-    void start(const fs::path& project = {})
+    void start(const fs::path& project = {}, std::optional<Integrator> integrator = std::nullopt)
     {
         program.reset();
         platform.folder = program_dir.string() + "/";
         program = std::make_unique<Program>();
-        ASSERT_EQ(start_up(*program, platform, program_start_up_steps(platform), project), StartUpOutcome::running);
+        ASSERT_EQ(start_up(*program, platform, program_start_up_steps(platform), project, integrator),
+                  StartUpOutcome::running);
     }
 
     Session& s() { return program->application->session(); }
@@ -141,6 +142,29 @@ TEST_F(ProgramTest, OpenShowsTheProjectNextTheNextBodyAndResetKeepsIt)
     EXPECT_EQ(s().view.camera_distance, distance);
     EXPECT_EQ(s().state.sim_time, 0);
     EXPECT_EQ(toolbar().text(0), "figure_eight; Object : 2  (B)");
+}
+
+// A project that names the adaptive method after its bodies runs with it: the toolbar says so,
+// the run lands on the stop time, and what continues the method stays for the next START. The
+// command line's method applies to every project opened, RESET included.
+TEST_F(ProgramTest, AProjectNamingGaussRadauRunsWithIt)
+{
+    start({}, Integrator::gauss_radau);
+    open("figure_eight.txt");
+    EXPECT_EQ(toolbar().text(0), "figure_eight; Object : 1  (A)  [GAUSS-RADAU]");
+    click(toolbar(), TB_RESET);
+    EXPECT_EQ(s().state.integrator, Integrator::gauss_radau);
+    start();
+
+    open_path(temp.write("pair.txt",
+                         "pair, two bodies\r\nObjects, 2\r\ndt, 0.3\r\nG, 1\r\n"
+                         "Object, 1, A,\r\nPosition, 0, 0, 0\r\nVelocity, 0, 0, 0\r\nMass, 1\r\nDensity, 1\r\n"
+                         "Object, 2, B,\r\nPosition, 1, 0, 0\r\nVelocity, 0, 1, 0\r\nMass, 1e-9\r\n"
+                         "Density, 1\r\nMethod, \"gauss-radau\", 0\r\n"));
+    EXPECT_EQ(toolbar().text(0), "pair; Object : 1  (A)  [GAUSS-RADAU]");
+    run_until("1");
+    EXPECT_EQ(s().state.sim_time, 1);
+    EXPECT_TRUE(s().state.radau_carry.fits(2));
 }
 
 // Cancelling, a missing file, and files that are not projects (a PNG: Ctrl-Z at byte 6 and NUL

@@ -36,6 +36,9 @@ TEST(CommandLine, OneProjectHelpOrVersion)
     }
     EXPECT_EQ(parse_command_line({"a.txt", "b.txt", "--x"}).error, "one project at a time, not also 'b.txt'")
         << "the first fault is the one reported";
+    EXPECT_EQ(parse_command_line({"--integrator=gauss-radau", "a.txt"}).integrator, Integrator::gauss_radau);
+    EXPECT_EQ(parse_command_line({"a.txt"}).integrator, std::nullopt);
+    EXPECT_EQ(parse_command_line({"--integrator=rk4"}).error, "--integrator is euler or gauss-radau, not 'rk4'");
 }
 
 }  // namespace
