@@ -331,6 +331,10 @@ TEST_F(OrbilanRun, StepsAsTheTimePanelShowsThemUntilTheCraftIsEmpty)
     EXPECT_NEAR(std::stod(backward.keys["sim_time"]), -1.1115, 1e-15);
     EXPECT_EQ(run(one_body("0").string() + " --steps 3").keys["sim_time"], "3");
     EXPECT_EQ(run(one_body("-1").string() + " --steps 3").keys["sim_time"], "-3");
+    // The log holds the acceleration unless told otherwise, as the log panel starts.
+    EXPECT_EQ(run(project("binary_star.txt") + " --steps 1 --log " + file("a.log")).status, 0);
+    EXPECT_EQ(read_bytes(file("a.log")),
+              "1.000E-03 , -2.500000000000E-01 , 0.000000000000E+00 , 0.000000000000E+00\r\n");
     // A thrust that empties the craft ends the run with 3.
     folder.write("dt1.JI", "Impulses, 1\r\nBody, 1\r\nBurn, -1, 2\r\nMass, 30\r\nExhaust, 1, 0, 0\r\n");
     Outcome o = run(one_body("1").string() + " --stop-time 100");
