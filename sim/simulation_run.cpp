@@ -1,6 +1,7 @@
 #include "sim/simulation_run.h"
 
 #include <algorithm>
+#include <exception>
 #include <optional>
 #include <type_traits>
 
@@ -27,6 +28,7 @@ bool SimulationRun::start(int run_direction, RunOptions options)
     deleted_.reserve(static_cast<std::size_t>(table_.body_count));
     steps_done_.store(0, std::memory_order_relaxed);
     log_failure_.clear();
+    failure_.clear();
     camera_distance_.store(options.camera_distance, std::memory_order_relaxed);
     publish(true, table_);
     stop_request_.store(false, std::memory_order_relaxed);
@@ -101,6 +103,19 @@ void SimulationRun::publish(bool wait_for_lock, const BasicBodyTable<Real>& bodi
     take_snapshot(bodies, state_, published_);
     published_.steps = steps_done_.load(std::memory_order_relaxed);
     published_.deleted_bodies = deleted_;
+    ++publications_;
+    lock.unlock();
+    snapshot_published_.notify_all();
+}
+
+template <typename Real>
+void SimulationRun::serve_snapshot_request(BasicBodyTable<Real>& bodies)
+{
+    if (commands_pending_.load(std::memory_order_acquire)) {
+        std::lock_guard lock(command_mutex_);
+        apply_commands(bodies);
+    }
+    publish(false, bodies);
 }
 
 void SimulationRun::read_snapshot(BodySnapshot& out)
@@ -109,18 +124,28 @@ void SimulationRun::read_snapshot(BodySnapshot& out)
         take_snapshot(table_, state_, out);
         return;
     }
-    std::lock_guard lock(snapshot_mutex_);
+    std::unique_lock lock(snapshot_mutex_);
+    const std::uint64_t seen = publications_;
+    // Release: a command posted before this request is pending when the thread sees the request.
+    snapshot_wanted_.store(true, std::memory_order_release);
+    snapshot_published_.wait_for(lock, SNAPSHOT_WAIT, [&] { return publications_ != seen || !active(); });
     out = published_;
-    snapshot_wanted_.store(true, std::memory_order_relaxed);
 }
 
 void SimulationRun::thread_main(RunOptions options)
 {
-    if (options.precision == Precision::double_precision) {
-        BasicBodyTable<double> bodies = convert_table<double>(table_);
-        run_steps(bodies, options);
-    } else {
-        run_steps(table_, options);
+    try {
+        if (options.precision == Precision::double_precision) {
+            BasicBodyTable<double> bodies = convert_table<double>(table_);
+            run_steps(bodies, options);
+        } else {
+            run_steps(table_, options);
+        }
+    } catch (const std::exception& error) {
+        // The thread must end as a run does, or the program would abort: the table keeps the last
+        // whole step it holds, and the user hears why the run stopped.
+        failure_ = std::string("The run stopped: ") + error.what();
+        finish(table_, options, RunEnd::failed);
     }
 }
 
@@ -179,7 +204,7 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
             break;
         }
         if (stop_request_.load(std::memory_order_relaxed)) break;
-        if (snapshot_wanted_.load(std::memory_order_relaxed)) publish(false, bodies);
+        if (snapshot_wanted_.load(std::memory_order_acquire)) serve_snapshot_request(bodies);
     }
     finish(bodies, options, end);
 }
@@ -192,7 +217,11 @@ void SimulationRun::report(const StepResult& step, const BasicBodyTable<Real>& b
         publish(true, bodies);
         observer_.on_body_deleted(step.removed_body, step.selection_moved);
     }
-    if (step.mass_error) observer_.on_mass_error();
+    if (step.mass_error) {
+        // The observer waits for the user; a reader waiting meanwhile gets this step now.
+        publish(true, bodies);
+        observer_.on_mass_error();
+    }
 }
 
 template <typename Real>

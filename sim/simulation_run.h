@@ -1,6 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,7 +19,7 @@ namespace orbilan {
 
 struct StepResult;
 
-enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed };
+enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed, failed };
 
 // Callbacks from the simulation thread. A GUI hands them on to its own thread.
 class RunObserver {
@@ -71,13 +74,20 @@ public:
     void post(const RunCommand& command);
     void set_camera_distance(double distance);
 
-    // During a run: copies the latest published step into out and asks for a fresher one.
+    // During a run: the state at the next step boundary, with the commands posted before the call
+    // applied, waiting for it at most SNAPSHOT_WAIT (after that, the latest step published).
     // Otherwise the caller owns the table, and out is taken from it.
     void read_snapshot(BodySnapshot& out);
+
+    // How long a reader waits for a step still being computed: far longer than a step of a few
+    // thousand bodies, short enough that a window never looks frozen.
+    static constexpr std::chrono::milliseconds SNAPSHOT_WAIT{100};
 
     RunEnd last_end() const { return last_end_; }
     // After a run whose log could not be written: what failed, naming the file. Empty otherwise.
     const std::string& log_failure() const { return log_failure_; }
+    // After a run the system could not carry on (no memory left): what happened. Empty otherwise.
+    const std::string& failure() const { return failure_; }
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
 
 private:
@@ -92,6 +102,9 @@ private:
     void report(const StepResult& step, const BasicBodyTable<Real>& bodies);
     template <typename Real>
     void publish(bool wait_for_lock, const BasicBodyTable<Real>& bodies);
+    // A reader's request: the commands posted before it, then the snapshot.
+    template <typename Real>
+    void serve_snapshot_request(BasicBodyTable<Real>& bodies);
     // The last commands, the bodies handed back, the final snapshot and the closed log, then the
     // observer hears of the end.
     template <typename Real>
@@ -110,11 +123,14 @@ private:
     std::atomic<long long> steps_done_{0};
     RunEnd last_end_ = RunEnd::stopped;
     std::string log_failure_;
+    std::string failure_;
 
     std::mutex command_mutex_;
     std::vector<RunCommand> commands_;
 
     mutable std::mutex snapshot_mutex_;
+    std::condition_variable snapshot_published_;
+    std::uint64_t publications_ = 0;
     BodySnapshot published_;
     std::vector<int> deleted_;
 };
