@@ -13,6 +13,19 @@
 
 namespace orbilan {
 
+namespace {
+
+// Whether the user last moved focus with the keyboard. The focus mark follows it across buttons,
+// so a window that regains focus shows the mark only to a keyboard user.
+bool keyboard_navigation = false;
+
+bool keyboard_reason(Qt::FocusReason reason)
+{
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+}
+
+}  // namespace
+
 RoundButton::RoundButton(QWidget* parent, int id, const QString& caption, int x, int y, int width, int height)
     : QAbstractButton(parent)
 {
@@ -251,6 +264,8 @@ void RoundButton::press()
 {
     if (record_.press_source == PRESS_SPACE) return;
     record_.press_source = PRESS_MOUSE;
+    keyboard_navigation = false;
+    focus_mark_ = false;
     if (!hasFocus() && focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
     record_.visual_state = VISUAL_PRESSED;
     redraw();
@@ -271,11 +286,12 @@ void RoundButton::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(ev
 void RoundButton::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || record_.press_source != PRESS_MOUSE) return;
-    const int previous = record_.visual_state;
+    // A press and a release over the button make a click, whatever focus did in between.
+    const bool over = hitButton(event->position().toPoint());
     record_.press_source = PRESS_NONE;
-    record_.visual_state = hitButton(event->position().toPoint()) ? hover_state() : VISUAL_NORMAL;
+    record_.visual_state = over ? hover_state() : VISUAL_NORMAL;
     redraw();
-    if (previous != VISUAL_NORMAL) send_click();
+    if (over) send_click();
 }
 
 void RoundButton::mouseMoveEvent(QMouseEvent* event)
@@ -295,6 +311,7 @@ void RoundButton::leaveEvent(QEvent*)
 
 void RoundButton::keyPressEvent(QKeyEvent* event)
 {
+    keyboard_navigation = true;
     if (record_.press_source == PRESS_NONE) {
         switch (event->key()) {
         case Qt::Key_Return:
@@ -327,8 +344,10 @@ void RoundButton::keyReleaseEvent(QKeyEvent* event)
 
 void RoundButton::focusInEvent(QFocusEvent* event)
 {
-    record_.visual_state = VISUAL_NORMAL;
-    focus_mark_ = event->reason() != Qt::MouseFocusReason;
+    if (keyboard_reason(event->reason())) keyboard_navigation = true;
+    focus_mark_ = keyboard_navigation && event->reason() != Qt::MouseFocusReason;
+    // A window activated by the press that is still held must not undo it.
+    if (record_.press_source != PRESS_MOUSE) record_.visual_state = VISUAL_NORMAL;
     if (deaf()) {
         focusNextPrevChild(event->reason() != Qt::BacktabFocusReason);
         return;
@@ -338,8 +357,9 @@ void RoundButton::focusInEvent(QFocusEvent* event)
 
 void RoundButton::focusOutEvent(QFocusEvent*)
 {
-    record_.visual_state = VISUAL_NORMAL;
-    record_.press_source = PRESS_NONE;
+    // A mouse press ends with its release, wherever focus went meanwhile; a key press ends here.
+    if (record_.press_source == PRESS_SPACE) record_.press_source = PRESS_NONE;
+    if (record_.press_source != PRESS_MOUSE) record_.visual_state = VISUAL_NORMAL;
     redraw();
 }
 
