@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -232,6 +233,11 @@ TEST_F(ProgramTest, TimePanelSetsTheStepTheStopTimeAndTheClock)
     ASSERT_TRUE(QTest::qWaitFor([&] { return current_bodies(s()).sim_time > 1; }, 30000));
     click(time_panel(), TM_RESET_TIME);
     EXPECT_EQ(time_panel().text(TM_ELAPSED), "0.000");
+    // The next tick shows the clock as reset, not the step from before the click.
+    s().gl_window->on_view_timer();
+    const BodySnapshot& ticked = s().scene.bodies;
+    EXPECT_LT(ticked.sim_time, static_cast<long double>(ticked.steps) * 1e-3L - 0.9L)
+        << static_cast<double>(ticked.sim_time) << " after " << ticked.steps << " steps";
     click(toolbar(), TB_STOP);
     wait_for_end();
     // Without the reset the clock would read steps x dt; it lost the second or more before it.
@@ -362,10 +368,11 @@ TEST_F(ProgramTest, OptionsChangeWhatIsDrawn)
     time_panel().set_text(TM_STOP_TIME, "1E+99");
     click(toolbar(), TB_START);
     click(options(), OP_RADIUS_DOUBLE);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return current_bodies(s()).radius[2] == 2 * radius; }, 10000));
+    EXPECT_EQ(s().scene.bodies.radius[2], 2 * radius) << "a run draws the new size at once, not a tick later";
     click(toolbar(), TB_STOP);
     wait_for_end();
     EXPECT_EQ(s().table.radius[2], 2 * radius);
+    EXPECT_EQ(s().scene.bodies.radius[2], 2 * radius);
 }
 
 TEST_F(ProgramTest, CollisionsSwitchedOnDuringARunMergeBodies)
@@ -429,10 +436,14 @@ TEST_F(ProgramTest, ThrustEmptyingTheCraftStopsTheRunAndItsExhaustLineFollowsThe
     EXPECT_FALSE(run_active(s()));
 }
 
-// The toolbar shows and hides each panel, and so does the panel's own button; closing a panel is
-// refused. END PROGRAM ends the event loop at once, whatever panels are shown.
+// The toolbar shows and hides each panel, and so do the panel's own button and its title bar's
+// close. Every panel is transient for the host window, so a window manager keeps it above the view
+// whatever is clicked. END PROGRAM ends the event loop at once, whatever panels are shown.
 TEST_F(ProgramTest, PanelsShowAndHideAndEndProgramEndsTheLoop)
 {
+    const QWindow* host = program->main_window->windowHandle();
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(toolbar().windowHandle()->transientParent(), host);
     const std::pair<int, Panel*> toggles[] = {{TB_SHOW_TIME, &time_panel()},
                                               {TB_SHOW_NUMERIC, &numeric()},
                                               {TB_SHOW_OPTIONS, &options()},
@@ -441,14 +452,18 @@ TEST_F(ProgramTest, PanelsShowAndHideAndEndProgramEndsTheLoop)
         EXPECT_FALSE(panel->isVisible()) << id;
         click(toolbar(), id);
         EXPECT_TRUE(panel->isVisible()) << id;
+        EXPECT_EQ(panel->windowHandle()->transientParent(), host) << id;
         click(toolbar(), id);
         EXPECT_FALSE(panel->isVisible()) << id;
         click(toolbar(), id);
         click(*panel, HIDE_BUTTON_ID);
         EXPECT_FALSE(panel->isVisible()) << id;
         click(toolbar(), id);
+        EXPECT_TRUE(panel->isVisible()) << id << ": one press shows a panel its own button hid";
         panel->close();
-        EXPECT_TRUE(panel->isVisible()) << id << ": one press shows a panel its own button hid, and none closes";
+        EXPECT_FALSE(panel->isVisible()) << id << ": the title bar's close hides the panel";
+        click(toolbar(), id);
+        EXPECT_TRUE(panel->isVisible()) << id << ": and one press shows it again";
     }
     QTimer::singleShot(0, [&] { click(toolbar(), TB_END); });
     QObject guard;  // the fallback timer goes with the test
@@ -456,9 +471,38 @@ TEST_F(ProgramTest, PanelsShowAndHideAndEndProgramEndsTheLoop)
     EXPECT_EQ(QApplication::exec(), 0) << "the program kept running";
 }
 
+// The keyboard alone reaches every shown panel and comes back: Tab in the view or F6 goes to the next
+// window, Shift+F6 to the previous one, each time to a control that takes keys.
+TEST_F(ProgramTest, KeyboardReachesEveryShownPanelFromTheView)
+{
+    click(toolbar(), TB_SHOW_TIME);
+    QWidget& host = *program->main_window;
+    host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    s().gl_window->setFocus();
+    const auto keyboard_in = [](const QWidget& window) {
+        return QTest::qWaitFor([&] {
+            const QWidget* focus = QApplication::focusWidget();
+            return focus != nullptr && focus->window() == &window && QApplication::activeWindow() == &window;
+        });
+    };
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    press(Qt::Key_Tab);
+    EXPECT_TRUE(keyboard_in(toolbar())) << "Tab leaves the view for the toolbar";
+    press(Qt::Key_F6);
+    EXPECT_TRUE(keyboard_in(time_panel()));
+    press(Qt::Key_F6);
+    EXPECT_TRUE(keyboard_in(host)) << "the hidden panels are left out";
+    EXPECT_EQ(QApplication::focusWidget(), s().gl_window);
+    press(Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(keyboard_in(time_panel()));
+}
+
 // The host window covers the work area, less one line, with no frame of its own. A top bar and
-// a dock on the left move the work area's corner; both modes keep clear of them, and the view
-// follows. Minimising the toolbar takes the host window along, and restoring the host brings it back.
+// a dock on the left move the work area's corner; both modes keep clear of them, the view
+// follows, and so does the toolbar. Minimising the toolbar takes the host window along, and restoring the host brings it back.
 TEST_F(ProgramTest, FullScreenAndMinimiseMoveTheHostWindow)
 {
     platform.area = {64, 30, 1216, 994};
@@ -467,6 +511,8 @@ TEST_F(ProgramTest, FullScreenAndMinimiseMoveTheHostWindow)
     EXPECT_EQ(host.windowTitle(), "ORBILAN 3");
     EXPECT_TRUE(host.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(host.geometry(), QRect(64, 30, 1216, 993));
+    EXPECT_EQ(toolbar().frameGeometry().topLeft(), QPoint(64 + 1216 / 2 - 240, 30))
+        << "the toolbar sits at the top of the work area, centred on it";
     click(toolbar(), TB_FULL_SCREEN);
     EXPECT_EQ(host.geometry(), QRect(64 + 96, 30 + 247, 1030, 500));
     EXPECT_EQ(s().gl_window->geometry(), QRect(0, 0, 1030, 499));
