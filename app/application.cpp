@@ -124,8 +124,8 @@ bool Application::open_project()
 bool Application::open_chosen_project(const std::filesystem::path& previous)
 {
     Session& s = session_;
-    s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
     if (s.project_path.empty()) {
+        s.panels.toolbar_panel->set_text(0, "PROJECT - ");
         s.platform.message_box(information("Canceled !"));
         return false;
     }
@@ -141,6 +141,8 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
             s.panels.toolbar_panel->set_text(0, "ORBILAN");
         return false;
     }
+    // Named only once it is the project loaded; a file refused meanwhile leaves the caption alone.
+    s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
 }

@@ -146,7 +146,7 @@ TEST_F(ProgramTest, OpenShowsTheProjectNextTheNextBodyAndResetKeepsIt)
 
 // Cancelling, a missing file, and files that are not projects (a PNG: Ctrl-Z at byte 6 and NUL
 // bytes after it; a named pipe with no writer; a device; a folder): none may hang the window or
-// replace the project on show.
+// replace the project on show, nor its name in the caption, even while the refusal is shown.
 TEST_F(ProgramTest, ProjectsThatCannotBeOpenedLeaveTheLoadedOne)
 {
     open("binary_star.txt");
@@ -155,12 +155,16 @@ TEST_F(ProgramTest, ProjectsThatCannotBeOpenedLeaveTheLoadedOne)
     for (const fs::path& path : {folder / "missing.txt", folder / "picture.png", folder / "pipe.txt",
                                  fs::path("/dev/zero"), folder / "Projects"}) {
         platform.boxes.clear();
+        std::string caption_behind_box;
+        platform.on_box = [&](const UserMessage&) { caption_behind_box = toolbar().text(0).toStdString(); };
         open_path(path);
+        EXPECT_EQ(caption_behind_box, "binary_star; Object : 1  (Alpha)") << "the caption names the refused " << path;
         EXPECT_EQ(s().table.body_count, 2) << path;
         ASSERT_EQ(platform.boxes.size(), 1u) << path;
         EXPECT_NE(platform.boxes[0].text.find(path.string()), std::string::npos) << platform.boxes[0].text;
         EXPECT_EQ(toolbar().text(0), "binary_star; Object : 1  (Alpha)") << path;
     }
+    platform.on_box = nullptr;
     open_path("");  // the user cancels
     EXPECT_EQ(toolbar().text(0), "PROJECT - ");
     EXPECT_EQ(platform.boxes.back().text, "Canceled !");
