@@ -91,8 +91,12 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     if (steps.connect_commands) steps.connect_commands(program);
 
     main_window.show();
-    // A window manager keeps transient windows above their host; without one, raise the toolbar.
-    if (toolbar) toolbar->raise();
+    // A window manager keeps a transient window above its host only when the host was there
+    // first; without a window manager, raising the toolbar does it.
+    if (toolbar) {
+        toolbar->show();
+        toolbar->raise();
+    }
     program.gl_window->show();
     program.gl_window->setFocus();
     if (!project.empty() && program.application) program.application->open_project_file(project);

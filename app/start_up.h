@@ -17,7 +17,7 @@ namespace orbilan {
 struct StartUpSteps {
     std::function<int(const std::filesystem::path& settings_file)> load_settings;  // gives theme_id
     std::function<void(Program&)> set_theme_colours;
-    // Builds and shows the toolbar panel over main_window; returns it.
+    // Builds the toolbar panel over main_window; returns it. Start-up shows it with main_window.
     std::function<QWidget*(Program&)> build_toolbar;
     // Builds the other four panels, hidden.
     std::function<void(Program&)> build_panels;

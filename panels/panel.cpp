@@ -117,7 +117,16 @@ void Panel::closeEvent(QCloseEvent* event)
 
 void Panel::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange && def_.ends_program && isMinimized()) emit minimize_requested();
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        if (def_.ends_program) {
+            emit minimize_requested();
+        } else {
+            // A window manager's minimise hides a panel as its hide button does, so that the
+            // toolbar's button brings it back.
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            emit command(HIDE_BUTTON_ID);
+        }
+    }
     QWidget::changeEvent(event);
 }
 

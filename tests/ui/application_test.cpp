@@ -56,8 +56,26 @@ protected:
         program.reset();
         platform.folder = program_dir.string() + "/";
         program = std::make_unique<Program>();
-        ASSERT_EQ(start_up(*program, platform, program_start_up_steps(platform), project), StartUpOutcome::running);
+        StartUpSteps steps = program_start_up_steps(platform);
+        // Whether the host window was on screen when the toolbar first showed.
+        steps.build_toolbar = [this, build = steps.build_toolbar](Program& p) {
+            QWidget* built = build(p);
+            built->installEventFilter(&host_before_toolbar);
+            host_before_toolbar.host = p.main_window.get();
+            return built;
+        };
+        ASSERT_EQ(start_up(*program, platform, steps, project), StartUpOutcome::running);
     }
+
+    struct ShowOrder : QObject {
+        QWidget* host = nullptr;
+        std::optional<bool> host_was_shown;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && !host_was_shown) host_was_shown = host->isVisible();
+            return false;
+        }
+    } host_before_toolbar;
 
     Session& s() { return program->application->session(); }
     Panel& toolbar() { return *s().panels.toolbar_panel; }
@@ -441,13 +459,15 @@ TEST_F(ProgramTest, ThrustEmptyingTheCraftStopsTheRunAndItsExhaustLineFollowsThe
 }
 
 // The toolbar shows and hides each panel, and so do the panel's own button and its title bar's
-// close. Every panel is transient for the host window, so a window manager keeps it above the view
-// whatever is clicked. END PROGRAM ends the event loop at once, whatever panels are shown.
+// close. Every panel is transient for the host window, which is on screen before any of them (a
+// window manager links a transient window only to a host it already manages), so the panels stay
+// above the view whatever is clicked. END PROGRAM ends the event loop at once, whatever panels are shown.
 TEST_F(ProgramTest, PanelsShowAndHideAndEndProgramEndsTheLoop)
 {
     const QWindow* host = program->main_window->windowHandle();
     ASSERT_NE(host, nullptr);
     EXPECT_EQ(toolbar().windowHandle()->transientParent(), host);
+    EXPECT_EQ(host_before_toolbar.host_was_shown, true);
     const std::pair<int, Panel*> toggles[] = {{TB_SHOW_TIME, &time_panel()},
                                               {TB_SHOW_NUMERIC, &numeric()},
                                               {TB_SHOW_OPTIONS, &options()},
