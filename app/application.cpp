@@ -1,10 +1,13 @@
 #include "app/application.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMetaObject>
 
 #include <algorithm>
 #include <cmath>
 #include <system_error>
+#include <vector>
 
 #include "app/host_window.h"
 #include "files/log_writer.h"
@@ -22,6 +25,15 @@ namespace orbilan {
 namespace {
 
 UserMessage information(const char* text) { return {text, "ORBILAN", MessageIcon::information}; }
+
+// Where the keyboard lands in a window: the control it last had there, or the first it can reach.
+QWidget* keyboard_target(QWidget& window)
+{
+    if (QWidget* last = window.focusWidget()) return last;
+    for (QWidget* w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain())
+        if (w->window() == &window && w->isEnabled() && w->isVisible() && (w->focusPolicy() & Qt::TabFocus)) return w;
+    return nullptr;
+}
 
 }  // namespace
 
@@ -53,6 +65,7 @@ void Application::attach(Panels panels, GlView* gl_window)
     connect(panels.log_panel, &Panel::command, this, [this](int id) { log_panel_handler(session_, id); });
     connect(panels.numeric_panel, &Panel::command, this, [this](int id) { numeric_panel_handler(session_, id); });
     connect(panels.options_panel, &Panel::command, this, [this](int id) { options_panel_handler(session_, id); });
+    qApp->installEventFilter(this);
     if (!gl_window) return;
     gl_window->set_position_source([this](BodySnapshot& out) { session_.run->read_snapshot(out); });
     gl_window->set_tick_listener([this](const BodySnapshot& bodies) { refresh_on_tick(bodies); });
@@ -111,8 +124,8 @@ bool Application::open_project()
 bool Application::open_chosen_project(const std::filesystem::path& previous)
 {
     Session& s = session_;
-    s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
     if (s.project_path.empty()) {
+        s.panels.toolbar_panel->set_text(0, "PROJECT - ");
         s.platform.message_box(information("Canceled !"));
         return false;
     }
@@ -129,6 +142,8 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
         return false;
     }
     if (s.integrator_choice) s.state.integrator = *s.integrator_choice;
+    // Named only once it is the project loaded; a file refused meanwhile leaves the caption alone.
+    s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
 }
@@ -201,6 +216,47 @@ void Application::toggle_full_screen()
     s.gl_window->redraw_view();
 }
 
+bool Application::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || QApplication::activeModalWidget() != nullptr) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // The view is the host window's only control, so Tab there would go nowhere.
+    const bool in_view = watched == session_.gl_window && session_.gl_window != nullptr;
+    if (key->key() == Qt::Key_F6)
+        focus_next_window(!(key->modifiers() & Qt::ShiftModifier));
+    else if (in_view && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab))
+        focus_next_window(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+    else
+        return false;
+    return true;
+}
+
+void Application::focus_next_window(bool forward)
+{
+    const Panels& p = session_.panels;
+    std::vector<QWidget*> panels;
+    for (QWidget* panel : {static_cast<QWidget*>(p.toolbar_panel), static_cast<QWidget*>(p.time_panel),
+                           static_cast<QWidget*>(p.log_panel), static_cast<QWidget*>(p.numeric_panel),
+                           static_cast<QWidget*>(p.options_panel)})
+        if (panel != nullptr && panel->isVisible()) panels.push_back(panel);
+    std::stable_sort(panels.begin(), panels.end(), [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    std::vector<QWidget*> windows{program_.main_window.get()};
+    windows.insert(windows.end(), panels.begin(), panels.end());
+
+    const QWidget* focus = QApplication::focusWidget();
+    const QWidget* current = focus ? focus->window() : QApplication::activeWindow();
+    const auto at = std::find(windows.begin(), windows.end(), current);
+    const auto n = static_cast<std::ptrdiff_t>(windows.size());
+    const std::ptrdiff_t from = at == windows.end() ? (forward ? n - 1 : 0) : at - windows.begin();
+    QWidget& next = *windows[static_cast<std::size_t>((from + (forward ? 1 : n - 1)) % n)];
+
+    QWidget* target = &next == program_.main_window.get() ? session_.gl_window : keyboard_target(next);
+    // The host window is never raised: without a window manager it would cover the panels.
+    if (&next != program_.main_window.get()) next.raise();
+    next.activateWindow();
+    if (target) target->setFocus(Qt::ShortcutFocusReason);
+}
+
 void Application::end_program()
 {
     shut_down_run();
@@ -266,7 +322,15 @@ void Application::start_run()
     const int direction = s.state.stop_time >= s.state.sim_time ? 1 : 2;
     options.camera_distance = s.view.camera_distance;
     start_following_run(s.scene);
-    s.run->start(direction, std::move(options));
+    try {
+        s.run->start(direction, std::move(options));
+    } catch (const std::system_error& error) {
+        s.platform.message_box(
+            {std::string("The run could not start: ") + error.what(), "ORBILAN", MessageIcon::error});
+        enable_time_controls(s.panels);
+        enable_run_controls(s.panels);
+        return;
+    }
     s.gl_window->set_redraw_timer(s.state.fps_index);
     program_.main_window->setFocus();
 }
@@ -319,7 +383,8 @@ void Application::finish_run()
     show_elapsed_time(s.panels, s.state, s.state.sim_time);
     show_body_header(s.panels, s.table, s.state.selected_body);
     show_body_state(s.panels, s.table, s.state.selected_body);
-    if (!s.run->log_failure().empty()) s.platform.message_box({s.run->log_failure(), "ORBILAN", MessageIcon::error});
+    for (const std::string& failure : {s.run->log_failure(), s.run->failure()})
+        if (!failure.empty()) s.platform.message_box({failure, "ORBILAN", MessageIcon::error});
 }
 
 }  // namespace orbilan

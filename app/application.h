@@ -32,6 +32,10 @@ public:
     void open_project_file(const std::filesystem::path& path);
     void start_run();
 
+    // F6 and Shift+F6 anywhere, and Tab and Shift+Tab in the view, move the keyboard to the next or
+    // previous window: the host window, then the shown panels from the top of the screen down.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     void on_mass_error() override;
     void on_body_deleted(int k, bool selection_moved) override;
     void on_run_end(RunEnd why) override;
@@ -43,6 +47,7 @@ private:
     void show_loaded_project(bool opened);
     void toggle_panel(Panel& panel, int& panel_state);
     void toggle_full_screen();
+    void focus_next_window(bool forward);
     void end_program();
     void on_selection(int k);
     void refresh_on_tick(const BodySnapshot& bodies);

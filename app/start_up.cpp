@@ -65,6 +65,9 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     program.main_window = std::make_unique<HostWindow>(program.view);
     HostWindow& main_window = *program.main_window;
     main_window.setGeometry(area.left, area.top, area.width, area.height - 1);
+    // The panels name the host's native window as the one they stay above, so it must exist
+    // before the first panel is shown.
+    main_window.winId();
     program.view.view_width = main_window.width();
     program.view.view_height = main_window.height();
 
@@ -88,8 +91,12 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     if (steps.connect_commands) steps.connect_commands(program);
 
     main_window.show();
-    // A window manager keeps tool windows above their host; without one, raise the toolbar.
-    if (toolbar) toolbar->raise();
+    // A window manager keeps a transient window above its host only when the host was there
+    // first; without a window manager, raising the toolbar does it.
+    if (toolbar) {
+        toolbar->show();
+        toolbar->raise();
+    }
     program.gl_window->show();
     program.gl_window->setFocus();
     if (program.application) program.application->session().integrator_choice = integrator;
@@ -101,13 +108,8 @@ int run_program(Platform& platform, const StartUpSteps& steps, const std::filesy
                 std::optional<Integrator> integrator)
 {
     Program program;
-    switch (start_up(program, platform, steps, project, integrator)) {
-    case StartUpOutcome::failed: return 0;
-    case StartUpOutcome::ended: return 1;
-    case StartUpOutcome::running: break;
-    }
-    QApplication::exec();
-    return 1;
+    if (start_up(program, platform, steps, project, integrator) != StartUpOutcome::running) return EXIT_START_FAILED;
+    return QApplication::exec();
 }
 
 }  // namespace orbilan

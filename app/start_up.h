@@ -18,7 +18,7 @@ namespace orbilan {
 struct StartUpSteps {
     std::function<int(const std::filesystem::path& settings_file)> load_settings;  // gives theme_id
     std::function<void(Program&)> set_theme_colours;
-    // Builds and shows the toolbar panel over main_window; returns it.
+    // Builds the toolbar panel over main_window; returns it. Start-up shows it with main_window.
     std::function<QWidget*(Program&)> build_toolbar;
     // Builds the other four panels, hidden.
     std::function<void(Program&)> build_panels;
@@ -28,9 +28,14 @@ struct StartUpSteps {
 
 enum class StartUpOutcome {
     running,  // windows shown; the event loop may start
-    failed,   // nothing usable was made: exit code 0
-    ended,    // the view has no OpenGL: the loop ends at once, exit code 1
+    failed,   // nothing usable was made
+    ended,    // the view has no OpenGL: the loop ends at once
 };
+
+// Exit status when start-up fails (no screen, no OpenGL for the view); a normal close gives 0.
+constexpr int EXIT_START_FAILED = 1;
+// Exit status when no display can be reached at all.
+constexpr int EXIT_NO_DISPLAY = 3;
 
 UserMessage error_message(const std::string& text);
 
@@ -42,8 +47,8 @@ std::string gl_failure_text(GlSupport support);
 StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps,
                         const std::filesystem::path& project = {}, std::optional<Integrator> integrator = std::nullopt);
 
-// Start-up, then the event loop. The exit code: 1 when the loop ends, 0 when start-up fails.
-// `integrator`, when given, runs every project with that method.
+// Start-up, then the event loop. The exit code: the loop's (0 after a normal close), or
+// EXIT_START_FAILED. `integrator`, when given, runs every project with that method.
 int run_program(Platform& platform, const StartUpSteps& steps, const std::filesystem::path& project = {},
                 std::optional<Integrator> integrator = std::nullopt);
 

@@ -25,7 +25,6 @@ StartUpSteps program_start_up_steps(Platform& platform)
         host.setWindowIcon(icon);
         Panel* toolbar = build_toolbar_panel(&host, host.width(), program.theme_id, program.colors);
         toolbar->setWindowIcon(icon);
-        toolbar->show();
         program.panels.toolbar_panel = toolbar;
         return toolbar;
     };

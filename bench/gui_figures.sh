@@ -22,7 +22,7 @@ value() { sed -n "s/^$1: //p" "$2"; }
 
 round=1
 while [ "$round" -le "$rounds" ]; do
-    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
         "$build/bench/app/gui_run_bench" "$folder" "$bodies" "$seconds" "$fps_index" >"$folder/gui.txt" 2>/dev/null
     workers=$(value workers "$folder/gui.txt")
     gui=$(value steps_per_second "$folder/gui.txt")

@@ -14,6 +14,6 @@ fi
 cmake --build "$build" --target orbilan_panel_screenshots -j 2
 
 mkdir -p "$out"
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     "$build/docs/screenshots/orbilan_panel_screenshots" "$out"
 echo "screenshots written to $out"

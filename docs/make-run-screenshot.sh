@@ -11,6 +11,6 @@ if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
 fi
 cmake --build "$build" --target orbilan orbilan_run_screenshot -j 2
 
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24 -noreset" \
     "$build/docs/screenshots/orbilan_run_screenshot" "$build/bin" solar_system.txt "$root/docs/images/orbilan-run.png"
 echo "screenshot written to docs/images/orbilan-run.png"

@@ -45,11 +45,11 @@ void next_theme(Session& s)
 }
 
 // The radius commands act on the selected body, at once between runs and between two steps
-// during one (the next tick shows them).
+// during one; either way the view captures the bodies again, so the new size shows at once.
 void change_radius(Session& s, const RunCommand& command)
 {
     s.run->post(command);
-    if (!run_active(s) && s.gl_window) s.gl_window->capture_positions();
+    if (s.gl_window) s.gl_window->capture_positions();
     refresh_view(s);
 }
 

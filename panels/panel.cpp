@@ -18,10 +18,12 @@ namespace orbilan {
 
 namespace {
 
+// Title-bar buttons only for what acts: a close on every panel, a minimise on the toolbar (it takes
+// the program along), and no maximise, as the panels keep their size.
 Qt::WindowFlags panel_flags(const PanelDef& def)
 {
-    Qt::WindowFlags flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if (def.ends_program) flags |= Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    Qt::WindowFlags flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (def.ends_program) flags |= Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint;
     return flags;
 }
 
@@ -42,13 +44,18 @@ int stacked_y(const PanelDef& def, int frame_height)
     return def.y;
 }
 
+// The table's places are measured from the host's corner, the work area's, which a top bar or a
+// dock moves away from the screen's.
 Panel::Panel(const PanelDef& def, QWidget* owner, int client_width)
-    : QWidget(owner, panel_flags(def)), def_(def), left_(panel_x(client_width))
+    : QWidget(owner, panel_flags(def)),
+      def_(def),
+      left_((owner ? owner->x() : 0) + panel_x(client_width)),
+      top_(owner ? owner->y() : 0)
 {
     setObjectName(def.name);
     setWindowTitle(def.caption);
     setFixedSize(def.width, def.height);
-    move(left_, def.y);
+    move(left_, top_ + def.y);
 }
 
 QWidget* Panel::control(int id) const { return find_control(this, id); }
@@ -99,14 +106,27 @@ void Panel::set_control_enabled(int id, bool enabled)
 
 void Panel::closeEvent(QCloseEvent* event)
 {
-    // Panels are only ever hidden; the toolbar's close asks the program to end.
+    // The handler decides: a panel hides as its own hide button hides it, and the toolbar's close
+    // asks the program to end.
     event->ignore();
-    if (def_.ends_program) emit close_requested();
+    if (def_.ends_program)
+        emit close_requested();
+    else
+        emit command(HIDE_BUTTON_ID);
 }
 
 void Panel::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange && def_.ends_program && isMinimized()) emit minimize_requested();
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        if (def_.ends_program) {
+            emit minimize_requested();
+        } else {
+            // A window manager's minimise hides a panel as its hide button does, so that the
+            // toolbar's button brings it back.
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            emit command(HIDE_BUTTON_ID);
+        }
+    }
     QWidget::changeEvent(event);
 }
 
@@ -124,9 +144,17 @@ void Panel::setVisible(bool visible)
             }
         }
         const int top = stacked_y(def_, frame_height);
-        if (top != def_.y) move(left_, top);
+        if (top != def_.y) move(left_, top_ + top);
     }
-    if (visible) placed_ = true;
+    if (visible) {
+        placed_ = true;
+        // A window manager keeps a transient window above the window it names: name the host.
+        QWidget* host = parentWidget() ? parentWidget()->window() : nullptr;
+        if (host != nullptr && host->windowHandle() != nullptr) {
+            winId();
+            windowHandle()->setTransientParent(host->windowHandle());
+        }
+    }
     QWidget::setVisible(visible);
 }
 

@@ -13,8 +13,8 @@ class RoundButton;
 
 // A floating panel: a tool window owned by the host window, holding the controls of its table.
 // Every button or check box click comes out as `command(id)`; the window system can never close a
-// panel, and a close request on the toolbar comes out as `close_requested()` (minimising it as
-// `minimize_requested()`, so the program can minimise its host window instead).
+// panel: its close comes out as the panel's hide button, and on the toolbar as `close_requested()`
+// (minimising it as `minimize_requested()`, so the program can minimise its host window instead).
 class Panel : public QWidget {
     Q_OBJECT
 
@@ -49,6 +49,7 @@ protected:
 private:
     const PanelDef& def_;
     int left_;  // where the panel's frame starts, as first placed
+    int top_;   // the top of the work area
     bool placed_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/qt_platform.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -7,11 +8,30 @@
 #include <QMessageBox>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QPointer>
 #include <QScreen>
 
 namespace orbilan {
 
 namespace {
+
+// A dialog takes the keyboard; when it closes, the control that had it gets it back, in its
+// window, rather than whatever window the display happens to give focus to.
+class FocusReturn {
+public:
+    FocusReturn() : control_(QApplication::focusWidget()) {}
+    ~FocusReturn()
+    {
+        if (!control_ || !control_->isVisible()) return;
+        control_->activateWindow();
+        control_->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    FocusReturn(const FocusReturn&) = delete;
+    FocusReturn& operator=(const FocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> control_;
+};
 
 QMessageBox::Icon box_icon(MessageIcon icon)
 {
@@ -31,6 +51,7 @@ std::string file_dialog(QFileDialog::AcceptMode mode, const std::string& title, 
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromStdString(suffix));
+    const FocusReturn focus_return;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front().toStdString();
 }
@@ -51,6 +72,7 @@ void QtPlatform::message_box(const UserMessage& message)
 {
     QMessageBox box(box_icon(message.icon), QString::fromStdString(message.caption),
                     QString::fromStdString(message.text), QMessageBox::Ok);
+    const FocusReturn focus_return;
     box.exec();
 }
 

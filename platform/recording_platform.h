@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,8 +27,14 @@ public:
     std::string folder = "./";
     WorkArea area{0, 0, 1280, 1024};
     std::optional<GlSupport> gl;
+    // Called with each box while it would be shown, to look at the windows behind it.
+    std::function<void(const UserMessage&)> on_box;
 
-    void message_box(const UserMessage& message) override { boxes.push_back(message); }
+    void message_box(const UserMessage& message) override
+    {
+        boxes.push_back(message);
+        if (on_box) on_box(message);
+    }
     std::string open_file(const std::string& title, const std::string& folder, const std::string& filter,
                           const std::string& suffix) override;
     std::string save_file(const std::string& title, const std::string& folder, const std::string& filter,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 namespace orbilan {
 
@@ -45,7 +46,17 @@ void wait_until_at_least(const std::atomic<unsigned>& counter, unsigned target)
 
 ForceWorkers::ForceWorkers(int threads) : size_(threads < 1 ? 1 : threads)
 {
-    for (int member = 1; member < size_; ++member) helpers_.emplace_back([this, member] { helper_main(member); });
+    helpers_.reserve(static_cast<std::size_t>(size_ - 1));
+    for (int member = 1; member < size_; ++member) {
+        try {
+            helpers_.emplace_back([this, member] { helper_main(member); });
+        } catch (const std::system_error&) {
+            // The system has no thread to spare: the team works with the members it has, and a
+            // job gives the same bits with any number of them.
+            size_ = member;
+            break;
+        }
+    }
 }
 
 ForceWorkers::~ForceWorkers()

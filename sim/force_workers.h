@@ -18,7 +18,8 @@ void wait_until_at_least(const std::atomic<unsigned>& counter, unsigned target);
 // The number of threads for a request: 0 means one per hardware thread.
 int thread_count(int requested);
 
-// A fixed team of threads that runs one job at a time; the calling thread is member 0.
+// A fixed team of threads that runs one job at a time; the calling thread is member 0. When the
+// system refuses a thread, the team is the members that did start.
 class ForceWorkers {
 public:
     explicit ForceWorkers(int threads);

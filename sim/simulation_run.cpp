@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <type_traits>
 
@@ -114,6 +115,19 @@ void SimulationRun::publish(bool wait_for_lock, const BasicBodyTable<Real>& bodi
     take_snapshot(bodies, state_, published_);
     published_.steps = steps_done_.load(std::memory_order_relaxed);
     published_.deleted_bodies = deleted_;
+    ++publications_;
+    lock.unlock();
+    snapshot_published_.notify_all();
+}
+
+template <typename Real>
+void SimulationRun::serve_snapshot_request(BasicBodyTable<Real>& bodies)
+{
+    if (commands_pending_.load(std::memory_order_acquire)) {
+        std::lock_guard lock(command_mutex_);
+        apply_commands(bodies);
+    }
+    publish(false, bodies);
 }
 
 void SimulationRun::read_snapshot(BodySnapshot& out)
@@ -122,18 +136,28 @@ void SimulationRun::read_snapshot(BodySnapshot& out)
         take_snapshot(table_, state_, out);
         return;
     }
-    std::lock_guard lock(snapshot_mutex_);
+    std::unique_lock lock(snapshot_mutex_);
+    const std::uint64_t seen = publications_;
+    // Release: a command posted before this request is pending when the thread sees the request.
+    snapshot_wanted_.store(true, std::memory_order_release);
+    snapshot_published_.wait_for(lock, SNAPSHOT_WAIT, [&] { return publications_ != seen || !active(); });
     out = published_;
-    snapshot_wanted_.store(true, std::memory_order_relaxed);
 }
 
 void SimulationRun::thread_main(RunOptions options)
 {
-    if (options.precision == Precision::double_precision) {
-        BasicBodyTable<double> bodies = convert_table<double>(table_);
-        run_steps(bodies, options);
-    } else {
-        run_steps(table_, options);
+    try {
+        if (options.precision == Precision::double_precision) {
+            BasicBodyTable<double> bodies = convert_table<double>(table_);
+            run_steps(bodies, options);
+        } else {
+            run_steps(table_, options);
+        }
+    } catch (const std::exception& error) {
+        // The thread must end as a run does, or the program would abort: the table keeps the last
+        // whole step it holds, and the user hears why the run stopped.
+        failure_ = std::string("The run stopped: ") + error.what();
+        finish(table_, options, RunEnd::failed);
     }
 }
 
@@ -269,7 +293,7 @@ RunEnd SimulationRun::step_loop(BasicBodyTable<Real>& bodies, RunOptions& option
         if (const auto reason = reason_to_end(step, logged, not_finite_body_ == 0, steps, options.max_steps))
             return *reason;
         if (stop_request_.load(std::memory_order_relaxed)) return RunEnd::stopped;
-        if (snapshot_wanted_.load(std::memory_order_relaxed)) publish(false, bodies);
+        if (snapshot_wanted_.load(std::memory_order_acquire)) serve_snapshot_request(bodies);
     }
 }
 
@@ -319,7 +343,11 @@ void SimulationRun::report(const StepResult& step, const BasicBodyTable<Real>& b
         publish(true, bodies);
         observer_.on_body_deleted(step.removed_body, step.selection_moved);
     }
-    if (step.mass_error) observer_.on_mass_error();
+    if (step.mass_error) {
+        // The observer waits for the user; a reader waiting meanwhile gets this step now.
+        publish(true, bodies);
+        observer_.on_mass_error();
+    }
 }
 
 template <typename Real>

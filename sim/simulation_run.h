@@ -1,6 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,7 +21,8 @@ namespace orbilan {
 struct StepResult;
 
 // not_finite: a position left the finite numbers (reported when the options ask for it); failed:
-// the adaptive method met a state that is not finite or a step too small to change the time.
+// the adaptive method met a state that is not finite or a step too small to change the time, or
+// the system refused to carry the run on.
 enum class RunEnd { stopped, stop_time, mass_error, step_limit, log_failed, not_finite, failed };
 
 // Callbacks from the simulation thread. A GUI hands them on to its own thread.
@@ -83,9 +87,14 @@ public:
     void post(const RunCommand& command);
     void set_camera_distance(double distance);
 
-    // During a run: copies the latest published step into out and asks for a fresher one.
+    // During a run: the state at the next step boundary, with the commands posted before the call
+    // applied, waiting for it at most SNAPSHOT_WAIT (after that, the latest step published).
     // Otherwise the caller owns the table, and out is taken from it.
     void read_snapshot(BodySnapshot& out);
+
+    // How long a reader waits for a step still being computed: far longer than a step of a few
+    // thousand bodies, short enough that a window never looks frozen.
+    static constexpr std::chrono::milliseconds SNAPSHOT_WAIT{100};
 
     RunEnd last_end() const { return last_end_; }
     // After a run whose log could not be written: what failed, naming the file. Empty otherwise.
@@ -94,7 +103,8 @@ public:
     // After a run that ended with RunEnd::not_finite: the first body whose position is not finite.
     int not_finite_body() const { return not_finite_body_; }
     long long force_evaluations() const { return force_evaluations_.load(std::memory_order_relaxed); }
-    // After a run that ended as failed: why, with the time and the body. Empty otherwise.
+    // After a run that ended as failed: why (the adaptive method's state or step, with the time and
+    // the body, or the system's refusal to carry on, such as no memory left). Empty otherwise.
     const std::string& failure() const { return failure_; }
 
 private:
@@ -112,6 +122,9 @@ private:
     void report(const StepResult& step, const BasicBodyTable<Real>& bodies);
     template <typename Real>
     void publish(bool wait_for_lock, const BasicBodyTable<Real>& bodies);
+    // A reader's request: the commands posted before it, then the snapshot.
+    template <typename Real>
+    void serve_snapshot_request(BasicBodyTable<Real>& bodies);
     // The last commands, the bodies handed back, the final snapshot and the closed log, then the
     // observer hears of the end.
     template <typename Real>
@@ -138,6 +151,8 @@ private:
     std::vector<RunCommand> commands_;
 
     mutable std::mutex snapshot_mutex_;
+    std::condition_variable snapshot_published_;
+    std::uint64_t publications_ = 0;
     BodySnapshot published_;
     std::vector<int> deleted_;
 };

@@ -21,7 +21,7 @@ maintainer="${DEBFULLNAME:-ORBILAN test build} <${DEBEMAIL:-test-build@orbilan.i
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
     -DORBILAN_MAINTAINER="$maintainer"
 cmake --build build-test -j"$jobs"
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-test --output-on-failure --no-tests=error
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir build-test --output-on-failure --no-tests=error
 # The installed tree and the Debian package, unpacked in a temporary folder.
 packaging/check_install.sh build-test
 

@@ -168,6 +168,10 @@ FrameLook paint_button(QPainter& painter, const ButtonRecord& record, const Butt
         if (record.text_bk_mode == TEXT_BK_OPAQUE)
             painter.fillRect(painter.boundingRect(rect, record.text_format, s.caption), record.text_bk_color);
         painter.setPen(color);
+        // The disabled colour is the faintest that reads; smoothed edges would fade it further.
+        QFont font = painter.font();
+        font.setStyleStrategy(s.enabled ? QFont::PreferDefault : QFont::NoAntialias);
+        painter.setFont(font);
         painter.drawText(rect, record.text_format, s.caption);
     };
 

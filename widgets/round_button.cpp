@@ -13,6 +13,34 @@
 
 namespace orbilan {
 
+namespace {
+
+// Whether the user's last key or mouse button was a key. The focus mark follows it across
+// buttons, so focus that a click, a window's activation or a disabled button moves on shows no
+// mark, and focus that the keyboard moves does.
+bool keyboard_navigation = false;
+
+class InputWatch : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) keyboard_navigation = true;
+        if (event->type() == QEvent::MouseButtonPress) keyboard_navigation = false;
+        return false;
+    }
+};
+
+void watch_input()
+{
+    [[maybe_unused]] static const bool watching = [] {
+        qApp->installEventFilter(new InputWatch(qApp));
+        return true;
+    }();
+}
+
+}  // namespace
+
 RoundButton::RoundButton(QWidget* parent, int id, const QString& caption, int x, int y, int width, int height)
     : QAbstractButton(parent)
 {
@@ -24,6 +52,7 @@ RoundButton::RoundButton(QWidget* parent, int id, const QString& caption, int x,
     record_.pressed_text_color = system.text;
     record_.hot_text_color = system.text;
 
+    watch_input();
     set_control_id(this, id);
     setText(caption);
     setMouseTracking(true);
@@ -251,6 +280,7 @@ void RoundButton::press()
 {
     if (record_.press_source == PRESS_SPACE) return;
     record_.press_source = PRESS_MOUSE;
+    focus_mark_ = false;
     if (!hasFocus() && focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
     record_.visual_state = VISUAL_PRESSED;
     redraw();
@@ -271,11 +301,12 @@ void RoundButton::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(ev
 void RoundButton::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || record_.press_source != PRESS_MOUSE) return;
-    const int previous = record_.visual_state;
+    // A press and a release over the button make a click, whatever focus did in between.
+    const bool over = hitButton(event->position().toPoint());
     record_.press_source = PRESS_NONE;
-    record_.visual_state = hitButton(event->position().toPoint()) ? hover_state() : VISUAL_NORMAL;
+    record_.visual_state = over ? hover_state() : VISUAL_NORMAL;
     redraw();
-    if (previous != VISUAL_NORMAL) send_click();
+    if (over) send_click();
 }
 
 void RoundButton::mouseMoveEvent(QMouseEvent* event)
@@ -327,8 +358,9 @@ void RoundButton::keyReleaseEvent(QKeyEvent* event)
 
 void RoundButton::focusInEvent(QFocusEvent* event)
 {
-    record_.visual_state = VISUAL_NORMAL;
-    focus_mark_ = event->reason() != Qt::MouseFocusReason;
+    focus_mark_ = keyboard_navigation && event->reason() != Qt::MouseFocusReason;
+    // A window activated by the press that is still held must not undo it.
+    if (record_.press_source != PRESS_MOUSE) record_.visual_state = VISUAL_NORMAL;
     if (deaf()) {
         focusNextPrevChild(event->reason() != Qt::BacktabFocusReason);
         return;
@@ -338,8 +370,9 @@ void RoundButton::focusInEvent(QFocusEvent* event)
 
 void RoundButton::focusOutEvent(QFocusEvent*)
 {
-    record_.visual_state = VISUAL_NORMAL;
-    record_.press_source = PRESS_NONE;
+    // A mouse press ends with its release, wherever focus went meanwhile; a key press ends here.
+    if (record_.press_source == PRESS_SPACE) record_.press_source = PRESS_NONE;
+    if (record_.press_source != PRESS_MOUSE) record_.visual_state = VISUAL_NORMAL;
     redraw();
 }
 

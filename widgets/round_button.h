@@ -80,6 +80,8 @@ public:
 
     int visual_state() const { return record_.visual_state; }
     const QRegion& hit_region() const { return region_; }
+    // The dotted mark that tells a keyboard user which button Enter or Space will press.
+    bool shows_focus_mark() const { return record_.focusable != 0 && hasFocus() && focus_mark_; }
 
 signals:
     // Sent from inside each paint with the frame it drew; nothing depends on it but tests and tools.

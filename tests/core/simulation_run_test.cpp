@@ -104,8 +104,9 @@ TEST_F(RunFixture, PauseAndResumeContinueTheSameTrajectory)
 }
 
 // Free bodies at x = i moving at 1 m/s with h = 1/2: every coordinate is exact, so a snapshot from
-// the middle of a step would show bodies that disagree with its time.
-TEST_F(RunFixture, ReadersOnlySeeWholeSteps)
+// the middle of a step would show bodies that disagree with its time. A reader gets a step taken
+// after it asked, never an older one, with what it posted before applied.
+TEST_F(RunFixture, ReadersSeeWholeStepsTakenAfterTheyAsk)
 {
     allocate_body_table(table, state, 64);
     for (int i = 1; i <= 64; ++i) table.x[i] = i, table.vx[i] = 1, table.mass[i] = 1, table.density[i] = 1;
@@ -115,12 +116,17 @@ TEST_F(RunFixture, ReadersOnlySeeWholeSteps)
     BodySnapshot snapshot;
     std::set<extended> times;
     for (const auto until = std::chrono::steady_clock::now() + 300ms; std::chrono::steady_clock::now() < until;) {
+        const long long asked_at = run.steps_done();
         run.read_snapshot(snapshot);
+        ASSERT_GE(snapshot.steps, asked_at);
         ASSERT_EQ(snapshot.body_count, 64);
         for (int i = 1; i <= 64; ++i) ASSERT_EQ(snapshot.x[i] - i, snapshot.sim_time) << "body " << i;
         ASSERT_EQ(snapshot.sim_time, snapshot.steps * 0.5L);
         times.insert(snapshot.sim_time);
     }
+    run.post({RunCommand::Kind::reset_time});
+    run.read_snapshot(snapshot);
+    EXPECT_LE(snapshot.sim_time, 0.5L) << "at most one step after the clock was reset";
     run.join(true);
     EXPECT_GT(times.size(), 2u) << "the reader should have seen the run progress";
 }

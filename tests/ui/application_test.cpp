@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -55,9 +56,26 @@ protected:
         program.reset();
         platform.folder = program_dir.string() + "/";
         program = std::make_unique<Program>();
-        ASSERT_EQ(start_up(*program, platform, program_start_up_steps(platform), project, integrator),
-                  StartUpOutcome::running);
+        StartUpSteps steps = program_start_up_steps(platform);
+        // Whether the host window was on screen when the toolbar first showed.
+        steps.build_toolbar = [this, build = steps.build_toolbar](Program& p) {
+            QWidget* built = build(p);
+            built->installEventFilter(&host_before_toolbar);
+            host_before_toolbar.host = p.main_window.get();
+            return built;
+        };
+        ASSERT_EQ(start_up(*program, platform, steps, project, integrator), StartUpOutcome::running);
     }
+
+    struct ShowOrder : QObject {
+        QWidget* host = nullptr;
+        std::optional<bool> host_was_shown;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && !host_was_shown) host_was_shown = host->isVisible();
+            return false;
+        }
+    } host_before_toolbar;
 
     Session& s() { return program->application->session(); }
     Panel& toolbar() { return *s().panels.toolbar_panel; }
@@ -169,7 +187,7 @@ TEST_F(ProgramTest, AProjectNamingGaussRadauRunsWithIt)
 
 // Cancelling, a missing file, and files that are not projects (a PNG: Ctrl-Z at byte 6 and NUL
 // bytes after it; a named pipe with no writer; a device; a folder): none may hang the window or
-// replace the project on show.
+// replace the project on show, nor its name in the caption, even while the refusal is shown.
 TEST_F(ProgramTest, ProjectsThatCannotBeOpenedLeaveTheLoadedOne)
 {
     open("binary_star.txt");
@@ -178,12 +196,16 @@ TEST_F(ProgramTest, ProjectsThatCannotBeOpenedLeaveTheLoadedOne)
     for (const fs::path& path : {folder / "missing.txt", folder / "picture.png", folder / "pipe.txt",
                                  fs::path("/dev/zero"), folder / "Projects"}) {
         platform.boxes.clear();
+        std::string caption_behind_box;
+        platform.on_box = [&](const UserMessage&) { caption_behind_box = toolbar().text(0).toStdString(); };
         open_path(path);
+        EXPECT_EQ(caption_behind_box, "binary_star; Object : 1  (Alpha)") << "the caption names the refused " << path;
         EXPECT_EQ(s().table.body_count, 2) << path;
         ASSERT_EQ(platform.boxes.size(), 1u) << path;
         EXPECT_NE(platform.boxes[0].text.find(path.string()), std::string::npos) << platform.boxes[0].text;
         EXPECT_EQ(toolbar().text(0), "binary_star; Object : 1  (Alpha)") << path;
     }
+    platform.on_box = nullptr;
     open_path("");  // the user cancels
     EXPECT_EQ(toolbar().text(0), "PROJECT - ");
     EXPECT_EQ(platform.boxes.back().text, "Canceled !");
@@ -256,6 +278,11 @@ TEST_F(ProgramTest, TimePanelSetsTheStepTheStopTimeAndTheClock)
     ASSERT_TRUE(QTest::qWaitFor([&] { return current_bodies(s()).sim_time > 1; }, 30000));
     click(time_panel(), TM_RESET_TIME);
     EXPECT_EQ(time_panel().text(TM_ELAPSED), "0.000");
+    // The next tick shows the clock as reset, not the step from before the click.
+    s().gl_window->on_view_timer();
+    const BodySnapshot& ticked = s().scene.bodies;
+    EXPECT_LT(ticked.sim_time, static_cast<long double>(ticked.steps) * 1e-3L - 0.9L)
+        << static_cast<double>(ticked.sim_time) << " after " << ticked.steps << " steps";
     click(toolbar(), TB_STOP);
     wait_for_end();
     // Without the reset the clock would read steps x dt; it lost the second or more before it.
@@ -386,10 +413,11 @@ TEST_F(ProgramTest, OptionsChangeWhatIsDrawn)
     time_panel().set_text(TM_STOP_TIME, "1E+99");
     click(toolbar(), TB_START);
     click(options(), OP_RADIUS_DOUBLE);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return current_bodies(s()).radius[2] == 2 * radius; }, 10000));
+    EXPECT_EQ(s().scene.bodies.radius[2], 2 * radius) << "a run draws the new size at once, not a tick later";
     click(toolbar(), TB_STOP);
     wait_for_end();
     EXPECT_EQ(s().table.radius[2], 2 * radius);
+    EXPECT_EQ(s().scene.bodies.radius[2], 2 * radius);
 }
 
 TEST_F(ProgramTest, CollisionsSwitchedOnDuringARunMergeBodies)
@@ -453,10 +481,16 @@ TEST_F(ProgramTest, ThrustEmptyingTheCraftStopsTheRunAndItsExhaustLineFollowsThe
     EXPECT_FALSE(run_active(s()));
 }
 
-// The toolbar shows and hides each panel, and so does the panel's own button; closing a panel is
-// refused. END PROGRAM ends the event loop at once, whatever panels are shown.
+// The toolbar shows and hides each panel, and so do the panel's own button and its title bar's
+// close. Every panel is transient for the host window, which is on screen before any of them (a
+// window manager links a transient window only to a host it already manages), so the panels stay
+// above the view whatever is clicked. END PROGRAM ends the event loop at once, whatever panels are shown.
 TEST_F(ProgramTest, PanelsShowAndHideAndEndProgramEndsTheLoop)
 {
+    const QWindow* host = program->main_window->windowHandle();
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(toolbar().windowHandle()->transientParent(), host);
+    EXPECT_EQ(host_before_toolbar.host_was_shown, true);
     const std::pair<int, Panel*> toggles[] = {{TB_SHOW_TIME, &time_panel()},
                                               {TB_SHOW_NUMERIC, &numeric()},
                                               {TB_SHOW_OPTIONS, &options()},
@@ -465,14 +499,18 @@ TEST_F(ProgramTest, PanelsShowAndHideAndEndProgramEndsTheLoop)
         EXPECT_FALSE(panel->isVisible()) << id;
         click(toolbar(), id);
         EXPECT_TRUE(panel->isVisible()) << id;
+        EXPECT_EQ(panel->windowHandle()->transientParent(), host) << id;
         click(toolbar(), id);
         EXPECT_FALSE(panel->isVisible()) << id;
         click(toolbar(), id);
         click(*panel, HIDE_BUTTON_ID);
         EXPECT_FALSE(panel->isVisible()) << id;
         click(toolbar(), id);
+        EXPECT_TRUE(panel->isVisible()) << id << ": one press shows a panel its own button hid";
         panel->close();
-        EXPECT_TRUE(panel->isVisible()) << id << ": one press shows a panel its own button hid, and none closes";
+        EXPECT_FALSE(panel->isVisible()) << id << ": the title bar's close hides the panel";
+        click(toolbar(), id);
+        EXPECT_TRUE(panel->isVisible()) << id << ": and one press shows it again";
     }
     QTimer::singleShot(0, [&] { click(toolbar(), TB_END); });
     QObject guard;  // the fallback timer goes with the test
@@ -480,9 +518,38 @@ TEST_F(ProgramTest, PanelsShowAndHideAndEndProgramEndsTheLoop)
     EXPECT_EQ(QApplication::exec(), 0) << "the program kept running";
 }
 
+// The keyboard alone reaches every shown panel and comes back: Tab in the view or F6 goes to the next
+// window, Shift+F6 to the previous one, each time to a control that takes keys.
+TEST_F(ProgramTest, KeyboardReachesEveryShownPanelFromTheView)
+{
+    click(toolbar(), TB_SHOW_TIME);
+    QWidget& host = *program->main_window;
+    host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    s().gl_window->setFocus();
+    const auto keyboard_in = [](const QWidget& window) {
+        return QTest::qWaitFor([&] {
+            const QWidget* focus = QApplication::focusWidget();
+            return focus != nullptr && focus->window() == &window && QApplication::activeWindow() == &window;
+        });
+    };
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    press(Qt::Key_Tab);
+    EXPECT_TRUE(keyboard_in(toolbar())) << "Tab leaves the view for the toolbar";
+    press(Qt::Key_F6);
+    EXPECT_TRUE(keyboard_in(time_panel()));
+    press(Qt::Key_F6);
+    EXPECT_TRUE(keyboard_in(host)) << "the hidden panels are left out";
+    EXPECT_EQ(QApplication::focusWidget(), s().gl_window);
+    press(Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(keyboard_in(time_panel()));
+}
+
 // The host window covers the work area, less one line, with no frame of its own. A top bar and
-// a dock on the left move the work area's corner; both modes keep clear of them, and the view
-// follows. Minimising the toolbar takes the host window along, and restoring the host brings it back.
+// a dock on the left move the work area's corner; both modes keep clear of them, the view
+// follows, and so does the toolbar. Minimising the toolbar takes the host window along, and restoring the host brings it back.
 TEST_F(ProgramTest, FullScreenAndMinimiseMoveTheHostWindow)
 {
     platform.area = {64, 30, 1216, 994};
@@ -491,6 +558,8 @@ TEST_F(ProgramTest, FullScreenAndMinimiseMoveTheHostWindow)
     EXPECT_EQ(host.windowTitle(), "ORBILAN 3");
     EXPECT_TRUE(host.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(host.geometry(), QRect(64, 30, 1216, 993));
+    EXPECT_EQ(toolbar().frameGeometry().topLeft(), QPoint(64 + 1216 / 2 - 240, 30))
+        << "the toolbar sits at the top of the work area, centred on it";
     click(toolbar(), TB_FULL_SCREEN);
     EXPECT_EQ(host.geometry(), QRect(64 + 96, 30 + 247, 1030, 500));
     EXPECT_EQ(s().gl_window->geometry(), QRect(0, 0, 1030, 499));

@@ -1,6 +1,12 @@
 #include "app/command_line.h"
+#include "app/start_up.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
 
 namespace orbilan {
 namespace {
@@ -39,6 +45,26 @@ TEST(CommandLine, OneProjectHelpOrVersion)
     EXPECT_EQ(parse_command_line({"--integrator=gauss-radau", "a.txt"}).integrator, Integrator::gauss_radau);
     EXPECT_EQ(parse_command_line({"a.txt"}).integrator, std::nullopt);
     EXPECT_EQ(parse_command_line({"--integrator=rk4"}).error, "--integrator is euler or gauss-radau, not 'rk4'");
+}
+
+// A display that is not set or does not answer: one line that says so and names the runner, and a
+// status of its own, never an abort.
+TEST(CommandLine, WithoutADisplayTheProgramSaysSoAndExitsWithItsStatus)
+{
+    for (const char* display : {"-u DISPLAY", "DISPLAY=:987"}) {
+        const std::string command = std::string("env -u QT_QPA_PLATFORM ") + display + " '" ORBILAN_PROGRAM "' 2>&1";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string output;
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+        const int status = ::pclose(pipe);
+        ASSERT_TRUE(WIFEXITED(status)) << display << ": ended by a signal\n" << output;
+        EXPECT_EQ(WEXITSTATUS(status), EXIT_NO_DISPLAY) << display << "\n" << output;
+        EXPECT_EQ(output.find('\n'), output.size() - 1) << "one line:\n" << output;
+        EXPECT_NE(output.find("no display found"), std::string::npos) << output;
+        EXPECT_NE(output.find("orbilan-run"), std::string::npos) << output;
+    }
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "platform/qt_platform.h"
 #include "ui_test_support.h"
 #include "widgets/button_record.h"
 #include "widgets/control_id.h"
@@ -5,9 +6,11 @@
 #include "widgets/tooltips.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolTip>
 
 #include <memory>
@@ -86,6 +89,37 @@ TEST_F(RoundButtonTest, ClicksOnlyInsideItsRoundedShape)
     EXPECT_EQ(button_->corner(), 0);
     QTest::mouseClick(window(), Qt::LeftButton, {}, at(QPoint(0, 0)));
     EXPECT_EQ(clicks_->count(), 4) << "a negative corner is square";
+}
+
+// The first click on an inactive window: the window takes focus between press and release, which
+// must neither lose the click nor leave the keyboard's focus mark behind, and neither may the focus
+// that a disabled button hands on. Focus moved by the keyboard shows the mark.
+TEST_F(RoundButtonTest, FocusArrivingDuringAPressKeepsTheClickAndShowsNoMark)
+{
+    auto* next = new RoundButton(&host_, 43, "", 100, 20, 40, 30);
+    next->show();
+    for (RoundButton* button : {button_, next}) button->set_focusable(1);
+    press();
+    QFocusEvent arrived(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(button_, &arrived);
+    EXPECT_EQ(button_->visual_state(), VISUAL_PRESSED);
+    release();
+    EXPECT_EQ(clicks_->count(), 1) << "a press and a release over the button are a click";
+
+    host_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host_));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button_->hasFocus(); }));
+    EXPECT_FALSE(button_->shows_focus_mark()) << "clicked with the mouse, activated by the window";
+    button_->setEnabled(false);  // as START is for a run
+    ASSERT_TRUE(next->hasFocus());
+    EXPECT_FALSE(next->shows_focus_mark()) << "focus handed on, no key pressed";
+    button_->setEnabled(true);
+    QTest::keyClick(next, Qt::Key_Tab);
+    ASSERT_TRUE(button_->hasFocus());
+    EXPECT_TRUE(button_->shows_focus_mark()) << "Tab shows where focus went";
+    press();
+    EXPECT_FALSE(button_->shows_focus_mark()) << "the mouse takes the mark away again";
+    release();
 }
 
 TEST_F(RoundButtonTest, ImagesFollowTheStateAndFallBack)
@@ -185,6 +219,34 @@ TEST(Tooltips, HintsAreFoundByControlIdAndWrapAtThreeHundredPixels)
     EXPECT_EQ(lines.join(' '), text) << "wrapping only turns spaces into line breaks";
     EXPECT_EQ(wrap_hint("SELECT PREVIOUS OBJECT ", metrics, TOOLTIP_MAX_WIDTH), "SELECT PREVIOUS OBJECT ");
     QToolTip::hideText();
+}
+
+// A message box gives the keyboard back to the control that had it, in its own window, however the
+// display would hand focus on (here to the large window under the mouse).
+TEST(Dialogs, TheKeyboardReturnsToTheControlThatOpenedTheDialog)
+{
+    QWidget cover;
+    cover.setGeometry(0, 0, 1280, 1024);
+    show_and_wait(&cover);
+    QWidget panel(&cover, Qt::Tool);
+    panel.setGeometry(500, 40, 200, 60);
+    auto* first = new RoundButton(&panel, 1, "A", 10, 10, 60, 30);
+    auto* second = new RoundButton(&panel, 2, "B", 100, 10, 60, 30);
+    for (RoundButton* button : {first, second}) button->set_focusable(1);
+    show_and_wait(&panel);
+    QCursor::setPos(640, 900);
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    second->setFocus(Qt::TabFocusReason);
+
+    QObject guard;
+    QTimer::singleShot(300, &guard, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    QtPlatform().message_box({"Done", "ORBILAN", MessageIcon::information});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return second->hasFocus(); }, 2000))
+        << "focus is on "
+        << (QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName()) : "nothing");
 }
 
 }  // namespace
