@@ -14,10 +14,10 @@ std::string gl_failure_text(GlSupport support)
 {
     switch (support) {
     case GlSupport::ok: return {};
-    case GlSupport::no_window_class: return "Failed To Register The Window Class.";
-    case GlSupport::no_window: return "Window Creation Error.";
-    case GlSupport::no_pixel_format: return "Can't Find A Suitable PixelFormat.";
-    case GlSupport::pixel_format_refused: return "Can't Set The PixelFormat.";
+    case GlSupport::no_screen: return "Failed To Register The Window Class.";
+    case GlSupport::no_native_surface: return "Window Creation Error.";
+    case GlSupport::no_colour_buffer: return "Can't Find A Suitable PixelFormat.";
+    case GlSupport::no_depth_buffer: return "Can't Set The PixelFormat.";
     case GlSupport::no_context: return "Can't Create A GL Rendering Context.";
     case GlSupport::cannot_activate: return "Can't activate GLRC.";
     }
@@ -52,7 +52,7 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
 
     // Whether the view can have OpenGL is known before any window exists.
     const GlSupport gl = platform.probe_gl();
-    if (gl == GlSupport::no_window_class) {
+    if (gl == GlSupport::no_screen) {
         platform.message_box(error_message(gl_failure_text(gl)));
         return StartUpOutcome::failed;
     }
@@ -71,7 +71,7 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     QWidget* toolbar = steps.build_toolbar ? steps.build_toolbar(program) : nullptr;
     if (toolbar) main_window.set_toolbar_panel(toolbar);
 
-    if (gl == GlSupport::no_window) {
+    if (gl == GlSupport::no_native_surface) {
         platform.message_box(error_message(gl_failure_text(gl)));
         return StartUpOutcome::failed;
     }

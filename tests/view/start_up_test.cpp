@@ -33,7 +33,7 @@ TEST(StartUp, TheProbeFindsTheOpenGLTheViewGetsAndTheLoopEndsWithOne)
 TEST(StartUp, WithoutOpenGLTheProgramSaysWhyAndEnds)
 {
     for (const auto& [gl, text, exit_code] :
-         {std::tuple{GlSupport::no_window_class, "Failed To Register The Window Class.", 0},
+         {std::tuple{GlSupport::no_screen, "Failed To Register The Window Class.", 0},
           {GlSupport::no_context, "Can't Create A GL Rendering Context.", 1}}) {
         RecordingPlatform platform;
         platform.gl = gl;
