@@ -187,7 +187,7 @@ void draw_exhaust_plume(const ExhaustPlume& plume)
 {
     const double x0 = plume.trail_x[0], y0 = plume.trail_y[0], z0 = plume.trail_z[0];
     const double x1 = plume.trail_x[1], y1 = plume.trail_y[1], z1 = plume.trail_z[1];
-    // A thrust with no exhaust velocity has no direction to draw.
+    // A run whose coordinates left the range of double has no line to draw.
     for (const double v : {x0, y0, z0, x1, y1, z1})
         if (!std::isfinite(v)) return;
     glBegin(GL_LINES);
