@@ -49,8 +49,6 @@ struct ViewState {
     double camera_distance = 0;
     extended camera_yaw = 0;
     extended camera_pitch = 0;
-    double camera_yaw_d = 0;
-    double camera_pitch_d = 0;
     std::array<double, 3> camera_eye{};
     extended drag_last_x = 0;
     extended drag_last_y = 0;

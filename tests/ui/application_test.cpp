@@ -326,7 +326,7 @@ TEST_F(ProgramTest, OptionsChangeWhatIsDrawn)
 {
     open("figure_eight.txt");  // bodies off the axes, seen from above the plane
     ViewState& view = s().view;
-    view.camera_pitch = view.camera_pitch_d = -60;
+    view.camera_pitch = -60;
     const std::pair<int, ViewSwitch*> switches[] = {{OP_AXIS, &view.hide_axis},
                                                     {OP_PLANE, &view.hide_xy_plane},
                                                     {OP_LINE, &view.hide_origin_lines},
