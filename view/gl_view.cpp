@@ -14,6 +14,7 @@
 #include "view/projection.h"
 #include "view/scene_list.h"
 #include "view/skins.h"
+#include "view/spheres.h"
 #include "view/trails.h"
 
 namespace orbilan {
