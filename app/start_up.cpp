@@ -27,19 +27,6 @@ std::string gl_failure_text(GlSupport support)
 Program::Program() = default;
 Program::~Program() = default;
 
-void set_defaults(Program& program)
-{
-    SimulationState& state = program.state;
-    state.time_unit = 1;
-    state.time_unit_factor = 1.0;
-    state.fps_index = 4;
-    state.selected_body = 1;
-    state.collision_mode = 0;
-    program.view.trail_length = 100;
-    program.view.camera_distance = 0.0;
-    program.view.ambient_level = static_cast<double>(0.4f);
-}
-
 StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps,
                         const std::filesystem::path& project)
 {
@@ -47,7 +34,6 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     program.files = locate_program_files(program.program_folder);
     program.theme_id = steps.load_settings ? steps.load_settings(program.files.settings_file) : 0;
     if (steps.set_theme_colours) steps.set_theme_colours(program);
-    set_defaults(program);
     allocate_body_table(program.table, program.state, 0);
 
     // Whether the view can have OpenGL is known before any window exists.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "files/program_files.h"
+#include "panels/control_state.h"
 #include "panels/panel_set.h"
 #include "panels/themes.h"
 #include "sim/body_snapshot.h"
@@ -33,10 +34,11 @@ struct PanelStates {
 // What the toolbar's and the panels' commands act on: the program's state, its windows, the
 // project and the run.
 struct Session {
-    Session(BodyTable& table, SimulationState& state, ViewState& view, SceneBodies& scene, Platform& platform,
-            ProgramFiles files, int& theme_id, ThemeColors& colors)
+    Session(BodyTable& table, SimulationState& state, ControlState& control, ViewState& view, SceneBodies& scene,
+            Platform& platform, ProgramFiles files, int& theme_id, ThemeColors& colors)
         : table(table),
           state(state),
+          control(control),
           view(view),
           scene(scene),
           platform(platform),
@@ -48,6 +50,7 @@ struct Session {
 
     BodyTable& table;
     SimulationState& state;
+    ControlState& control;
     ViewState& view;
     SceneBodies& scene;
     Platform& platform;
@@ -61,8 +64,6 @@ struct Session {
 
     std::filesystem::path project_path;
     std::uint8_t full_screen = 0xFF;
-    // The options panel's choice; a run gets it at its start and with every change.
-    std::uint8_t collision_mode = 0;
     std::unique_ptr<SimulationRun> run;
 };
 

@@ -18,7 +18,7 @@ SimulationRun::SimulationRun(BodyTable& table, SimulationState& state, RunObserv
 
 SimulationRun::~SimulationRun() { join(true); }
 
-bool SimulationRun::start(int run_direction, RunOptions options)
+bool SimulationRun::start(RunDirection run_direction, RunOptions options)
 {
     if (active()) return false;
     if (thread_.joinable()) thread_.join();
@@ -137,7 +137,7 @@ bool log_step(RunLog& log, const SimulationState& state, const BasicBodyTable<Re
     steps_since_line = 0;
     const int k = state.log_body;
     if (!is_body(bodies, k)) return true;
-    switch (static_cast<LogMode>(state.log_mode)) {
+    switch (state.log_mode) {
     case LogMode::acceleration: return log.write_line(state.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
     case LogMode::position: return log.write_line(state.sim_time, bodies.x[k], bodies.y[k], bodies.z[k]);
     case LogMode::none: break;

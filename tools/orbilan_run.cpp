@@ -50,7 +50,7 @@ struct Arguments {
     long long steps = -1;
     bool collisions = false;
     std::optional<std::filesystem::path> log;
-    int log_mode = static_cast<int>(LogMode::position);
+    LogMode log_mode = LogMode::position;
     int log_body = 1;
     int log_every = 1;
     std::optional<std::filesystem::path> final_state;
@@ -116,9 +116,9 @@ const Option OPTIONS[] = {
     {"--log-mode", "MODE", "what the log holds: acceleration or position (the default)",
      [](Arguments& a, std::string_view o, std::string_view v) {
          if (v == "acceleration")
-             a.log_mode = static_cast<int>(LogMode::acceleration);
+             a.log_mode = LogMode::acceleration;
          else if (v == "position")
-             a.log_mode = static_cast<int>(LogMode::position);
+             a.log_mode = LogMode::position;
          else
              throw UsageError{std::string(o) + " is acceleration or position, not '" + std::string(v) + "'"};
      }},
@@ -410,7 +410,7 @@ bool load_project(const Arguments& args, BodyTable& table, SimulationState& stat
 
 // The run's time as START takes it from the time panel: the step as the panel shows it (four
 // significant digits, 0 made 1), from time 0 toward the stop time. Returns the run direction.
-int set_run_time(const Arguments& args, SimulationState& state)
+RunDirection set_run_time(const Arguments& args, SimulationState& state)
 {
     const std::string dt_shown = dt_text(usable_dt(state.dt));
     state.dt = parse_number_text(dt_shown);
@@ -419,7 +419,7 @@ int set_run_time(const Arguments& args, SimulationState& state)
     }
     state.sim_time = 0;
     state.stop_time = args.stop_time.value_or(HUGE_VALL);
-    return state.stop_time >= state.sim_time ? 1 : 2;
+    return state.stop_time >= state.sim_time ? RunDirection::forward : RunDirection::backward;
 }
 
 // The log settings as the log panel gives them, and the log file, created here. False when it
@@ -427,11 +427,9 @@ int set_run_time(const Arguments& args, SimulationState& state)
 bool open_log(const Arguments& args, SimulationState& state, RunOptions& options)
 {
     if (!args.log) return true;
-    state.log_enabled = 1;
     state.log_mode = args.log_mode;
     state.log_body = args.log_body;
     state.log_every = args.log_every;
-    state.log_file_name = args.log->string();
     options.log = LogWriter::open(*args.log, print_message);
     return options.log != nullptr;
 }
@@ -445,8 +443,8 @@ double done_fraction(const Arguments& args, const SimulationState& state, long l
 
 // Runs the simulation to its end. A stop signal asks it to stop; on a terminal a progress line is
 // redrawn meanwhile. A signal before the start leaves the bodies as loaded.
-void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, RunOptions options, const Arguments& args,
-                const SimulationState& state, const Stopwatch& clock)
+void run_to_end(SimulationRun& simulation, EndWaiter& waiter, RunDirection direction, RunOptions options,
+                const Arguments& args, const SimulationState& state, const Stopwatch& clock)
 {
     if (stop_signal.load() != 0) return;
     const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
@@ -476,7 +474,7 @@ int run(const Arguments& args)
     BodyTable table;
     SimulationState state;
     if (!load_project(args, table, state)) return EXIT_NOT_RUN;
-    const int direction = set_run_time(args, state);
+    const RunDirection direction = set_run_time(args, state);
     state.collision_mode = args.collisions ? 255 : 0;
     RunOptions options;
     options.threads = args.threads;

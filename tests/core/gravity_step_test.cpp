@@ -166,7 +166,7 @@ TEST(GravityStep, ABackwardRunGivesTheMassBack)
     run.steps(50);
     ASSERT_EQ(run.table.mass[1], 950);
     run.state.stop_time = -1e99L;
-    run.start(1, 2);
+    run.start(1, RunDirection::backward);
     run.steps(50);
     EXPECT_EQ(run.table.mass[1], 1000);
     EXPECT_NEAR(static_cast<double>(run.table.vz[1]), 300 * (1 / 950.0 - 1 / 1000.0), 1e-15);
