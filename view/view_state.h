@@ -35,7 +35,8 @@ struct Trail {
 // Display switches: 0 shown, -1 hidden; toggled with bitwise NOT.
 using ViewSwitch = std::int16_t;
 
-// The view's own globals: window size, projection, camera, light and what is drawn.
+// The view's own globals: window size, projection, camera, light and what is drawn. Only the
+// user-interface thread touches them; a run is told the camera distance, which it reads atomically.
 struct ViewState {
     int view_width = 0;
     int view_height = 0;
