@@ -53,12 +53,10 @@ public:
         return closing_;
     }
 
-protected:
+private:
     mutable std::mutex mutex_;
     bool answered_ = true;
     bool closing_ = false;
-
-private:
     std::condition_variable answer_given_;
 };
 

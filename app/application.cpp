@@ -39,8 +39,8 @@ QWidget* keyboard_target(QWidget& window)
 
 Application::Application(Program& program, Platform& platform)
     : program_(program),
-      session_(program.table, program.state, program.view, program.scene, platform, program.files, program.theme_id,
-               program.colors)
+      session_(program.table, program.state, program.control, program.view, program.scene, platform, program.files,
+               program.theme_id, program.colors)
 {
     session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
 }
@@ -177,7 +177,7 @@ void Application::show_loaded_project(bool opened)
     show_body_state(s.panels, s.table, k);
     show_selection(s.panels, s.table, k, s.project_path, s.state.integrator);
     s.state.sim_time = 0;
-    show_elapsed_time(s.panels, s.state, 0);
+    show_elapsed_time(s.panels, s.control, 0);
     s.state.exhaust_plume = {};
     fill_log_lists(s);
     s.gl_window->show_loaded_bodies(s.table, s.state, (s.files.resource_folder / DEFAULT_SKIN_FILE).string(), opened);
@@ -278,7 +278,7 @@ void Application::on_selection(int k)
 void Application::refresh_on_tick(const BodySnapshot& bodies)
 {
     Session& s = session_;
-    if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.state, bodies.sim_time);
+    if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.control, bodies.sim_time);
     if (s.states.numeric_panel_state == PANEL_SHOWN)
         show_body_state(s.panels, bodies, shown_selection(s.view, s.scene));
 }
@@ -300,13 +300,13 @@ void Application::start_run()
 
     RunOptions options;
     options.threads = workers_beside_a_window();
-    if (s.state.log_enabled == 1) {
+    if (s.control.log_enabled == 1) {
         const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
-        if (is_project_input(s.state.log_file_name, s.project_path)) {
-            sink({"The log file " + s.state.log_file_name + " is the project's own file; choose another log file.",
+        if (is_project_input(s.control.log_file_name, s.project_path)) {
+            sink({"The log file " + s.control.log_file_name + " is the project's own file; choose another log file.",
                   "ORBILAN", MessageIcon::error});
         } else {
-            options.log = LogWriter::open(s.state.log_file_name, sink);
+            options.log = LogWriter::open(s.control.log_file_name, sink);
         }
         if (!options.log) {
             // No run may silently lose its log.
@@ -318,8 +318,9 @@ void Application::start_run()
     const int k = s.state.selected_body;
     if (is_body(s.table, k)) s.view.camera_target = {s.table.x[k], s.table.y[k], s.table.z[k]};
     s.view.look_at_body = k;
-    s.state.collision_mode = s.collision_mode;
-    const int direction = s.state.stop_time >= s.state.sim_time ? 1 : 2;
+    s.state.collision_mode = s.control.collision_mode;
+    const RunDirection direction =
+        s.state.stop_time >= s.state.sim_time ? RunDirection::forward : RunDirection::backward;
     options.camera_distance = s.view.camera_distance;
     start_following_run(s.scene);
     try {
@@ -331,7 +332,7 @@ void Application::start_run()
         enable_run_controls(s.panels);
         return;
     }
-    s.gl_window->set_redraw_timer(s.state.fps_index);
+    s.gl_window->set_redraw_timer(s.control.fps_index);
     program_.main_window->setFocus();
 }
 
@@ -380,7 +381,7 @@ void Application::finish_run()
     s.gl_window->kill_redraw_timer();
     enable_time_controls(s.panels);
     enable_run_controls(s.panels);
-    show_elapsed_time(s.panels, s.state, s.state.sim_time);
+    show_elapsed_time(s.panels, s.control, s.state.sim_time);
     show_body_header(s.panels, s.table, s.state.selected_body);
     show_body_state(s.panels, s.table, s.state.selected_body);
     for (const std::string& failure : {s.run->log_failure(), s.run->failure()})

@@ -5,6 +5,7 @@
 
 #include "app/host_window.h"
 #include "files/program_files.h"
+#include "panels/control_state.h"
 #include "panels/panel_set.h"
 #include "sim/body_table.h"
 #include "sim/simulation_state.h"
@@ -28,6 +29,7 @@ struct Program {
 
     BodyTable table;
     SimulationState state;
+    ControlState control;
     ViewState view;
     SceneBodies scene;
 
@@ -40,8 +42,5 @@ struct Program {
     Program();
     ~Program();
 };
-
-// The start values of the program's variables.
-void set_defaults(Program& program);
 
 }  // namespace orbilan

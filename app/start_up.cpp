@@ -14,10 +14,10 @@ std::string gl_failure_text(GlSupport support)
 {
     switch (support) {
     case GlSupport::ok: return {};
-    case GlSupport::no_window_class: return "Failed To Register The Window Class.";
-    case GlSupport::no_window: return "Window Creation Error.";
-    case GlSupport::no_pixel_format: return "Can't Find A Suitable PixelFormat.";
-    case GlSupport::pixel_format_refused: return "Can't Set The PixelFormat.";
+    case GlSupport::no_screen: return "Failed To Register The Window Class.";
+    case GlSupport::no_native_surface: return "Window Creation Error.";
+    case GlSupport::no_colour_buffer: return "Can't Find A Suitable PixelFormat.";
+    case GlSupport::no_depth_buffer: return "Can't Set The PixelFormat.";
     case GlSupport::no_context: return "Can't Create A GL Rendering Context.";
     case GlSupport::cannot_activate: return "Can't activate GLRC.";
     }
@@ -27,19 +27,6 @@ std::string gl_failure_text(GlSupport support)
 Program::Program() = default;
 Program::~Program() = default;
 
-void set_defaults(Program& program)
-{
-    SimulationState& state = program.state;
-    state.time_unit = 1;
-    state.time_unit_factor = 1.0;
-    state.fps_index = 4;
-    state.selected_body = 1;
-    state.collision_mode = 0;
-    program.view.trail_length = 100;
-    program.view.camera_distance = 0.0;
-    program.view.ambient_level = static_cast<double>(0.4f);
-}
-
 StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps& steps,
                         const std::filesystem::path& project, std::optional<Integrator> integrator)
 {
@@ -47,12 +34,11 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     program.files = locate_program_files(program.program_folder);
     program.theme_id = steps.load_settings ? steps.load_settings(program.files.settings_file) : 0;
     if (steps.set_theme_colours) steps.set_theme_colours(program);
-    set_defaults(program);
     allocate_body_table(program.table, program.state, 0);
 
     // Whether the view can have OpenGL is known before any window exists.
     const GlSupport gl = platform.probe_gl();
-    if (gl == GlSupport::no_window_class) {
+    if (gl == GlSupport::no_screen) {
         platform.message_box(error_message(gl_failure_text(gl)));
         return StartUpOutcome::failed;
     }
@@ -74,7 +60,7 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     QWidget* toolbar = steps.build_toolbar ? steps.build_toolbar(program) : nullptr;
     if (toolbar) main_window.set_toolbar_panel(toolbar);
 
-    if (gl == GlSupport::no_window) {
+    if (gl == GlSupport::no_native_surface) {
         platform.message_box(error_message(gl_failure_text(gl)));
         return StartUpOutcome::failed;
     }

@@ -2,13 +2,12 @@
 
 namespace orbilan {
 
-void show_elapsed_time(Panels& panels, SimulationState& state, extended sim_time)
+void show_elapsed_time(Panels& panels, const ControlState& control, extended sim_time)
 {
     Panel& p = *panels.time_panel;
-    p.set_text(TM_TIME_LABEL, QString::fromUtf8(time_unit_caption(state.time_unit).data(),
-                                                static_cast<int>(time_unit_caption(state.time_unit).size())));
-    state.shown_time = static_cast<double>(sim_time * state.time_unit_factor);
-    p.set_text(TM_ELAPSED, QString::fromStdString(elapsed_time_text(sim_time, state.time_unit_factor)));
+    p.set_text(TM_TIME_LABEL, QString::fromUtf8(time_unit_caption(control.time_unit).data(),
+                                                static_cast<int>(time_unit_caption(control.time_unit).size())));
+    p.set_text(TM_ELAPSED, QString::fromStdString(elapsed_time_text(sim_time, control.time_unit_factor)));
 }
 
 void show_dt(Panels& panels, SimulationState& state)

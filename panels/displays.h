@@ -4,6 +4,7 @@
 
 #include "files/number_format.h"
 #include "panels/control_ids.h"
+#include "panels/control_state.h"
 #include "panels/panel.h"
 #include "panels/panel_set.h"
 #include "sim/simulation_state.h"
@@ -13,8 +14,8 @@ namespace orbilan {
 // The texts that show the simulation's numbers. The bodies come from the table between runs and
 // from the latest snapshot during a run: both have the same fields.
 
-// The unit caption and the elapsed time in that unit; remembers shown_time.
-void show_elapsed_time(Panels& panels, SimulationState& state, extended sim_time);
+// The unit caption and the elapsed time in that unit.
+void show_elapsed_time(Panels& panels, const ControlState& control, extended sim_time);
 
 // The step in seconds (a step of 0 becomes 1 first).
 void show_dt(Panels& panels, SimulationState& state);

@@ -36,24 +36,24 @@ void fill_log_lists(Session& s)
 
 void choose_log_file(Session& s)
 {
-    s.state.log_file_name.clear();
-    s.state.log_file_name =
+    s.control.log_file_name.clear();
+    s.control.log_file_name =
         s.platform.save_file("Open Log", (s.files.data_folder / "Logs").string(), "TXT(*.txt)", "TXT");
-    s.panels.log_panel->set_text(LG_FILE_NAME, QString::fromStdString(s.state.log_file_name));
-    if (s.state.log_file_name.empty()) s.platform.message_box({"Canceled !", "ORBILAN", MessageIcon::information});
+    s.panels.log_panel->set_text(LG_FILE_NAME, QString::fromStdString(s.control.log_file_name));
+    if (s.control.log_file_name.empty()) s.platform.message_box({"Canceled !", "ORBILAN", MessageIcon::information});
 }
 
 void read_log_settings(Session& s)
 {
     Panel& p = *s.panels.log_panel;
-    s.state.log_enabled = p.is_checked(LG_ENABLED) ? 1 : 0;
-    if (s.state.log_enabled == 0) return;
-    s.state.log_file_name = p.text(LG_FILE_NAME).toStdString();
-    if (s.state.log_file_name.empty()) {
-        s.state.log_file_name = default_log_path(s.files.data_folder).string();
-        p.set_text(LG_FILE_NAME, QString::fromStdString(s.state.log_file_name));
+    s.control.log_enabled = p.is_checked(LG_ENABLED) ? 1 : 0;
+    if (s.control.log_enabled == 0) return;
+    s.control.log_file_name = p.text(LG_FILE_NAME).toStdString();
+    if (s.control.log_file_name.empty()) {
+        s.control.log_file_name = default_log_path(s.files.data_folder).string();
+        p.set_text(LG_FILE_NAME, QString::fromStdString(s.control.log_file_name));
     }
-    s.state.log_mode = leading_number(p.combo(LG_MODE)->currentText());
+    s.state.log_mode = static_cast<LogMode>(leading_number(p.combo(LG_MODE)->currentText()));
     s.state.log_body = leading_number(p.combo(LG_BODY)->currentText());
     s.state.log_every = round_half_even(parse_number_text(p.text(LG_EVERY).toStdString()));
 }

@@ -24,16 +24,16 @@ void change_frame_rate(Session& s)
     }
     s.gl_window->kill_redraw_timer();
     reset_trails(s.scene, s.view);
-    s.state.fps_index = s.state.fps_index + 1 >= FPS_INDEX_COUNT ? 0 : s.state.fps_index + 1;
-    s.panels.options_panel->set_text(OP_FPS, FPS_LABELS[s.state.fps_index]);
-    if (run_active(s)) s.gl_window->set_redraw_timer(s.state.fps_index);
+    s.control.fps_index = s.control.fps_index + 1 >= FPS_INDEX_COUNT ? 0 : s.control.fps_index + 1;
+    s.panels.options_panel->set_text(OP_FPS, FPS_LABELS[s.control.fps_index]);
+    if (run_active(s)) s.gl_window->set_redraw_timer(s.control.fps_index);
 }
 
 void toggle_collision_mode(Session& s)
 {
-    s.collision_mode = static_cast<std::uint8_t>(~s.collision_mode);
-    s.run->post({RunCommand::Kind::set_collision_mode, s.collision_mode});
-    s.panels.options_panel->set_text(OP_COLLISION, s.collision_mode ? "COLLISION : ON" : "COLLISION : OFF");
+    s.control.collision_mode = static_cast<std::uint8_t>(~s.control.collision_mode);
+    s.run->post({RunCommand::Kind::set_collision_mode, s.control.collision_mode});
+    s.panels.options_panel->set_text(OP_COLLISION, s.control.collision_mode ? "COLLISION : ON" : "COLLISION : OFF");
 }
 
 void next_theme(Session& s)

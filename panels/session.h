@@ -9,6 +9,7 @@
 #include <string>
 
 #include "files/program_files.h"
+#include "panels/control_state.h"
 #include "panels/panel_set.h"
 #include "panels/themes.h"
 #include "sim/body_snapshot.h"
@@ -34,10 +35,11 @@ struct PanelStates {
 // What the toolbar's and the panels' commands act on: the program's state, its windows, the
 // project and the run.
 struct Session {
-    Session(BodyTable& table, SimulationState& state, ViewState& view, SceneBodies& scene, Platform& platform,
-            ProgramFiles files, int& theme_id, ThemeColors& colors)
+    Session(BodyTable& table, SimulationState& state, ControlState& control, ViewState& view, SceneBodies& scene,
+            Platform& platform, ProgramFiles files, int& theme_id, ThemeColors& colors)
         : table(table),
           state(state),
+          control(control),
           view(view),
           scene(scene),
           platform(platform),
@@ -49,6 +51,7 @@ struct Session {
 
     BodyTable& table;
     SimulationState& state;
+    ControlState& control;
     ViewState& view;
     SceneBodies& scene;
     Platform& platform;
@@ -64,8 +67,6 @@ struct Session {
     // The method of the command line, for every project loaded instead of the project's own.
     std::optional<Integrator> integrator_choice;
     std::uint8_t full_screen = 0xFF;
-    // The options panel's choice; a run gets it at its start and with every change.
-    std::uint8_t collision_mode = 0;
     std::unique_ptr<SimulationRun> run;
 };
 

@@ -9,12 +9,12 @@ void time_panel_handler(Session& s, int id)
     switch (id) {
     case TM_RESET_TIME:
         s.run->post({RunCommand::Kind::reset_time});
-        show_elapsed_time(s.panels, s.state, 0);
+        show_elapsed_time(s.panels, s.control, 0);
         break;
     case TM_UNIT:
-        s.state.time_unit = next_time_unit(s.state.time_unit);
-        s.state.time_unit_factor = time_unit_factor(s.state.time_unit);
-        show_elapsed_time(s.panels, s.state, current_bodies(s).sim_time);
+        s.control.time_unit = next_time_unit(s.control.time_unit);
+        s.control.time_unit_factor = time_unit_factor(s.control.time_unit);
+        show_elapsed_time(s.panels, s.control, current_bodies(s).sim_time);
         break;
     case TM_DT_MUL10:
     case TM_DT_DIV10:
@@ -31,7 +31,7 @@ void read_time_settings(Session& s)
 {
     const Panel& p = *s.panels.time_panel;
     s.state.dt = parse_number_text(p.text(TM_DT).toStdString());
-    s.state.stop_time = parse_number_text(p.text(TM_STOP_TIME).toStdString()) / s.state.time_unit_factor;
+    s.state.stop_time = parse_number_text(p.text(TM_STOP_TIME).toStdString()) / s.control.time_unit_factor;
 }
 
 }  // namespace orbilan

@@ -17,10 +17,10 @@ struct WorkArea {
 // How far the view's OpenGL set-up got; anything but ok names the step that failed.
 enum class GlSupport {
     ok,
-    no_window_class,       // no screen to put windows on
-    no_window,             // no native surface for the view
-    no_pixel_format,       // no RGBA colour buffer
-    pixel_format_refused,  // no depth buffer
+    no_screen,
+    no_native_surface,
+    no_colour_buffer,
+    no_depth_buffer,
     no_context,
     cannot_activate,
 };

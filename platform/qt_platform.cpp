@@ -104,16 +104,16 @@ GlSupport QtPlatform::probe_gl() { return probe_view_gl(); }
 
 GlSupport probe_view_gl()
 {
-    if (!QGuiApplication::primaryScreen()) return GlSupport::no_window_class;
+    if (!QGuiApplication::primaryScreen()) return GlSupport::no_screen;
     QOffscreenSurface surface;
     surface.setFormat(view_surface_format());
     surface.create();
-    if (!surface.isValid()) return GlSupport::no_window;
+    if (!surface.isValid()) return GlSupport::no_native_surface;
     QOpenGLContext context;
     context.setFormat(view_surface_format());
     if (!context.create()) return GlSupport::no_context;
-    if (context.format().redBufferSize() <= 0) return GlSupport::no_pixel_format;
-    if (context.format().depthBufferSize() <= 0) return GlSupport::pixel_format_refused;
+    if (context.format().redBufferSize() <= 0) return GlSupport::no_colour_buffer;
+    if (context.format().depthBufferSize() <= 0) return GlSupport::no_depth_buffer;
     if (!context.makeCurrent(&surface)) return GlSupport::cannot_activate;
     context.doneCurrent();
     return GlSupport::ok;

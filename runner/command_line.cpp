@@ -69,9 +69,9 @@ const Option OPTIONS[] = {
     {"--log-mode", "MODE", "what the log holds: acceleration (the default, as the log panel) or position",
      [](Arguments& a, std::string_view o, std::string_view v) {
          if (v == "acceleration")
-             a.log_mode = static_cast<int>(LogMode::acceleration);
+             a.log_mode = LogMode::acceleration;
          else if (v == "position")
-             a.log_mode = static_cast<int>(LogMode::position);
+             a.log_mode = LogMode::position;
          else
              throw UsageError{std::string(o) + " is acceleration or position, not '" + std::string(v) + "'"};
      }},

@@ -25,7 +25,7 @@ struct Arguments {
     long long steps = -1;
     bool collisions = false;
     std::optional<std::filesystem::path> log;
-    int log_mode = static_cast<int>(LogMode::acceleration);  // as the log panel starts
+    LogMode log_mode = LogMode::acceleration;  // as the log panel starts
     int log_body = 1;
     int log_every = 1;
     std::optional<std::filesystem::path> final_state;

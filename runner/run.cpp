@@ -254,7 +254,7 @@ bool load_project(const Arguments& args, BodyTable& table, SimulationState& stat
 
 // The run's time as START takes it from the time panel: the step as the panel shows it (four
 // significant digits, 0 made 1), from time 0 toward the stop time. Returns the run direction.
-int set_run_time(const Arguments& args, SimulationState& state)
+RunDirection set_run_time(const Arguments& args, SimulationState& state)
 {
     const std::string dt_shown = dt_text(usable_dt(state.dt));
     const extended dt = parse_number_text(dt_shown);
@@ -270,7 +270,7 @@ int set_run_time(const Arguments& args, SimulationState& state)
     }
     state.sim_time = 0;
     state.stop_time = args.stop_time.value_or(HUGE_VALL);
-    return state.stop_time >= state.sim_time ? 1 : 2;
+    return state.stop_time >= state.sim_time ? RunDirection::forward : RunDirection::backward;
 }
 
 // The log settings as the log panel gives them, and the log file, created here. False when it
@@ -278,11 +278,9 @@ int set_run_time(const Arguments& args, SimulationState& state)
 bool open_log(const Arguments& args, SimulationState& state, RunOptions& options, const MessageSink& messages)
 {
     if (!args.log) return true;
-    state.log_enabled = 1;
     state.log_mode = args.log_mode;
     state.log_body = args.log_body;
     state.log_every = args.log_every;
-    state.log_file_name = args.log->string();
     options.log = LogWriter::open(*args.log, messages);
     return options.log != nullptr;
 }
@@ -301,8 +299,8 @@ double done_fraction(const Arguments& args, const SimulationState& state, Simula
 
 // Runs the simulation to its end. A stop signal asks it to stop; on a terminal a progress line is
 // redrawn meanwhile. A signal before the start leaves the bodies as loaded.
-void run_to_end(SimulationRun& simulation, EndWaiter& waiter, int direction, RunOptions options, const Arguments& args,
-                const SimulationState& state, const Stopwatch& clock, Terminal& terminal)
+void run_to_end(SimulationRun& simulation, EndWaiter& waiter, RunDirection direction, RunOptions options,
+                const Arguments& args, const SimulationState& state, const Stopwatch& clock, Terminal& terminal)
 {
     if (stop_signal.load() != 0) return;
     const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
@@ -355,7 +353,7 @@ int run(const Arguments& args, Terminal& terminal)
     if (args.tolerance) state.tolerance = *args.tolerance;
     if (args.log_interval && state.integrator != Integrator::gauss_radau)
         throw NotRun{"--log-interval needs the gauss-radau method (--integrator gauss-radau)"};
-    const int direction = set_run_time(args, state);
+    const RunDirection direction = set_run_time(args, state);
     state.collision_mode = args.collisions ? 255 : 0;
     RunOptions options;
     options.threads = args.threads;

@@ -7,7 +7,8 @@
 
 namespace orbilan {
 
-// What readers of a running simulation see: the bodies as they stood at the end of one step.
+// What readers of a running simulation see: the bodies as they stood at the end of one step. The
+// simulation thread publishes one under the run's lock, and a reader takes a copy of its own.
 struct BodySnapshot : BodyTable {
     extended sim_time = 0;
     int selected_body = 1;

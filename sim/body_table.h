@@ -14,7 +14,8 @@ struct SimulationState;
 // Bodies 1..body_count as parallel arrays; index 0 exists in every array as a scratch slot. The
 // program keeps its bodies in extended precision; a run in double precision works on a copy.
 // A new column goes here and into for_each_column, which everything that copies, erases or
-// resizes bodies walks.
+// resizes bodies walks. Like the simulation state, the table belongs to the user-interface thread
+// between runs and to the simulation thread during one, which hands out snapshots of it.
 template <typename Real>
 struct BasicBodyTable {
     int body_count = 0;

@@ -37,13 +37,6 @@ void wait_for_change(const std::atomic<unsigned>& value, unsigned old)
     while (value.load(std::memory_order_acquire) == old) value.wait(old, std::memory_order_acquire);
 }
 
-void wait_until_at_least(const std::atomic<unsigned>& counter, unsigned target)
-{
-    for (unsigned seen = counter.load(std::memory_order_acquire); seen < target;
-         seen = counter.load(std::memory_order_acquire))
-        wait_for_change(counter, seen);
-}
-
 ForceWorkers::ForceWorkers(int threads) : size_(threads < 1 ? 1 : threads)
 {
     helpers_.reserve(static_cast<std::size_t>(size_ - 1));
@@ -119,9 +112,11 @@ void TeamChoice::record(double seconds)
         interval_ = MIN_INTERVAL;
     } else {
         // A losing probe, waking helpers on a busy core, may cost far more than its calls would
-        // alone: the next comes late enough that probes take at most a fiftieth of the time.
-        const double affordable = std::min(probe_cost_ * 50 / current_mean, 1e9);
-        interval_ = std::max(std::min(2 * interval_, MAX_INTERVAL), static_cast<int>(affordable));
+        // alone: the next comes late enough that probes take at most a fiftieth of the time. A clock
+        // too coarse to see the current calls gives a mean of 0, which affords nothing more.
+        const double affordable = current_mean > 0 ? probe_cost_ * 50 / current_mean : 0;
+        const int stretched = static_cast<int>(std::min(affordable, double{MAX_INTERVAL}));
+        interval_ = std::max(std::min(2 * interval_, DOUBLING_LIMIT), stretched);
     }
     probe_cost_ = 0;
     current_seconds_ = 0;

@@ -7,13 +7,10 @@
 
 namespace orbilan {
 
-// Waits until `value` differs from `old`: a spin of a few microseconds, which covers the usual wait
+// Waits until `value` differs from `old`: a spin of about 30 microseconds, which covers the usual wait
 // inside and between steps, then a sleep until the value is notified. A waiting thread therefore
 // never holds a core that the user interface or another program could use.
 void wait_for_change(const std::atomic<unsigned>& value, unsigned old);
-
-// Waits, as above, until a growing counter reaches `target`.
-void wait_until_at_least(const std::atomic<unsigned>& counter, unsigned target);
 
 // The number of threads for a request: 0 means one per hardware thread.
 int thread_count(int requested);
@@ -57,8 +54,11 @@ public:
     void record(double seconds);
 
 private:
+    // Calls between two probes: a probe that loses doubles the interval up to DOUBLING_LIMIT, a
+    // costly one may stretch it further, and MAX_INTERVAL keeps a freed core from going unnoticed.
     static constexpr int MIN_INTERVAL = 16;
-    static constexpr int MAX_INTERVAL = 1024;
+    static constexpr int DOUBLING_LIMIT = 1024;
+    static constexpr int MAX_INTERVAL = 1 << 20;
     // A probe's first call wakes the helpers or lets them fall asleep; the others are measured.
     static constexpr int PROBE_CALLS = 7;
 

@@ -430,7 +430,7 @@ StepResult gauss_radau_step(BasicBodyTable<Real>& table, SimulationState& state,
 {
     StepResult result;
     const RadauTables& t = tables();
-    const bool forward = state.run_direction != 2;
+    const bool forward = state.run_direction != RunDirection::backward;
     const Real grav_constant = static_cast<Real>(state.grav_constant);
 
     // The merge scan of the first-order step, on the positions at the start of the step; the

@@ -11,7 +11,7 @@ template <typename Real>
 void prepare_step(const BasicBodyTable<Real>& table, const SimulationState& state, BasicStepWorkspace<Real>& work)
 {
     const Real dt = static_cast<Real>(state.dt);
-    work.h = state.run_direction == 2 ? -dt : dt;
+    work.h = state.run_direction == RunDirection::backward ? -dt : dt;
     const Real g = static_cast<Real>(state.grav_constant);
     for (int j = 1; j <= table.body_count; ++j) work.gm[j] = g * table.mass[j];
 }
@@ -120,7 +120,7 @@ StepResult gravity_step(BasicBodyTable<Real>& table, SimulationState& state, Bas
     const Real now = static_cast<Real>(state.sim_time) + h;
     const Real stop_time = static_cast<Real>(state.stop_time);
     state.sim_time = now;
-    if ((state.run_direction == 2) ? now <= stop_time : now >= stop_time) result.stop = true;
+    if (state.run_direction == RunDirection::backward ? now <= stop_time : now >= stop_time) result.stop = true;
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include "sim/force_workers.h"
 #include "sim/lane_kernel.h"
 #include "sim/simulation_state.h"
+#include "sim/tile_schedule.h"
 
 namespace orbilan {
 
@@ -42,11 +43,8 @@ struct BasicStepWorkspace {
     // among the workers.
     int parallel_min_bodies = 64;
     std::unique_ptr<ForceWorkers> workers;
-    TeamChoice team_choice;                               // whether the workers help in this call
-    std::vector<TouchingPair> touch_found;                // first touching pair seen by each member
-    std::unique_ptr<std::atomic<unsigned>[]> tiles_done;  // per row of tiles, for the shared sums
-    std::unique_ptr<std::atomic<bool>[]> row_taken;       // a member works on the row
-    int tile_rows_capacity = 0;
+    TeamChoice team_choice;                  // whether the workers help in this call
+    std::unique_ptr<TileSchedule> schedule;  // of the shared sums
     PairScratch<Real> scratch;
 };
 

@@ -30,7 +30,7 @@ SimulationRun::SimulationRun(BodyTable& table, SimulationState& state, RunObserv
 
 SimulationRun::~SimulationRun() { join(true); }
 
-bool SimulationRun::start(int run_direction, RunOptions options)
+bool SimulationRun::start(RunDirection run_direction, RunOptions options)
 {
     if (active()) return false;
     if (thread_.joinable()) thread_.join();
@@ -174,7 +174,7 @@ bool log_step(RunLog& log, const SimulationState& state, const BasicBodyTable<Re
     steps_since_line = 0;
     const int k = state.log_body;
     if (!is_body(bodies, k)) return true;
-    switch (static_cast<LogMode>(state.log_mode)) {
+    switch (state.log_mode) {
     case LogMode::acceleration: return log.write_line(state.sim_time, work.logged_ax, work.logged_ay, work.logged_az);
     case LogMode::position: return log.write_line(state.sim_time, bodies.x[k], bodies.y[k], bodies.z[k]);
     case LogMode::none: break;
@@ -212,7 +212,8 @@ public:
     {
         if (interval_ > 0) {
             const extended now = state.sim_time / interval_;
-            next_ = static_cast<long long>(state.run_direction == 2 ? std::ceil(now) - 1 : std::floor(now) + 1);
+            next_ = static_cast<long long>(state.run_direction == RunDirection::backward ? std::ceil(now) - 1
+                                                                                         : std::floor(now) + 1);
         }
     }
 
@@ -220,7 +221,7 @@ public:
                const GaussRadauWorkspace<Real>& work, long long& steps_since_line)
     {
         const int k = state.log_body;
-        const auto mode = static_cast<LogMode>(state.log_mode);
+        const LogMode mode = state.log_mode;
         const bool acceleration = mode == LogMode::acceleration;
         if (interval_ <= 0) {
             if (++steps_since_line < state.log_every) return true;
@@ -231,7 +232,7 @@ public:
             if (!acceleration) values[0] = bodies.x[k], values[1] = bodies.y[k], values[2] = bodies.z[k];
             return log.write_line(state.sim_time, values[0], values[1], values[2]);
         }
-        const bool backward = state.run_direction == 2;
+        const bool backward = state.run_direction == RunDirection::backward;
         for (;;) {
             const extended time = static_cast<extended>(next_) * interval_;
             if (backward ? time < state.sim_time : time > state.sim_time) return true;

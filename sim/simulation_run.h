@@ -76,7 +76,7 @@ public:
     SimulationRun& operator=(const SimulationRun&) = delete;
 
     // Starts the thread in the given direction (1 forward, 2 backward). False if a run is active.
-    bool start(int run_direction, RunOptions options);
+    bool start(RunDirection run_direction, RunOptions options);
     // STOP/PAUSE: the thread finishes the step in progress and ends.
     void stop() { stop_request_.store(true, std::memory_order_relaxed); }
     // True from start() until the thread has announced its end.

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 #include "sim/extended.h"
 #include "sim/integrator.h"
@@ -26,25 +25,23 @@ struct ExhaustPlume {
 
 enum class LogMode : int { none = 0, acceleration = 1, position = 2 };
 
+enum class RunDirection : int { forward = 1, backward = 2 };
+
+// What the step and the run read. Between runs the user-interface thread owns it. From the start
+// of a run to its end the simulation thread does: the user interface then reads the run's
+// snapshots only, and changes the state only through the run's commands.
 struct SimulationState {
     extended dt = 0;
     extended grav_constant = 0;
     extended sim_time = 0;
     extended stop_time = 0;
-    int run_direction = 0;            // 1 forward, 2 backward
+    RunDirection run_direction = RunDirection::forward;
     std::uint8_t collision_mode = 0;  // nonzero: touching bodies merge
     int selected_body = 1;
 
-    int time_unit = 1;
-    double time_unit_factor = 1;
-    double shown_time = 0;
-    int fps_index = 4;
-
-    int log_enabled = 0;
-    int log_mode = 0;
+    LogMode log_mode = LogMode::none;
     int log_body = 0;
     int log_every = 0;
-    std::string log_file_name;
 
     std::array<ImpulseEntry, MAX_IMPULSE_ENTRIES + 1> impulse_table{};
     int impulse_count = 0;

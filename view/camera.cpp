@@ -40,8 +40,8 @@ double followed_radius(const ViewState& view, const SceneBodies& scene)
 void compute_eye(ViewState& view, const std::array<extended, 3>& target)
 {
     const double d = view.camera_distance;
-    const double yaw = PI * view.camera_yaw_d / 180;
-    const double pitch = PI * view.camera_pitch_d / 180;
+    const double yaw = PI * static_cast<double>(view.camera_yaw) / 180;
+    const double pitch = PI * static_cast<double>(view.camera_pitch) / 180;
     view.camera_eye[0] = static_cast<double>(std::cos(yaw) * std::cos(pitch) * d + target[0]);
     view.camera_eye[1] = static_cast<double>(std::sin(yaw) * std::cos(pitch) * d + target[1]);
     view.camera_eye[2] = static_cast<double>(std::sin(-pitch) * d + target[2]);
@@ -60,8 +60,6 @@ void rotate_camera(ViewState& view, int keys, int x, int y)
     view.camera_pitch = std::clamp(view.camera_pitch + dy / PIXELS_PER_DEGREE, -MAX_PITCH, MAX_PITCH);
     view.drag_last_x = x;
     view.drag_last_y = y;
-    view.camera_yaw_d = static_cast<double>(view.camera_yaw);
-    view.camera_pitch_d = static_cast<double>(view.camera_pitch);
 }
 
 void zoom_camera(ViewState& view, const SceneBodies& scene, int delta)

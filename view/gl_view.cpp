@@ -14,6 +14,7 @@
 #include "view/projection.h"
 #include "view/scene_list.h"
 #include "view/skins.h"
+#include "view/spheres.h"
 #include "view/trails.h"
 
 namespace orbilan {
@@ -100,19 +101,15 @@ void GlView::paintGL()
     draw_frame(view_, scene_, lines_);
 }
 
-void GlView::setup_projection()
-{
-    if (make_current())
-        orbilan::setup_projection(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
-    else
-        update_projection_values(view_, scene_, view_.view_width, view_.view_height);
-    report_distance();
-}
+void GlView::setup_projection() { set_up_gl(orbilan::setup_projection); }
 
-void GlView::apply_render_state()
+void GlView::apply_render_state() { set_up_gl(orbilan::apply_render_state); }
+
+void GlView::set_up_gl(GlSetUp set_up)
 {
+    // Without a context (no OpenGL, or not shown yet) the camera still needs the projection's values.
     if (make_current())
-        orbilan::apply_render_state(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
+        set_up(view_, scene_, pixels(view_.view_width), pixels(view_.view_height));
     else
         update_projection_values(view_, scene_, view_.view_width, view_.view_height);
     report_distance();

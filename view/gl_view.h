@@ -84,6 +84,8 @@ protected:
 
 private:
     bool make_current();
+    using GlSetUp = void (*)(ViewState&, const SceneBodies&, int width, int height);
+    void set_up_gl(GlSetUp set_up);
     // The viewport counts device pixels; the window's size is in Qt's logical ones.
     int pixels(int length) const;
     void load_skins(const BodyTable& table, const std::string& default_skin);

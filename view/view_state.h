@@ -35,7 +35,8 @@ struct Trail {
 // Display switches: 0 shown, -1 hidden; toggled with bitwise NOT.
 using ViewSwitch = std::int16_t;
 
-// The view's own globals: window size, projection, camera, light and what is drawn.
+// The view's own globals: window size, projection, camera, light and what is drawn. Only the
+// user-interface thread touches them; a run is told the camera distance, which it reads atomically.
 struct ViewState {
     int view_width = 0;
     int view_height = 0;
@@ -49,8 +50,6 @@ struct ViewState {
     double camera_distance = 0;
     extended camera_yaw = 0;
     extended camera_pitch = 0;
-    double camera_yaw_d = 0;
-    double camera_pitch_d = 0;
     std::array<double, 3> camera_eye{};
     extended drag_last_x = 0;
     extended drag_last_y = 0;

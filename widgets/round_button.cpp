@@ -85,24 +85,21 @@ void RoundButton::set_face_color(const QColor& color, bool redraw_now)
     if (redraw_now) redraw();
 }
 
-void RoundButton::set_text_bk_mode(int mode, bool redraw_now) { set_field(record_.text_bk_mode, mode, redraw_now); }
-void RoundButton::set_text_bk_color(const QColor& color, bool redraw_now)
-{
-    set_field(record_.text_bk_color, color, redraw_now);
-}
 void RoundButton::set_text_color(const QColor& color, bool redraw_now)
 {
     set_field(record_.text_color, color, redraw_now);
 }
+
 void RoundButton::set_pressed_text_color(const QColor& c, bool redraw_now)
 {
     set_field(record_.pressed_text_color, c, redraw_now);
 }
+
 void RoundButton::set_hot_text_color(const QColor& color, bool redraw_now)
 {
     set_field(record_.hot_text_color, color, redraw_now);
 }
-void RoundButton::set_emboss(int flag, bool redraw_now) { set_field(record_.emboss, flag, redraw_now); }
+
 void RoundButton::set_raised(int flag, bool redraw_now) { set_field(record_.raised, flag != 0 ? 1 : 0, redraw_now); }
 
 void RoundButton::set_fixed_state(int state, bool redraw_now)
@@ -118,32 +115,7 @@ void RoundButton::set_fixed_state(int state, bool redraw_now)
     if (redraw_now) redraw();
 }
 
-void RoundButton::set_cursor(Qt::CursorShape shape)
-{
-    record_.cursor = shape;
-    setCursor(shape);
-}
-
-void RoundButton::set_focusable(int flag, bool redraw_now)
-{
-    record_.focusable = flag;
-    update_focus_policy();
-    if (redraw_now) redraw();
-}
-
 void RoundButton::redraw() { repaint(); }
-
-void RoundButton::set_text_format(int format, bool redraw_now) { set_field(record_.text_format, format, redraw_now); }
-void RoundButton::set_text_margin_left(int px, bool redraw_now) { set_field(record_.text_margin_left, px, redraw_now); }
-void RoundButton::set_text_margin_top(int px, bool redraw_now) { set_field(record_.text_margin_top, px, redraw_now); }
-void RoundButton::set_text_margin_right(int px, bool redraw_now)
-{
-    set_field(record_.text_margin_right, px, redraw_now);
-}
-void RoundButton::set_text_margin_bottom(int px, bool redraw_now)
-{
-    set_field(record_.text_margin_bottom, px, redraw_now);
-}
 
 void RoundButton::set_image_pos(int code_or_x, int y)
 {
@@ -162,22 +134,6 @@ void RoundButton::set_image_size(int width, int height)
     record_.image_height = height;
 }
 
-void RoundButton::set_no_press_shift(int flag) { record_.no_press_shift = flag; }
-
-void RoundButton::set_image_margin_left(int px, bool redraw_now)
-{
-    set_field(record_.image_margin_left, px, redraw_now);
-}
-void RoundButton::set_image_margin_top(int px, bool redraw_now) { set_field(record_.image_margin_top, px, redraw_now); }
-void RoundButton::set_image_margin_right(int px, bool redraw_now)
-{
-    set_field(record_.image_margin_right, px, redraw_now);
-}
-void RoundButton::set_image_margin_bottom(int px, bool redraw_now)
-{
-    set_field(record_.image_margin_bottom, px, redraw_now);
-}
-
 bool RoundButton::load_slot(ButtonImage& slot, int type, const QString& name)
 {
     if (name.isEmpty()) {
@@ -193,24 +149,16 @@ bool RoundButton::load_slot(ButtonImage& slot, int type, const QString& name)
 }
 
 bool RoundButton::load_image(int type, const QString& name) { return load_slot(record_.image, type, name); }
+
 bool RoundButton::load_hot_image(int type, const QString& name) { return load_slot(record_.hot_image, type, name); }
 bool RoundButton::load_pressed_image(int type, const QString& name)
 {
     return load_slot(record_.pressed_image, type, name);
 }
+
 bool RoundButton::load_disabled_image(int type, const QString& name)
 {
     return load_slot(record_.disabled_image, type, name);
-}
-
-ButtonImage RoundButton::set_image(int type, const ButtonImage& image)
-{
-    ButtonImage previous = record_.image;
-    record_.image_type = type;
-    record_.image = image;
-    const int size = image.is_null() ? 0 : 32;
-    set_image_size(size, size);
-    return previous;
 }
 
 SystemColors RoundButton::system_colors() const

@@ -21,37 +21,20 @@ public:
 
     void set_corner(int size, bool redraw = false);
     void set_face_color(const QColor& color, bool redraw = false);
-    void set_text_bk_mode(int mode, bool redraw = false);
-    void set_text_bk_color(const QColor& color, bool redraw = false);
     void set_text_color(const QColor& color, bool redraw = false);
     void set_pressed_text_color(const QColor& color, bool redraw = false);
     void set_hot_text_color(const QColor& color, bool redraw = false);
-    void set_emboss(int flag, bool redraw = false);
     void set_raised(int flag, bool redraw = false);
     void set_fixed_state(int state, bool redraw = false);
-    void set_cursor(Qt::CursorShape shape);
-    void set_focusable(int flag, bool redraw = false);
     void redraw();
-    void set_text_format(int format, bool redraw = false);
-    void set_text_margin_left(int pixels, bool redraw = false);
-    void set_text_margin_top(int pixels, bool redraw = false);
-    void set_text_margin_right(int pixels, bool redraw = false);
-    void set_text_margin_bottom(int pixels, bool redraw = false);
     // A negative value is a grid code (-1 .. -9), anything else an explicit (x, y).
     void set_image_pos(int code_or_x, int y = 0);
     void set_image_size(int width, int height);
-    void set_no_press_shift(int flag);
-    void set_image_margin_left(int pixels, bool redraw = false);
-    void set_image_margin_top(int pixels, bool redraw = false);
-    void set_image_margin_right(int pixels, bool redraw = false);
-    void set_image_margin_bottom(int pixels, bool redraw = false);
     // An empty name clears the slot. Returns whether an image was loaded.
     bool load_image(int type, const QString& name);
     bool load_hot_image(int type, const QString& name);
     bool load_pressed_image(int type, const QString& name);
     bool load_disabled_image(int type, const QString& name);
-    // Shows a caller-made image at 32 x 32 (0 x 0 when null); returns the image it replaces.
-    ButtonImage set_image(int type, const ButtonImage& image);
 
     int corner() const { return record_.corner; }
     QColor face_color() const { return record_.face_color; }

@@ -88,7 +88,7 @@ int measure(const std::string& folder, int bodies, double seconds, int fps_index
     auto* unit_button = qobject_cast<QAbstractButton*>(time_panel.control(TM_UNIT));
     if (!unit_button) return 1;
 
-    while (s.state.fps_index != fps_index) options_panel_handler(s, OP_FPS);
+    while (s.control.fps_index != fps_index) options_panel_handler(s, OP_FPS);
     app.toolbar_command(TB_START);
     QTest::qWait(1000);  // the first frames and the workers settle
 
@@ -139,7 +139,7 @@ int measure(const std::string& folder, int bodies, double seconds, int fps_index
     app.toolbar_command(TB_STOP);
     if (!QTest::qWaitFor([&] { return !run_active(s); }, 60000)) return 1;
 
-    const int interval = redraw_interval_ms(s.state.fps_index);
+    const int interval = redraw_interval_ms(s.control.fps_index);
     std::printf("bodies: %d\n", bodies);
     std::printf("workers: %d\n", workers_beside_a_window());
     std::printf("frame_interval_chosen_ms: %d\n", interval);
@@ -163,6 +163,6 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication application(argc, argv);
-    const int fps_index = argc == 5 ? std::stoi(argv[4]) : orbilan::SimulationState{}.fps_index;
+    const int fps_index = argc == 5 ? std::stoi(argv[4]) : orbilan::ControlState{}.fps_index;
     return orbilan::measure(argv[1], std::stoi(argv[2]), std::stod(argv[3]), fps_index);
 }

@@ -37,7 +37,7 @@ void make_cluster(BodyTable& table, SimulationState& state, int n)
     state.dt = 1e-4L;
     state.grav_constant = 1;
     state.stop_time = 1e99L;
-    state.run_direction = 1;
+    state.run_direction = RunDirection::forward;
 }
 
 std::vector<bench::Particle> particles_of(const BodyTable& t)
@@ -260,7 +260,7 @@ void BM_RunLoopN10(benchmark::State& bench)
     for (auto _ : bench) {
         RunOptions options;
         options.max_steps = LOOP_STEPS;
-        run.start(1, std::move(options));
+        run.start(RunDirection::forward, std::move(options));
         run.join();
     }
     bench.SetItemsProcessed(bench.iterations() * LOOP_STEPS);
@@ -278,7 +278,7 @@ void BM_PeakMemoryRun20000(benchmark::State& bench)
         RunOptions options;
         options.max_steps = 1;
         options.threads = all_threads();
-        run.start(1, std::move(options));
+        run.start(RunDirection::forward, std::move(options));
         run.join();
     }
     rusage usage{};

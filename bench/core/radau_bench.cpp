@@ -47,7 +47,7 @@ Outcome radau_run(const BodyTable& bodies, SimulationState state, extended stop_
     BasicBodyTable<Real> table = convert_table<Real>(bodies);
     GaussRadauWorkspace<Real> work;
     state.stop_time = stop_time;
-    state.run_direction = stop_time >= state.sim_time ? 1 : 2;
+    state.run_direction = stop_time >= state.sim_time ? RunDirection::forward : RunDirection::backward;
     const auto start = std::chrono::steady_clock::now();
     init_gauss_radau(work, table, 1, tolerance, GaussRadauCarry{});
     prepare_step(table, state, work.forces);
@@ -70,7 +70,7 @@ Outcome euler_run(const BodyTable& bodies, SimulationState state, extended stop_
     out.table = bodies;
     StepWorkspace work;
     state.stop_time = stop_time;
-    state.run_direction = 1;
+    state.run_direction = RunDirection::forward;
     init_workspace(work, out.table, 1);
     prepare_step(out.table, state, work);
     while (!gravity_step(out.table, state, work, 0).stop) ++out.steps;

@@ -89,7 +89,6 @@ void prepare(int n, bool inside_a_ball = false)
         // As the program starts a run: following body 1 from twice the ball's reach.
         st.view.camera_target = {st.scene.bodies.x[1], st.scene.bodies.y[1], st.scene.bodies.z[1]};
     } else {
-        st.view.camera_pitch_d = -30;
         st.view.camera_pitch = -30;
     }
     st.gl->makeCurrent();

@@ -44,7 +44,6 @@ int main(int argc, char** argv)
     for (int k = 0; k < 2; ++k) orbilan::options_panel_handler(s, orbilan::OP_FPS);
     s.view.camera_distance = 7e11;
     s.view.camera_pitch = -35;
-    s.view.camera_pitch_d = -35;
     app.toolbar_command(orbilan::TB_START);
     QTest::qWait(3000);
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);

@@ -31,7 +31,7 @@ struct RadauRun {
                const GaussRadauCarry& carry = {})
     {
         state.stop_time = stop_time;
-        state.run_direction = stop_time >= state.sim_time ? 1 : 2;
+        state.run_direction = stop_time >= state.sim_time ? RunDirection::forward : RunDirection::backward;
         init_gauss_radau(work, table, threads, tolerance, carry);
         prepare_step(table, state, work.forces);
     }

@@ -61,7 +61,7 @@ struct RunFixture : ::testing::Test {
     SimulationRun run{table, state, recorder};
 
     RunFixture() { state.stop_time = 1e99L; }  // a run goes on until something else ends it
-    void run_to_end(int direction, RunOptions options)
+    void run_to_end(RunDirection direction, RunOptions options)
     {
         ASSERT_TRUE(run.start(direction, std::move(options)));
         run.join();
@@ -88,11 +88,11 @@ TEST_F(RunFixture, PauseAndResumeContinueTheSameTrajectory)
         state.collision_mode = 255;
         const BodyTable start = table;
         const SimulationState start_state = state;
-        ASSERT_TRUE(run.start(1, {.threads = 2, .precision = precision, .log = nullptr}));
+        ASSERT_TRUE(run.start(RunDirection::forward, {.threads = 2, .precision = precision, .log = nullptr}));
         while (run.steps_done() < 50) std::this_thread::yield();
         run.join(true);
         const int steps = static_cast<int>(run.steps_done()) + 300;
-        run_to_end(1, {.threads = 3, .precision = precision, .max_steps = 300, .log = nullptr});
+        run_to_end(RunDirection::forward, {.threads = 3, .precision = precision, .max_steps = 300, .log = nullptr});
         EXPECT_EQ(recorder.ends.back(), RunEnd::step_limit);
         const auto [bodies, sim_time] = precision == Precision::extended ? stepped<extended>(start, start_state, steps)
                                                                          : stepped<double>(start, start_state, steps);
@@ -111,8 +111,8 @@ TEST_F(RunFixture, ReadersSeeWholeStepsTakenAfterTheyAsk)
     allocate_body_table(table, state, 64);
     for (int i = 1; i <= 64; ++i) table.x[i] = i, table.vx[i] = 1, table.mass[i] = 1, table.density[i] = 1;
     state.dt = 0.5L;
-    ASSERT_TRUE(run.start(1, RunOptions{}));
-    EXPECT_FALSE(run.start(1, RunOptions{})) << "one run at a time";
+    ASSERT_TRUE(run.start(RunDirection::forward, RunOptions{}));
+    EXPECT_FALSE(run.start(RunDirection::forward, RunOptions{})) << "one run at a time";
     BodySnapshot snapshot;
     std::set<extended> times;
     for (const auto until = std::chrono::steady_clock::now() + 300ms; std::chrono::steady_clock::now() < until;) {
@@ -144,7 +144,7 @@ TEST_F(RunFixture, MassErrorWaitsForTheUserThenEndsTheRun)
         std::this_thread::sleep_for(20ms);
         run.post({RunCommand::Kind::reset_time});
     };
-    run_to_end(1, RunOptions{});
+    run_to_end(RunDirection::forward, RunOptions{});
     EXPECT_EQ(recorder.mass_errors, 1);
     EXPECT_EQ(recorder.ends, std::vector<RunEnd>{RunEnd::mass_error});
     EXPECT_EQ(run.steps_done(), 2);
@@ -160,20 +160,23 @@ TEST_F(RunFixture, LogLinesFollowTheModeTheBodyAndTheDirection)
 {
     struct Case {
         const char* what;
-        int log_mode, log_body, log_every, direction;
+        LogMode log_mode;
+        int log_body, log_every;
+        RunDirection direction;
         extended grav_constant, stop_time;
         LogLines lines;
         int fail_at_line = 0;
         RunEnd end = RunEnd::stop_time;
     };
+    constexpr RunDirection fwd = RunDirection::forward, back = RunDirection::backward;
     const Case cases[] = {
-        {"full disk", 2, 1, 1, 1, 0, 1e99L, {{1, 2, 0, 0}, {2, 3, 0, 0}}, 3, RunEnd::log_failed},
-        {"position", 2, 1, 10, 1, 0, 34.5L, {{10, 11, 0, 0}, {20, 21, 0, 0}, {30, 31, 0, 0}}},
-        {"backward", 2, 1, 2, 2, 0, -5, {{-2, -1, 0, 0}, {-4, -3, 0, 0}}},
-        {"acceleration", 1, 2, 1, 1, 1, 1, {{1, -1, 0, 0}}},
-        {"pulled backward", 2, 2, 1, 2, 1, -1, {{-1, 99, 0, 0}}},
-        {"no such mode", 3, 1, 1, 1, 0, 5, {}},
-        {"no such body", 2, 4, 1, 1, 0, 5, {}},
+        {"full disk", LogMode::position, 1, 1, fwd, 0, 1e99L, {{1, 2, 0, 0}, {2, 3, 0, 0}}, 3, RunEnd::log_failed},
+        {"position", LogMode::position, 1, 10, fwd, 0, 34.5L, {{10, 11, 0, 0}, {20, 21, 0, 0}, {30, 31, 0, 0}}},
+        {"backward", LogMode::position, 1, 2, back, 0, -5, {{-2, -1, 0, 0}, {-4, -3, 0, 0}}},
+        {"acceleration", LogMode::acceleration, 2, 1, fwd, 1, 1, {{1, -1, 0, 0}}},
+        {"pulled backward", LogMode::position, 2, 1, back, 1, -1, {{-1, 99, 0, 0}}},
+        {"no such mode", LogMode{3}, 1, 1, fwd, 0, 5, {}},
+        {"no such body", LogMode::position, 4, 1, fwd, 0, 5, {}},
     };
     for (const Case& c : cases) {
         state = SimulationState{};

@@ -59,7 +59,7 @@ struct Stepper {
     Stepper() { state.stop_time = 1e99L; }
     Stepper(const BodyTable& bodies, const SimulationState& start) : table(convert_table<Real>(bodies)), state(start) {}
 
-    void start(int threads = 1, int direction = 1)
+    void start(int threads = 1, RunDirection direction = RunDirection::forward)
     {
         state.run_direction = direction;
         init_workspace(work, table, threads);

@@ -58,7 +58,7 @@ TEST(ThreadFailure, ARunRefusedAWorkerTakesTheSameSteps)
     Observer observer;
     SimulationRun run(table, state, observer);
     refused_start = 2;  // the run's own thread starts, its helper does not
-    ASSERT_TRUE(run.start(1, {.threads = 2, .max_steps = 20, .log = nullptr}));
+    ASSERT_TRUE(run.start(RunDirection::forward, {.threads = 2, .max_steps = 20, .log = nullptr}));
     run.join();
     refused_start = 0;
     EXPECT_EQ(run.last_end(), RunEnd::step_limit);

@@ -3,7 +3,7 @@
 
 #include <chrono>
 #include <future>
-#include <thread>
+#include <latch>
 
 #include "app/answer_gate.h"
 
@@ -12,34 +12,27 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Lets a test hold the gate's lock, so that a caller stops right at the door, and close the gate
-// while it stands there.
-class HeldGate : public AnswerGate {
-public:
-    std::unique_lock<std::mutex> hold() { return std::unique_lock(mutex_); }
-    void close_while_held()
-    {
-        closing_ = true;
-        answered_ = true;
-    }
-};
-
-// The shutdown happens while the simulation thread is between "not closing yet" and arming its
-// wait: the wait must not be armed after the closing, or the thread waits for ever and the
-// shutdown's join with it. (The answered wait is the program's "Error : mass <= 0".)
-TEST(AnswerGate, ClosingWhileACallerIsAtTheDoorNeverLeavesItWaiting)
+// The program closes while the simulation thread is about to wait for an answer (the program's
+// "Error : mass <= 0"): whichever comes first, the thread must never be left waiting, or the
+// shutdown's join waits with it. The two are started together many times so that the close lands
+// before, during and after the arming.
+TEST(AnswerGate, ClosingNeverLeavesTheSimulationThreadWaiting)
 {
-    HeldGate gate;
-    std::unique_lock door = gate.hold();
-    auto caller = std::async(std::launch::async, [&] {
-        if (gate.arm()) gate.wait();
-    });
-    std::this_thread::sleep_for(50ms);  // the caller now stands at the door
-    gate.close_while_held();
-    door.unlock();
-    const bool released = caller.wait_for(5s) == std::future_status::ready;
-    EXPECT_TRUE(released) << "the caller armed its wait after the gate closed";
-    if (!released) gate.answer();  // let it go, so that the test itself can end
+    for (int trial = 0; trial < 2000; ++trial) {
+        AnswerGate gate;
+        std::latch start(2);
+        auto caller = std::async(std::launch::async, [&] {
+            start.arrive_and_wait();
+            if (gate.arm()) gate.wait();
+        });
+        start.arrive_and_wait();
+        gate.close();
+        if (caller.wait_for(5s) != std::future_status::ready) {
+            gate.answer();  // let it go, so that the test itself can end
+            FAIL() << "trial " << trial << ": the caller still waits after the close";
+        }
+        EXPECT_FALSE(gate.arm()) << "a closed gate armed a new wait";
+    }
 }
 
 }  // namespace

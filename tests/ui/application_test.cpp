@@ -270,7 +270,7 @@ TEST_F(ProgramTest, TimePanelSetsTheStepTheStopTimeAndTheClock)
     run_until("1E-05");  // 36 ms; the run stops at the first step that reaches it, within 1 ms past
     EXPECT_TRUE(s().state.sim_time >= 0.036L && s().state.sim_time < 0.036L + 0.0011L);
     run_until("-1E-05");
-    EXPECT_EQ(s().state.run_direction, 2);
+    EXPECT_EQ(s().state.run_direction, RunDirection::backward);
     EXPECT_TRUE(s().state.sim_time <= -0.036L && s().state.sim_time > -0.036L - 0.0011L);
 
     time_panel().set_text(TM_STOP_TIME, "1E+99");
@@ -377,7 +377,7 @@ TEST_F(ProgramTest, OptionsChangeWhatIsDrawn)
 {
     open("figure_eight.txt");  // bodies off the axes, seen from above the plane
     ViewState& view = s().view;
-    view.camera_pitch = view.camera_pitch_d = -60;
+    view.camera_pitch = -60;
     const std::pair<int, ViewSwitch*> switches[] = {{OP_AXIS, &view.hide_axis},
                                                     {OP_PLANE, &view.hide_xy_plane},
                                                     {OP_LINE, &view.hide_origin_lines},

@@ -32,7 +32,7 @@ TEST(StartUp, TheProbeFindsTheOpenGLTheViewGetsAndTheLoopEndsWithZero)
 // way start-up failed, and the exit code says so.
 TEST(StartUp, WithoutOpenGLTheProgramSaysWhyAndEnds)
 {
-    for (const auto& [gl, text] : {std::pair{GlSupport::no_window_class, "Failed To Register The Window Class."},
+    for (const auto& [gl, text] : {std::pair{GlSupport::no_screen, "Failed To Register The Window Class."},
                                    {GlSupport::no_context, "Can't Create A GL Rendering Context."}}) {
         RecordingPlatform platform;
         platform.gl = gl;
