@@ -88,6 +88,7 @@ public:
     // After a run whose log could not be written: what failed, naming the file. Empty otherwise.
     const std::string& log_failure() const { return log_failure_; }
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
+    // Of a Gauss-Radau run: its force evaluations, rejected steps and iterations included.
     long long force_evaluations() const { return force_evaluations_.load(std::memory_order_relaxed); }
     // After a run that ended as failed: why, with the time and the body. Empty otherwise.
     const std::string& failure() const { return failure_; }
