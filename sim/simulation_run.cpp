@@ -327,10 +327,7 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
         prepare_step(bodies, state_, work);
         end = step_loop(
             bodies, options,
-            [&] {
-                force_evaluations_.fetch_add(1, std::memory_order_relaxed);
-                return gravity_step(bodies, state_, work, camera_distance_.load(std::memory_order_relaxed));
-            },
+            [&] { return gravity_step(bodies, state_, work, camera_distance_.load(std::memory_order_relaxed)); },
             [&](long long& since) { return log_step(*options.log, state_, bodies, work, since); });
     }
     finish(bodies, options, end);

@@ -102,6 +102,7 @@ public:
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
     // After a run that ended with RunEnd::not_finite: the first body whose position is not finite.
     int not_finite_body() const { return not_finite_body_; }
+    // Of a Gauss-Radau run: its force evaluations, rejected steps and iterations included.
     long long force_evaluations() const { return force_evaluations_.load(std::memory_order_relaxed); }
     // After a run that ended as failed: why (the adaptive method's state or step, with the time and
     // the body, or the system's refusal to carry on, such as no memory left). Empty otherwise.
