@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The engine's figures for the README, before and after a change, measured side by side.
 
     bench/engine_figures.py [--before REV] [--rounds 3] [--busy-core] [--instructions]

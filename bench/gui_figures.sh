@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program at thousands of bodies under Xvfb, against orbilan-run on the same project with the
 # same number of workers, alternately. Prints each run's figures and the ratio of steps per second.
 # Usage: bench/gui_figures.sh [BUILD_DIR] [BODIES] [SECONDS] [ROUNDS] [FPS_INDEX]

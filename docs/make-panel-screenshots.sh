@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders every panel in every colour theme, and the icon set, into docs/images/panels/.
 # Usage: docs/make-panel-screenshots.sh [BUILD_DIR]   (default: build)
 # Needs the build prerequisites from the README plus Xvfb (xvfb-run).

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's picture of ORBILAN running the solar system sample, under Xvfb.
 # Usage: docs/make-run-screenshot.sh [BUILD_DIR]   (default: build)
 set -eu

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks ORBILAN as a user gets it from a configured and built folder (argument): installed with
 # `cmake --install` into a temporary root, then as the Debian package unpacked into another.
 # Nothing is installed on this machine.

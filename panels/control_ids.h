@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Control identifiers shared by the panels and their handlers. Every panel has its hide button at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "panels/control_ids.h"
 #include "panels/panel.h"
 #include "panels/panel_handlers.h"

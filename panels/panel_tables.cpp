@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five panels, control by control, in the order each panel creates its controls.
 #include "panels/control_ids.h"
 #include "panels/control_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/number_format.h"
 #include "panels/displays.h"
 #include "panels/panel_handlers.h"

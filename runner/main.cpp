@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orbilan-run: the engine on a project file, from a terminal.
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/body_table.h"
 
 #include "sim/simulation_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The extended-precision force sums of one tile. An 80-bit value costs a slow load or store
 // whenever it leaves the eight x87 registers, so each pass over a tile keeps only a few running
 // values in registers, and 1/r^3 of a pair is computed once and serves both its bodies.

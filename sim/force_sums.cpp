@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The force sums of a step, shared by a team of force workers.
 //
 // Every body adds the terms of the other bodies in one fixed order, whatever the number of

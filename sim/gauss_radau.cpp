@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 15th-order Gauss-Radau predictor-corrector.
 //
 // Over a step of size h from time t0 the acceleration of every coordinate is written as a

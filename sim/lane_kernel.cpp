@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One kernel of the double-precision force sums. The build compiles this file once for each
 // instruction set it supports (AVX-512, AVX2 and, for any processor, plain), naming the result
 // LANE_KERNEL_NAME; lane_sums.cpp picks the widest one the processor runs.

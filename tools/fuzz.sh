@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes every reader and the project round trip for longer than the test suite does:
 #   tools/fuzz.sh [SECONDS]      (each target in turn, 300 s each by default)
 # New inputs collect in build-fuzz/tests/fuzz/scratch/TARGET, crashes in build-fuzz/tests/fuzz/crashes.

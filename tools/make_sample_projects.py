@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the bundled sample projects into assets/Projects from published elements and masses.
 
 Run it from the top of the repository; the files it writes are committed, so building never needs it.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The whole test suite: every test program under Xvfb, the engine and file code again under
 # AddressSanitizer + UndefinedBehaviorSanitizer, the run-control tests under ThreadSanitizer, and
 # a short fuzzing of every reader (tools/fuzz.sh fuzzes for longer).
@@ -14,6 +15,16 @@ if clang-format --version | grep -q "version 14\."; then
         xargs clang-format --dry-run -Werror orbilan_version.h.in
 else
     echo "layout check skipped: it needs clang-format 14, found: $(clang-format --version)"
+fi
+
+# Every source file names its licence.
+unlicensed=$(find app sim files view panels widgets platform runner tools tests bench docs assets packaging \
+    \( -name "*.cpp" -o -name "*.h" -o -name "*.py" -o -name "*.sh" -o -name CMakeLists.txt \) \
+    -exec grep -L "SPDX-License-Identifier: GPL-3.0-or-later" {} +)
+if [ -n "$unlicensed" ]; then
+    echo "without an SPDX licence line:"
+    echo "$unlicensed"
+    exit 1
 fi
 
 # The test package is never published: without DEBFULLNAME and DEBEMAIL it names no real address.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "view/bmp_reader.h"
 
 namespace orbilan {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scene list: the plane, the axes, the exhaust line and the lines from the origin, compiled
 // when the bodies or the switches change, and the frame that draws it with the spheres and trails.
 #include "view/scene_list.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the application icon that desktops show in their menus, docks and software centres.
 
 It is the toolbar's ICON_app drawing (a blue planet, an amber orbit and its moon) grown to a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the application icon's SVG to a square PNG of the given size, for the hicolor theme.
 // Painting shapes into an image needs no application object and no display.
 #include <QImage>

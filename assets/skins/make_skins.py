@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the default skin and the planet and star skins as 24-bit bitmaps.
 
 Each skin is an equirectangular map (256 x 128, or 128 x 64 for small bodies): column u runs

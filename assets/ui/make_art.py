@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the panel artwork as SVG: every toolbar icon in its normal, hot (_H) and disabled (_D)
 look, the application icon and the four 1024 x 100 panel backgrounds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Not a test: the whole program running a large cluster, measured as a user would feel it. It
 // writes a project of N bodies into the program folder, opens it, sets the frame rate (index into
 // the redraw intervals, the program's own by default), presses START and, for the given time, counts the frames the view draws, clicks the time panel's unit button every 250 ms from

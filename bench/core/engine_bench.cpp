@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Engine speed and memory: ORBILAN's step against a double-precision stepper of the usual shape,
 // the force sums against the kernel they replaced, the run loop against the bare step, and the
 // peak memory of a 20,000-body run. Things compared run interleaved, and medians are reported.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Project loading with skins that the folder does not hold as named: every body's skin is
 // missing, or spelled in another letter case, in a folder of many files. Arguments: bodies,
 // files in the project's folder. The current folder is the project's, as when a user runs

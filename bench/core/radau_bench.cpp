@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Gauss-Radau method's figures: Burrau's problem to t = 70 against the scheme's usual
 // double-precision form (peer_radau.h), run interleaved, medians of the wall times; how far the
 // result moves with a 100 times tighter tolerance; an eccentric Kepler orbit against its start

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory the whole program holds per body: start-up, OPEN PROJECT of N bodies, a START with a few
 // redraw ticks, STOP. Run once with a small N and once with a large one under Xvfb; the
 // difference of the resident sizes divided by the difference of the body counts is the cost of

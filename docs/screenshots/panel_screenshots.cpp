@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a PNG of each panel in each theme, one sheet of all icons and one of the toolbar's looks,
 // into the folder given.
 #include "panels/panel.h"

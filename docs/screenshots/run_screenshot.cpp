@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Not a test: opens a sample project, shows every panel, runs the simulation for a while and
 // saves a picture of the whole screen, for the README.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/project_loader.h"
 
 #include <sys/stat.h>

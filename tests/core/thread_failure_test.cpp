@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Threads the system refuses to start. This program replaces pthread_create so that a chosen call
 // fails as it does when a user or a container has no threads left.
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a bitmap: an image, when one comes out, has exactly the pixels its size says.
 #include <cstdint>
 #include <cstdlib>

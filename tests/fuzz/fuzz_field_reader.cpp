@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes read as fields in a project's mix of texts and numbers. Every read must move on: a
 // reader that stalls would hang a load.
 #include <cstdint>

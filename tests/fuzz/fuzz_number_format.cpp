@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text as a number, then the value in every mask and every display unit. A finite value's
 // round-trip text must read back to the same 80 bits.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a project file, and what follows a line "#JI" as the impulse program beside it.
 // A file either loads whole, with at most one message per kind of problem (never one per body),
 // or is named in one message and leaves the loaded project exactly as it was.

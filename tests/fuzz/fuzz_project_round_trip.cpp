@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes read as a project's text, written back and read again: the same names, skin names and
 // 80-bit values, except what the writer reports it could not spell (a double quote together with
 // a comma, a line end or a TAB; NaN, which reads back as 0).

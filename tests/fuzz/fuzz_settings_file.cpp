@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as the settings file; the theme it gives is written and must read back the same.
 #include <cstdint>
 #include <cstdlib>

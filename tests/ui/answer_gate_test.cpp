@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulation thread's wait for the user's answer, against a program that is closing.
 #include <gtest/gtest.h>
 

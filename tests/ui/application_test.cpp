@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ORBILAN end to end: start-up with the real panels and view, commands by click, runs to their end.
 #include <QApplication>
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt_platform.h"
 #include "ui_test_support.h"
 #include "widgets/button_record.h"
