@@ -159,7 +159,7 @@ def figure_eight():
     ]
     write_project("figure_eight.txt", "Figure-eight choreography",
                   "three equal masses chase each other on one curve (Chenciner and Montgomery 2000; G = 1; period 6.32591398)",
-                  1e-4, 1, bodies)
+                  1e-4, 1, bodies, method="gauss-radau")
 
 
 def pythagorean():
