@@ -130,10 +130,7 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
         s.platform.message_box(information("Canceled !"));
         return false;
     }
-    bool impulse_found = false;
-    const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
-    if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) !=
-        LoadResult::loaded) {
+    if (!load_project_file()) {
         // The loaded project stays, and with it its name.
         s.project_path = previous;
         if (s.table.body_count > 0)
@@ -142,10 +139,8 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
             s.panels.toolbar_panel->set_text(0, "ORBILAN");
         return false;
     }
-    if (s.integrator_choice) s.state.integrator = *s.integrator_choice;
     // Named only once it is the project loaded; a file refused meanwhile leaves the caption alone.
     s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
-    s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
 }
 
@@ -156,6 +151,12 @@ bool Application::reload_project()
         s.platform.message_box(information("No project loaded !"));
         return false;
     }
+    return load_project_file();
+}
+
+bool Application::load_project_file()
+{
+    Session& s = session_;
     bool impulse_found = false;
     const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
     if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) !=

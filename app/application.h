@@ -45,6 +45,9 @@ private:
     bool open_project();
     bool open_chosen_project(const std::filesystem::path& previous);
     bool reload_project();
+    // The project at project_path into the table and the state, as open and reset both load it;
+    // false, with the reasons shown, when it was not loaded (the loaded project then stays).
+    bool load_project_file();
     void show_loaded_project(bool opened);
     void toggle_panel(Panel& panel, int& panel_state);
     void toggle_full_screen();
