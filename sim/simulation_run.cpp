@@ -1,6 +1,7 @@
 #include "sim/simulation_run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <optional>
 #include <type_traits>
@@ -35,6 +36,28 @@ bool SimulationRun::start(int run_direction, RunOptions options)
     active_.store(true, std::memory_order_release);
     thread_ = std::thread(&SimulationRun::thread_main, this, std::move(options));
     return true;
+}
+
+void SimulationRun::stop()
+{
+    stop_request_.store(true, std::memory_order_relaxed);
+    wake();
+}
+
+void SimulationRun::set_pace(double simulated_seconds_per_second)
+{
+    pace_.store(std::isfinite(simulated_seconds_per_second) ? std::max(0.0, simulated_seconds_per_second) : 0.0,
+                std::memory_order_relaxed);
+    wake();
+}
+
+void SimulationRun::wake()
+{
+    // Taken so that the change is seen either before the thread sleeps or by its wake-up.
+    {
+        std::lock_guard lock(wake_mutex_);
+    }
+    wake_up_.notify_all();
 }
 
 void SimulationRun::join(bool stop_first)
@@ -80,6 +103,7 @@ void SimulationRun::post(const RunCommand& command)
     }
     commands_.push_back(command);
     commands_pending_.store(true, std::memory_order_release);
+    wake();
 }
 
 // The caller holds command_mutex_.
@@ -128,6 +152,7 @@ void SimulationRun::read_snapshot(BodySnapshot& out)
     const std::uint64_t seen = publications_;
     // Release: a command posted before this request is pending when the thread sees the request.
     snapshot_wanted_.store(true, std::memory_order_release);
+    wake();
     snapshot_published_.wait_for(lock, SNAPSHOT_WAIT, [&] { return publications_ != seen || !active(); });
     out = published_;
 }
@@ -182,6 +207,51 @@ std::optional<RunEnd> reason_to_end(const StepResult& step, bool log_written, lo
 
 }  // namespace
 
+// Where the pace is measured from: the wall clock and the simulated time covered when the run
+// started or the pace last changed.
+struct PaceAnchor {
+    double pace = 0;
+    std::chrono::steady_clock::time_point wall;
+    double covered = 0;
+};
+
+namespace {
+
+// A paced run that falls further behind than this (a slow step, a suspended machine) starts
+// measuring again instead of racing to catch up.
+constexpr std::chrono::milliseconds PACE_SLACK{250};
+
+}  // namespace
+
+template <typename Real>
+void SimulationRun::keep_pace(BasicBodyTable<Real>& bodies, PaceAnchor& anchor, double covered)
+{
+    const double pace = pace_.load(std::memory_order_relaxed);
+    auto now = std::chrono::steady_clock::now();
+    if (pace != anchor.pace) anchor = {pace, now, covered};
+    if (pace <= 0) return;
+    const auto due = anchor.wall + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                       std::chrono::duration<double>((covered - anchor.covered) / pace));
+    if (now > due + PACE_SLACK) {
+        anchor = {pace, now, covered};
+        return;
+    }
+    std::unique_lock lock(wake_mutex_);
+    while (now < due && !stop_request_.load(std::memory_order_relaxed) &&
+           pace_.load(std::memory_order_relaxed) == pace) {
+        if (snapshot_wanted_.load(std::memory_order_acquire) || commands_pending_.load(std::memory_order_acquire)) {
+            lock.unlock();
+            serve_snapshot_request(bodies);
+            lock.lock();
+            // A reader still copying the last snapshot holds it a moment; let it finish.
+            if (snapshot_wanted_.load(std::memory_order_acquire)) wake_up_.wait_for(lock, std::chrono::milliseconds(1));
+        } else {
+            wake_up_.wait_until(lock, due);
+        }
+        now = std::chrono::steady_clock::now();
+    }
+}
+
 template <typename Real>
 void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
 {
@@ -190,12 +260,16 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
     prepare_step(bodies, state_, work);
     long long steps_since_line = 0;
     RunEnd end = RunEnd::stopped;
+    PaceAnchor anchor{0, std::chrono::steady_clock::now(), 0};
+    double covered = 0;  // simulated time the run has gone through, in either direction
     for (long long steps = 1;; ++steps) {
         if (commands_pending_.load(std::memory_order_acquire)) {
             std::lock_guard lock(command_mutex_);
             apply_commands(bodies);
         }
+        const extended time_before = state_.sim_time;
         const StepResult step = gravity_step(bodies, state_, work, camera_distance_.load(std::memory_order_relaxed));
+        covered += std::fabs(static_cast<double>(state_.sim_time - time_before));
         steps_done_.store(steps, std::memory_order_relaxed);
         report(step, bodies);
         const bool logged = !options.log || log_step(*options.log, state_, bodies, work, steps_since_line);
@@ -205,6 +279,8 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
         }
         if (stop_request_.load(std::memory_order_relaxed)) break;
         if (snapshot_wanted_.load(std::memory_order_acquire)) serve_snapshot_request(bodies);
+        keep_pace(bodies, anchor, covered);
+        if (stop_request_.load(std::memory_order_relaxed)) break;
     }
     finish(bodies, options, end);
 }
