@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <string>
 
 #include "files/field_reader.h"
@@ -96,6 +97,17 @@ std::optional<std::filesystem::path> find_skin(const std::string& text, const st
     return find_file(text, &listings);
 }
 
+// The `Pace` line among the fields after the bodies, whatever other lines come before or after it.
+double read_pace(FieldReader reader)
+{
+    while (!reader.at_end()) {
+        if (reader.read_text_field() != "Pace") continue;
+        const auto pace = static_cast<double>(reader.read_number_field());
+        return std::isfinite(pace) && pace > 0 ? pace : 0;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool read_project_text(std::string data, ProjectText& project)
@@ -117,6 +129,7 @@ bool read_project_text(std::string data, ProjectText& project)
     // Past the end of the data every body reads as zeros and empty names, as allocated.
     for (int i = 1; i <= project.bodies.body_count && !reader.at_end(); ++i)
         if (read_body(reader, project.bodies, i)) project.complete_bodies = i;
+    if (project.complete_bodies == project.bodies.body_count) project.pace = read_pace(reader);
     return true;
 }
 
@@ -159,6 +172,7 @@ LoadResult read_project_fields(const std::filesystem::path& project_path, const 
     table = std::move(bodies);
     state.dt = project.dt;
     state.grav_constant = project.grav_constant;
+    state.pace = project.pace;
     state.impulse_table = loaded.impulse_table;
     state.impulse_count = loaded.impulse_count;
     state.impulse_body = loaded.impulse_body;

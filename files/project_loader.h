@@ -28,10 +28,13 @@ struct ProjectText {
     extended grav_constant = 0;
     BodyTable bodies;
     int complete_bodies = 0;  // bodies whose 16 fields all lie within the data
+    double pace = 0;          // from an optional `Pace` line; 0 when there is none
 };
 
 // Reads the header, then 16 fields per body, from the data up to its first Ctrl-Z. False, with no
-// body read, when the header lists more than MAX_BODY_COUNT bodies.
+// body read, when the header lists more than MAX_BODY_COUNT bodies. Anywhere after complete
+// bodies, an optional line `Pace, SECONDS_PER_SECOND` names how much simulated time the project
+// likes to see pass per second; a pace that is not a positive finite number reads as none.
 bool read_project_text(std::string data, ProjectText& project);
 
 // Reads a project file: header (title, count, dt, G), then 16 fields per body; fixes zero

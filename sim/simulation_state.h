@@ -38,6 +38,7 @@ struct SimulationState {
     double time_unit_factor = 1;
     double shown_time = 0;
     int fps_index = 4;
+    double pace = 0;  // simulated seconds per second of wall time; 0: as fast as possible
 
     int log_enabled = 0;
     int log_mode = 0;
