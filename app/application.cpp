@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "app/host_window.h"
+#include "app/run_pace.h"
+#include "app/view_menu.h"
 #include "files/log_writer.h"
 #include "files/project_loader.h"
 #include "panels/displays.h"
@@ -19,6 +22,7 @@
 #include "view/camera.h"
 #include "view/skins.h"
 #include "view/trails.h"
+#include "widgets/round_button.h"
 
 namespace orbilan {
 
@@ -71,6 +75,74 @@ void Application::attach(Panels panels, GlView* gl_window)
     gl_window->set_tick_listener([this](const BodySnapshot& bodies) { refresh_on_tick(bodies); });
     gl_window->set_selection_listener([this](int k) { on_selection(k); });
     gl_window->set_distance_listener([this](double d) { session_.run->set_camera_distance(d); });
+    gl_window->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(gl_window, &QWidget::customContextMenuRequested, this, &Application::show_view_menu);
+}
+
+void Application::key_command(KeyCommand command)
+{
+    Session& s = session_;
+    const auto click = [&s](int id) {
+        if (RoundButton* button = s.panels.toolbar_panel->button(id)) button->click();
+    };
+    // Turning by arrow moves as far as a drag of this many pixels.
+    constexpr int ORBIT_STEP = 48;
+    GlView* view = s.gl_window;
+    switch (command) {
+    case KeyCommand::start_pause: click(run_active(s) ? TB_STOP : TB_START); break;
+    case KeyCommand::open: click(TB_OPEN); break;
+    case KeyCommand::reset: click(TB_RESET); break;
+    case KeyCommand::full_screen: click(TB_FULL_SCREEN); break;
+    case KeyCommand::end: click(TB_END); break;
+    case KeyCommand::look_origin: click(TB_LOOK_ORIGIN); break;
+    case KeyCommand::previous_body: click(TB_PREV); break;
+    case KeyCommand::next_body: click(TB_NEXT); break;
+    case KeyCommand::zoom_in:
+        if (view) view->zoom_by(1);
+        break;
+    case KeyCommand::zoom_out:
+        if (view) view->zoom_by(-1);
+        break;
+    case KeyCommand::orbit_left:
+        if (view) view->orbit_by(-ORBIT_STEP, 0);
+        break;
+    case KeyCommand::orbit_right:
+        if (view) view->orbit_by(ORBIT_STEP, 0);
+        break;
+    case KeyCommand::orbit_up:
+        if (view) view->orbit_by(0, -ORBIT_STEP);
+        break;
+    case KeyCommand::orbit_down:
+        if (view) view->orbit_by(0, ORBIT_STEP);
+        break;
+    case KeyCommand::slower: set_pace(slower_pace(s.state.pace)); break;
+    case KeyCommand::faster: set_pace(faster_pace(s.state.pace)); break;
+    case KeyCommand::shortcut_window: show_shortcut_window(); break;
+    }
+}
+
+void Application::set_pace(double pace)
+{
+    Session& s = session_;
+    s.state.pace = pace;
+    s.run->set_pace(pace);
+    if (s.panels.toolbar_panel)
+        s.panels.toolbar_panel->set_caption_note(QString::fromStdString(pace_caption_note(pace)));
+}
+
+void Application::show_view_menu(const QPoint& at)
+{
+    QMenu* menu = make_view_menu(
+        session_.gl_window, session_.state.pace, [this](double pace) { set_pace(pace); },
+        [this] { show_shortcut_window(); });
+    menu->popup(session_.gl_window->mapToGlobal(at));
+}
+
+void Application::show_shortcut_window()
+{
+    if (!shortcut_window_) shortcut_window_ = make_shortcut_window(program_.main_window.get());
+    shortcut_window_->show();
+    shortcut_window_->raise();
 }
 
 void Application::toolbar_command(int id)
@@ -144,6 +216,7 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
     // Named only once it is the project loaded; a file refused meanwhile leaves the caption alone.
     s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
+    set_pace(s.state.pace);
     return true;
 }
 
@@ -156,9 +229,12 @@ bool Application::reload_project()
     }
     bool impulse_found = false;
     const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
+    // The run speed in use stays: the user may have chosen it.
+    const double pace = s.state.pace;
     if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) !=
         LoadResult::loaded)
         return false;
+    s.state.pace = pace;
     s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
     return true;
 }
@@ -218,6 +294,13 @@ bool Application::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress || QApplication::activeModalWidget() != nullptr) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
+    // Seen once it reaches a widget, so that a focused control can keep the keys it uses.
+    if (const auto command = orbilan::key_command(key->key(), key->modifiers());
+        command && watched->isWidgetType() && !control_keeps_key(watched, key->key(), key->modifiers())) {
+        const bool turning = *command >= KeyCommand::zoom_in && *command <= KeyCommand::orbit_down;
+        if (turning || !key->isAutoRepeat()) key_command(*command);
+        return true;
+    }
     // The view is the host window's only control, so Tab there would go nowhere.
     const bool in_view = watched == session_.gl_window && session_.gl_window != nullptr;
     if (key->key() == Qt::Key_F6)

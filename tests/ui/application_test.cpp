@@ -1,6 +1,8 @@
 // ORBILAN end to end: start-up with the real panels and view, commands by click, runs to their end.
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -98,10 +100,12 @@ protected:
         platform.dialog_answers.push_back(path.string());
         click(toolbar(), TB_OPEN);
     }
+    // The samples name the pace they are best watched at; the tests run them as fast as possible.
     void open(const std::string& project)
     {
         open_path(folder / "Projects" / project);
         ASSERT_GT(s().table.body_count, 0) << "project " << project << " did not load";
+        program->application->set_pace(0);
     }
 
     // Waits for the end of the run and of its refresh on this thread.
@@ -644,6 +648,111 @@ TEST_F(ProgramTest, InstalledProgramReadsShareAndWritesUnderTheHomeFolder)
     EXPECT_EQ(program->theme_id, 1);
     QWidget* label = time_panel().control(TM_TIME_LABEL);
     EXPECT_EQ(label->palette().color(label->backgroundRole()), QColor(176, 41, 34)) << "the red theme's labels";
+}
+
+// A sample opens at its pace, named in the caption; [ and ] step through the run speeds, live in a
+// run, and Space starts and pauses it. Every other key clicks its toolbar button, from the view or
+// from an edit box, while a focused button keeps Space and an edit box the keys it types.
+TEST_F(ProgramTest, KeysDoWhatTheirButtonsDo)
+{
+    open_path(folder / "Projects" / "binary_star.txt");
+    EXPECT_EQ(s().state.pace, 4);
+    EXPECT_TRUE(toolbar().windowTitle().endsWith("  [4 s/s]")) << toolbar().windowTitle().toStdString();
+    QWidget* view = s().gl_window;
+    QTest::keyClick(view, Qt::Key_BracketRight);
+    EXPECT_TRUE(toolbar().windowTitle().endsWith("  [1 min/s]"));
+    for (int k = 0; k < 3; ++k) QTest::keyClick(view, Qt::Key_BracketLeft);
+    EXPECT_EQ(s().state.pace, 1) << "real time is the slowest";
+    EXPECT_TRUE(toolbar().windowTitle().endsWith("  [real time]"));
+    QTest::keyClick(view, Qt::Key_Space);
+    ASSERT_TRUE(run_active(s()));
+    for (int k = 0; k < 6; ++k) QTest::keyClick(view, Qt::Key_BracketRight);
+    EXPECT_EQ(s().state.pace, 0);
+    EXPECT_EQ(toolbar().windowTitle(), toolbar().text(0)) << "as fast as possible adds nothing";
+    const long long steps = s().run->steps_done();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s().run->steps_done() > steps + 100000; })) << "no longer paced";
+    QTest::keyClick(view, Qt::Key_Space);
+    wait_for_end();
+
+    // The buttons' clicks, heard without acting on them.
+    QObject::disconnect(&toolbar(), nullptr, program->application.get(), nullptr);
+    QSignalSpy clicks(&toolbar(), &Panel::command);
+    auto* stop_time = qobject_cast<QLineEdit*>(time_panel().control(TM_STOP_TIME));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int button;
+    } keys[] = {{Qt::Key_Space, {}, TB_START},
+                {Qt::Key_O, Qt::ControlModifier, TB_OPEN},
+                {Qt::Key_R, Qt::ControlModifier, TB_RESET},
+                {Qt::Key_F11, {}, TB_FULL_SCREEN},
+                {Qt::Key_Q, Qt::ControlModifier, TB_END},
+                {Qt::Key_Home, {}, TB_LOOK_ORIGIN},
+                {Qt::Key_PageUp, {}, TB_PREV},
+                {Qt::Key_PageDown, {}, TB_NEXT}};
+    for (QWidget* where : {view, static_cast<QWidget*>(stop_time)}) {
+        for (const auto& k : keys) {
+            // An edit box keeps Space and Home for its text.
+            if (where == stop_time && (k.key == Qt::Key_Space || k.key == Qt::Key_Home)) continue;
+            clicks.clear();
+            QTest::keyClick(where, k.key, k.modifiers);
+            ASSERT_EQ(clicks.size(), 1) << k.key;
+            EXPECT_EQ(clicks[0][0].toInt(), k.button) << k.key;
+        }
+    }
+    clicks.clear();
+    QTest::keyClick(toolbar().control(TB_SHOW_TIME), Qt::Key_Space);
+    ASSERT_EQ(clicks.size(), 1);
+    EXPECT_EQ(clicks[0][0].toInt(), TB_SHOW_TIME) << "a focused button keeps Space";
+
+    // + and - are a wheel step each way; the arrows turn the camera as a drag of 48 pixels (2 degrees).
+    ViewState& camera = s().view;
+    const double distance = camera.camera_distance;
+    QTest::keyClick(view, Qt::Key_Plus, Qt::ShiftModifier);
+    EXPECT_EQ(camera.camera_distance, distance / ZOOM_FACTOR);
+    QTest::keyClick(view, Qt::Key_Minus);
+    EXPECT_DOUBLE_EQ(camera.camera_distance, distance);
+    stop_time->setText("");
+    QTest::keyClick(stop_time, Qt::Key_Minus);
+    EXPECT_EQ(stop_time->text(), "-") << "an edit box keeps the keys it types";
+    EXPECT_DOUBLE_EQ(camera.camera_distance, distance);
+    const double yaw = camera.camera_yaw_d, pitch = camera.camera_pitch_d;
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(camera.camera_yaw_d, yaw - 2);
+    QTest::keyClick(view, Qt::Key_Up);
+    EXPECT_DOUBLE_EQ(camera.camera_pitch_d, pitch + 2);
+    QTest::keyClick(view, Qt::Key_Left);
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(camera.camera_yaw_d, yaw);
+    EXPECT_DOUBLE_EQ(camera.camera_pitch_d, pitch);
+}
+
+// A left click on a star selects and follows it, as the body buttons do; on empty space it changes
+// nothing.
+TEST_F(ProgramTest, LeftClickSelectsTheBodyUnderThePointer)
+{
+    open("binary_star.txt");
+    click(toolbar(), TB_LOOK_ORIGIN);
+    // Seen from the y axis, the stars lie left and right of the origin.
+    s().view.camera_yaw = s().view.camera_yaw_d = 90;
+    GlView& view = *s().gl_window;
+    view.redraw_view();
+    QTest::mouseClick(&view, Qt::LeftButton, {}, view.rect().center());
+    EXPECT_EQ(s().view.look_at_body, 0) << "the centre lies between the stars";
+    EXPECT_EQ(s().state.selected_body, 1);
+    // Where Beta (at x = -1) shows on the screen.
+    const ViewFrustum f = view_frustum(s().view);
+    const double q[3] = {-1 - f.eye[0], -f.eye[1], -f.eye[2]};
+    const auto dot = [&q](const std::array<double, 3>& axis) {
+        return q[0] * axis[0] + q[1] * axis[1] + q[2] * axis[2];
+    };
+    const double depth = dot(f.forward);
+    const QPoint beta(qRound(view.width() * (0.5 + 0.5 * dot(f.side) / depth / f.tan_across)),
+                      qRound(view.height() * (0.5 - 0.5 * dot(f.up) / depth / f.tan_up)));
+    QTest::mouseClick(&view, Qt::LeftButton, {}, beta);
+    EXPECT_EQ(s().view.look_at_body, 2);
+    EXPECT_EQ(s().state.selected_body, 2);
+    EXPECT_EQ(numeric().text(0), "NUMERIC DATA for OBJECT =  2  (Beta)");
 }
 
 }  // namespace
