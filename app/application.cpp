@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "app/host_window.h"
 #include "app/run_pace.h"
 #include "app/view_menu.h"
+#include "app/view_picture.h"
 #include "files/log_writer.h"
 #include "files/project_loader.h"
 #include "panels/displays.h"
@@ -118,7 +120,21 @@ void Application::key_command(KeyCommand command)
     case KeyCommand::slower: set_pace(slower_pace(s.state.pace)); break;
     case KeyCommand::faster: set_pace(faster_pace(s.state.pace)); break;
     case KeyCommand::shortcut_window: show_shortcut_window(); break;
+    case KeyCommand::save_picture: save_view_picture(); break;
     }
+}
+
+QString Application::save_view_picture()
+{
+    GlView* view = session_.gl_window;
+    const SavedPicture picture =
+        save_picture(view ? view->grabFramebuffer() : QImage(), pictures_folder(), QDateTime::currentDateTime());
+    auto* box = new QMessageBox(picture.saved ? QMessageBox::Information : QMessageBox::Warning, "ORBILAN",
+                                picture.message, QMessageBox::Ok, program_.main_window.get());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    return picture.message;
 }
 
 void Application::set_pace(double pace)
@@ -134,7 +150,7 @@ void Application::show_view_menu(const QPoint& at)
 {
     QMenu* menu = make_view_menu(
         session_.gl_window, session_.state.pace, [this](double pace) { set_pace(pace); },
-        [this] { show_shortcut_window(); });
+        [this] { save_view_picture(); }, [this] { show_shortcut_window(); });
     menu->popup(session_.gl_window->mapToGlobal(at));
 }
 

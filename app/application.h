@@ -42,6 +42,9 @@ public:
     // Simulated seconds per second of wall time (0: as fast as possible), at once, also during a
     // run; the toolbar's caption names any other pace.
     void set_pace(double pace);
+    // Ctrl+S: the view at its full resolution into the pictures folder, said in a message that
+    // leaves the run going. Returns that message.
+    QString save_view_picture();
 
     void on_mass_error() override;
     void on_body_deleted(int k, bool selection_moved) override;

@@ -12,12 +12,13 @@
 
 namespace orbilan {
 
-const std::array<ShortcutText, 13> SHORTCUT_TEXTS = {{
+const std::array<ShortcutText, 14> SHORTCUT_TEXTS = {{
     {"Space", "START, or PAUSE during a run"},
     {"Ctrl+O", "OPEN PROJECT"},
     {"Ctrl+R", "RESET PROJECT"},
     {"F11", "TOGGLE FULL SCREEN"},
     {"Ctrl+Q", "END PROGRAM"},
+    {"Ctrl+S", "save the view as a PNG picture in the pictures folder"},
     {"Home", "LOOK TO CENTER (0,0,0)"},
     {"Page Up, Page Down", "previous, next body"},
     {"+, -", "zoom in, out (as the wheel)"},
@@ -42,6 +43,7 @@ std::optional<KeyCommand> key_command(int key, Qt::KeyboardModifiers modifiers)
         case Qt::Key_O: return KeyCommand::open;
         case Qt::Key_R: return KeyCommand::reset;
         case Qt::Key_Q: return KeyCommand::end;
+        case Qt::Key_S: return KeyCommand::save_picture;
         default: return std::nullopt;
         }
     }

@@ -29,6 +29,7 @@ enum class KeyCommand {
     slower,
     faster,
     shortcut_window,
+    save_picture,
 };
 
 struct ShortcutText {
@@ -37,7 +38,7 @@ struct ShortcutText {
 };
 
 // The keys as --help, the manual and the shortcut window list them.
-extern const std::array<ShortcutText, 13> SHORTCUT_TEXTS;
+extern const std::array<ShortcutText, 14> SHORTCUT_TEXTS;
 
 // The command of a key press, if it is one of the program's keys.
 std::optional<KeyCommand> key_command(int key, Qt::KeyboardModifiers modifiers);

@@ -755,5 +755,36 @@ TEST_F(ProgramTest, LeftClickSelectsTheBodyUnderThePointer)
     EXPECT_EQ(numeric().text(0), "NUMERIC DATA for OBJECT =  2  (Beta)");
 }
 
+// Ctrl+S writes the view at its full resolution as a PNG into the pictures folder and says where;
+// a folder it cannot write to is named with the reason.
+TEST_F(ProgramTest, CtrlSSavesTheViewAsAPicture)
+{
+    open("binary_star.txt");
+    const fs::path pictures = temp.path() / "Pictures";
+    fs::create_directory(pictures);
+    setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+    QTest::keyClick(s().gl_window, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(s().gl_window, Qt::Key_S, Qt::ControlModifier);
+    std::vector<fs::path> saved;
+    for (const auto& entry : fs::directory_iterator(pictures)) saved.push_back(entry.path());
+    ASSERT_EQ(saved.size(), 2u) << "a second picture within the same second has a name of its own";
+    const QImage image(QString::fromStdString(saved[0].string()));
+    EXPECT_EQ(image.size(), picture().size());
+    EXPECT_EQ(saved[0].filename().string().substr(0, 8), "orbilan-");
+
+    const fs::path missing = pictures / "gone";
+    setenv("XDG_PICTURES_DIR", missing.c_str(), 1);
+    const QString failure = program->application->save_view_picture();
+    EXPECT_TRUE(failure.startsWith("The view could not be saved as " + QString::fromStdString(missing.string())))
+        << failure.toStdString();
+    EXPECT_TRUE(failure.endsWith("does not exist.")) << failure.toStdString();
+    // A device that takes no files, as a full or read-only disk would refuse one.
+    setenv("XDG_PICTURES_DIR", "/proc", 1);
+    const QString refused = program->application->save_view_picture();
+    unsetenv("XDG_PICTURES_DIR");
+    EXPECT_TRUE(refused.startsWith("The view could not be saved as /proc/orbilan-")) << refused.toStdString();
+    EXPECT_FALSE(fs::exists(missing));
+}
+
 }  // namespace
 }  // namespace orbilan
