@@ -15,13 +15,28 @@ namespace orbilan {
 
 namespace {
 
-// Whether the user last moved focus with the keyboard. The focus mark follows it across buttons,
-// so a window that regains focus shows the mark only to a keyboard user.
+// Whether the user's last key or mouse button was a key. The focus mark follows it across
+// buttons, so focus that a click, a window's activation or a disabled button moves on shows no
+// mark, and focus that the keyboard moves does.
 bool keyboard_navigation = false;
 
-bool keyboard_reason(Qt::FocusReason reason)
+class InputWatch : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) keyboard_navigation = true;
+        if (event->type() == QEvent::MouseButtonPress) keyboard_navigation = false;
+        return false;
+    }
+};
+
+void watch_input()
 {
-    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    [[maybe_unused]] static const bool watching = [] {
+        qApp->installEventFilter(new InputWatch(qApp));
+        return true;
+    }();
 }
 
 }  // namespace
@@ -37,6 +52,7 @@ RoundButton::RoundButton(QWidget* parent, int id, const QString& caption, int x,
     record_.pressed_text_color = system.text;
     record_.hot_text_color = system.text;
 
+    watch_input();
     set_control_id(this, id);
     setText(caption);
     setMouseTracking(true);
@@ -264,7 +280,6 @@ void RoundButton::press()
 {
     if (record_.press_source == PRESS_SPACE) return;
     record_.press_source = PRESS_MOUSE;
-    keyboard_navigation = false;
     focus_mark_ = false;
     if (!hasFocus() && focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
     record_.visual_state = VISUAL_PRESSED;
@@ -311,7 +326,6 @@ void RoundButton::leaveEvent(QEvent*)
 
 void RoundButton::keyPressEvent(QKeyEvent* event)
 {
-    keyboard_navigation = true;
     if (record_.press_source == PRESS_NONE) {
         switch (event->key()) {
         case Qt::Key_Return:
@@ -344,7 +358,6 @@ void RoundButton::keyReleaseEvent(QKeyEvent* event)
 
 void RoundButton::focusInEvent(QFocusEvent* event)
 {
-    if (keyboard_reason(event->reason())) keyboard_navigation = true;
     focus_mark_ = keyboard_navigation && event->reason() != Qt::MouseFocusReason;
     // A window activated by the press that is still held must not undo it.
     if (record_.press_source != PRESS_MOUSE) record_.visual_state = VISUAL_NORMAL;
