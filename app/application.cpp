@@ -17,6 +17,7 @@
 #include "app/view_picture.h"
 #include "files/log_writer.h"
 #include "files/project_loader.h"
+#include "files/remembered_settings.h"
 #include "panels/displays.h"
 #include "panels/panel.h"
 #include "panels/panel_handlers.h"
@@ -354,8 +355,67 @@ void Application::focus_next_window(bool forward)
     if (target) target->setFocus(Qt::ShortcutFocusReason);
 }
 
+namespace {
+
+std::filesystem::path remembered_path(const Session& s)
+{
+    return s.files.settings_file.parent_path() / REMEMBERED_FILE_NAME;
+}
+
+std::vector<Panel*> all_panels(const Panels& p)
+{
+    return {p.toolbar_panel, p.time_panel, p.log_panel, p.numeric_panel, p.options_panel};
+}
+
+}  // namespace
+
+void Application::restore_remembered(bool open_last_project)
+{
+    Session& s = session_;
+    const RememberedSettings settings = read_remembered(remembered_path(s), FPS_INDEX_COUNT);
+    // The first caption is the panel's own; only a rate the user changed is shown anew.
+    if (settings.fps_index && *settings.fps_index != s.state.fps_index && s.panels.options_panel)
+        set_frame_rate(s, *settings.fps_index);
+    if (settings.ambient_level) {
+        s.view.ambient_level = *settings.ambient_level;
+        if (s.gl_window) refresh_view(s);
+    }
+    // A place off the work area (another screen, gone) would lose the panel: it stays inside.
+    const int right = program_.work_area_left + program_.work_area_width - 40;
+    const int bottom = program_.work_area_top + program_.work_area_height - 40;
+    for (Panel* panel : all_panels(s.panels)) {
+        const auto place =
+            panel ? settings.panel_places.find(panel->objectName().toStdString()) : settings.panel_places.end();
+        if (place == settings.panel_places.end()) continue;
+        panel->place_at(
+            {std::clamp(place->second.first, program_.work_area_left, std::max(program_.work_area_left, right)),
+             std::clamp(place->second.second, program_.work_area_top, std::max(program_.work_area_top, bottom))});
+    }
+    std::error_code error;
+    if (open_last_project && !settings.last_project.empty() &&
+        std::filesystem::is_regular_file(settings.last_project, error))
+        open_project_file(settings.last_project);
+    // After the project: the speed last chosen wins over the one the project names.
+    if (settings.pace) set_pace(*settings.pace);
+}
+
+void Application::save_remembered()
+{
+    Session& s = session_;
+    RememberedSettings settings;
+    settings.last_project = s.project_path.string();
+    settings.fps_index = s.state.fps_index;
+    settings.ambient_level = s.view.ambient_level;
+    settings.pace = s.state.pace;
+    for (const Panel* panel : all_panels(s.panels))
+        if (panel && panel->placed())
+            settings.panel_places[panel->objectName().toStdString()] = {panel->x(), panel->y()};
+    write_remembered(remembered_path(s), settings);
+}
+
 void Application::end_program()
 {
+    save_remembered();
     shut_down_run();
     if (program_.main_window) program_.main_window->on_host_close();
 }

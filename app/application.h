@@ -46,6 +46,12 @@ public:
     // leaves the run going. Returns that message.
     QString save_view_picture();
 
+    // What the last session left (see files/remembered_settings.h): the frame rate, the light, the
+    // run speed, the panels' places, and the last project when open_last_project is set and it
+    // still exists; a project gone missing leaves the program empty, without a message.
+    void restore_remembered(bool open_last_project);
+    void save_remembered();
+
     void on_mass_error() override;
     void on_body_deleted(int k, bool selection_moved) override;
     void on_run_end(RunEnd why) override;

@@ -138,6 +138,12 @@ void Panel::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
+void Panel::place_at(QPoint corner)
+{
+    move(corner);
+    placed_ = true;
+}
+
 void Panel::setVisible(bool visible)
 {
     // Placed once, as it is first shown: by then the toolbar's frame tells how tall the window

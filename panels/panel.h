@@ -38,6 +38,10 @@ public:
     void set_control_enabled(int id, bool enabled);
 
     void setVisible(bool visible) override;
+    // Puts the panel's frame where the user last left it, instead of its first place.
+    void place_at(QPoint corner);
+    // True once the panel was shown or put in a place.
+    bool placed() const { return placed_; }
 
 signals:
     void command(int id);

@@ -786,5 +786,41 @@ TEST_F(ProgramTest, CtrlSSavesTheViewAsAPicture)
     EXPECT_FALSE(fs::exists(missing));
 }
 
+// The next start finds the last project, the frame rate, the light, the run speed chosen and the
+// panels where they were left; a last project gone missing starts the program empty and silent.
+TEST_F(ProgramTest, NextStartRemembersWhatTheLastOneLeft)
+{
+    open("binary_star.txt");
+    click(options(), OP_FPS);
+    click(options(), OP_LIGHT_MORE);
+    program->application->set_pace(3600);
+    test::show_and_wait(&log_panel());
+    log_panel().move(37, 211);
+    const int fps = s().state.fps_index;
+    const QString fps_caption = options().text(OP_FPS);
+    const double light = s().view.ambient_level;
+    const fs::path project = s().project_path;
+    program->application->save_remembered();
+
+    start();
+    EXPECT_EQ(s().project_path, project);
+    EXPECT_EQ(s().table.body_count, 2);
+    EXPECT_EQ(s().state.fps_index, fps);
+    EXPECT_EQ(options().text(OP_FPS), fps_caption);
+    EXPECT_EQ(s().view.ambient_level, light);
+    EXPECT_EQ(s().state.pace, 3600);
+    EXPECT_TRUE(toolbar().windowTitle().endsWith("[1 h/s]"));
+    EXPECT_EQ(log_panel().pos(), QPoint(37, 211));
+
+    program->application->save_remembered();
+    fs::remove(folder / "Projects");
+    fs::create_directory(folder / "Projects");
+    platform.boxes.clear();
+    start();
+    EXPECT_TRUE(s().project_path.empty());
+    EXPECT_EQ(s().table.body_count, 0);
+    EXPECT_TRUE(platform.boxes.empty());
+}
+
 }  // namespace
 }  // namespace orbilan
