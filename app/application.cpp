@@ -309,7 +309,10 @@ void Application::toggle_full_screen()
 
 bool Application::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || QApplication::activeModalWidget() != nullptr) return false;
+    // A dialog, a menu or an open list keeps the keyboard to itself.
+    if (event->type() != QEvent::KeyPress || QApplication::activeModalWidget() != nullptr ||
+        QApplication::activePopupWidget() != nullptr)
+        return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     // Seen once it reaches a widget, so that a focused control can keep the keys it uses.
     if (const auto command = orbilan::key_command(key->key(), key->modifiers());

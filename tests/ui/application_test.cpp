@@ -1,6 +1,7 @@
 // ORBILAN end to end: start-up with the real panels and view, commands by click, runs to their end.
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -725,6 +726,16 @@ TEST_F(ProgramTest, KeysDoWhatTheirButtonsDo)
     QTest::keyClick(view, Qt::Key_Down);
     EXPECT_DOUBLE_EQ(camera.camera_yaw_d, yaw);
     EXPECT_DOUBLE_EQ(camera.camera_pitch_d, pitch);
+
+    // The view's menu keeps the arrows for itself.
+    QContextMenuEvent right_click(QContextMenuEvent::Mouse, view->rect().center(),
+                                  view->mapToGlobal(view->rect().center()));
+    QApplication::sendEvent(view, &right_click);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr) << "the right button opens the view's menu";
+    QTest::keyClick(menu, Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(camera.camera_yaw_d, yaw);
+    menu->close();
 }
 
 // A left click on a star selects and follows it, as the body buttons do; on empty space it changes
