@@ -260,7 +260,7 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
     prepare_step(bodies, state_, work);
     long long steps_since_line = 0;
     RunEnd end = RunEnd::stopped;
-    PaceAnchor anchor{0, std::chrono::steady_clock::now(), 0};
+    PaceAnchor anchor{pace_.load(std::memory_order_relaxed), std::chrono::steady_clock::now(), 0};
     double covered = 0;  // simulated time the run has gone through, in either direction
     for (long long steps = 1;; ++steps) {
         if (commands_pending_.load(std::memory_order_acquire)) {

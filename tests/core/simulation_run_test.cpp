@@ -243,6 +243,8 @@ TEST_F(RunFixture, PacedRunServesReadersAndStopsWhileItWaits)
     run.read_snapshot(snapshot);
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 50ms) << "a reader waited for the pace";
     EXPECT_EQ(snapshot.sim_time, 1);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(run.steps_done(), 1) << "the second step came before its time";
     run.post({RunCommand::Kind::reset_time});
     run.read_snapshot(snapshot);
     EXPECT_EQ(snapshot.sim_time, 0) << "a command waited for the pace";
