@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -11,8 +13,12 @@
 #include <vector>
 
 #include "app/host_window.h"
+#include "app/run_pace.h"
+#include "app/view_menu.h"
+#include "app/view_picture.h"
 #include "files/log_writer.h"
 #include "files/project_loader.h"
+#include "files/remembered_settings.h"
 #include "panels/displays.h"
 #include "panels/panel.h"
 #include "panels/panel_handlers.h"
@@ -20,6 +26,7 @@
 #include "view/camera.h"
 #include "view/skins.h"
 #include "view/trails.h"
+#include "widgets/round_button.h"
 
 namespace orbilan {
 
@@ -72,6 +79,88 @@ void Application::attach(Panels panels, GlView* gl_window)
     gl_window->set_tick_listener([this](const BodySnapshot& bodies) { refresh_on_tick(bodies); });
     gl_window->set_selection_listener([this](int k) { on_selection(k); });
     gl_window->set_distance_listener([this](double d) { session_.run->set_camera_distance(d); });
+    gl_window->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(gl_window, &QWidget::customContextMenuRequested, this, &Application::show_view_menu);
+}
+
+void Application::key_command(KeyCommand command)
+{
+    Session& s = session_;
+    const auto click = [&s](int id) {
+        if (RoundButton* button = s.panels.toolbar_panel->button(id)) button->click();
+    };
+    // Turning by arrow moves as far as a drag of this many pixels.
+    constexpr int ORBIT_STEP = 48;
+    GlView* view = s.gl_window;
+    switch (command) {
+    case KeyCommand::start_pause: click(run_active(s) ? TB_STOP : TB_START); break;
+    case KeyCommand::open: click(TB_OPEN); break;
+    case KeyCommand::reset: click(TB_RESET); break;
+    case KeyCommand::full_screen: click(TB_FULL_SCREEN); break;
+    case KeyCommand::end: click(TB_END); break;
+    case KeyCommand::look_origin: click(TB_LOOK_ORIGIN); break;
+    case KeyCommand::previous_body: click(TB_PREV); break;
+    case KeyCommand::next_body: click(TB_NEXT); break;
+    case KeyCommand::zoom_in:
+        if (view) view->zoom_by(1);
+        break;
+    case KeyCommand::zoom_out:
+        if (view) view->zoom_by(-1);
+        break;
+    case KeyCommand::orbit_left:
+        if (view) view->orbit_by(-ORBIT_STEP, 0);
+        break;
+    case KeyCommand::orbit_right:
+        if (view) view->orbit_by(ORBIT_STEP, 0);
+        break;
+    case KeyCommand::orbit_up:
+        if (view) view->orbit_by(0, -ORBIT_STEP);
+        break;
+    case KeyCommand::orbit_down:
+        if (view) view->orbit_by(0, ORBIT_STEP);
+        break;
+    case KeyCommand::slower: set_pace(slower_pace(s.state.pace)); break;
+    case KeyCommand::faster: set_pace(faster_pace(s.state.pace)); break;
+    case KeyCommand::shortcut_window: show_shortcut_window(); break;
+    case KeyCommand::save_picture: save_view_picture(); break;
+    }
+}
+
+QString Application::save_view_picture()
+{
+    GlView* view = session_.gl_window;
+    const SavedPicture picture =
+        save_picture(view ? view->grabFramebuffer() : QImage(), pictures_folder(), QDateTime::currentDateTime());
+    auto* box = new QMessageBox(picture.saved ? QMessageBox::Information : QMessageBox::Warning, "ORBILAN",
+                                picture.message, QMessageBox::Ok, program_.main_window.get());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    return picture.message;
+}
+
+void Application::set_pace(double pace)
+{
+    Session& s = session_;
+    s.state.pace = pace;
+    s.run->set_pace(pace);
+    if (s.panels.toolbar_panel)
+        s.panels.toolbar_panel->set_caption_note(QString::fromStdString(pace_caption_note(pace)));
+}
+
+void Application::show_view_menu(const QPoint& at)
+{
+    QMenu* menu = make_view_menu(
+        session_.gl_window, session_.state.pace, [this](double pace) { set_pace(pace); },
+        [this] { save_view_picture(); }, [this] { show_shortcut_window(); });
+    menu->popup(session_.gl_window->mapToGlobal(at));
+}
+
+void Application::show_shortcut_window()
+{
+    if (!shortcut_window_) shortcut_window_ = make_shortcut_window(program_.main_window.get());
+    shortcut_window_->show();
+    shortcut_window_->raise();
 }
 
 void Application::toolbar_command(int id)
@@ -141,6 +230,7 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
     }
     // Named only once it is the project loaded; a file refused meanwhile leaves the caption alone.
     s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
+    set_pace(s.state.pace);
     return true;
 }
 
@@ -151,7 +241,11 @@ bool Application::reload_project()
         s.platform.message_box(information("No project loaded !"));
         return false;
     }
-    return load_project_file();
+    // The run speed in use stays: the user may have chosen it.
+    const double pace = s.state.pace;
+    if (!load_project_file()) return false;
+    s.state.pace = pace;
+    return true;
 }
 
 bool Application::load_project_file()
@@ -220,8 +314,18 @@ void Application::toggle_full_screen()
 
 bool Application::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || QApplication::activeModalWidget() != nullptr) return false;
+    // A dialog, a menu or an open list keeps the keyboard to itself.
+    if (event->type() != QEvent::KeyPress || QApplication::activeModalWidget() != nullptr ||
+        QApplication::activePopupWidget() != nullptr)
+        return false;
     const auto* key = static_cast<QKeyEvent*>(event);
+    // Seen once it reaches a widget, so that a focused control can keep the keys it uses.
+    if (const auto command = orbilan::key_command(key->key(), key->modifiers());
+        command && watched->isWidgetType() && !control_keeps_key(watched, key->key(), key->modifiers())) {
+        const bool turning = *command >= KeyCommand::zoom_in && *command <= KeyCommand::orbit_down;
+        if (turning || !key->isAutoRepeat()) key_command(*command);
+        return true;
+    }
     // The view is the host window's only control, so Tab there would go nowhere.
     const bool in_view = watched == session_.gl_window && session_.gl_window != nullptr;
     if (key->key() == Qt::Key_F6)
@@ -259,8 +363,67 @@ void Application::focus_next_window(bool forward)
     if (target) target->setFocus(Qt::ShortcutFocusReason);
 }
 
+namespace {
+
+std::filesystem::path remembered_path(const Session& s)
+{
+    return s.files.settings_file.parent_path() / REMEMBERED_FILE_NAME;
+}
+
+std::vector<Panel*> all_panels(const Panels& p)
+{
+    return {p.toolbar_panel, p.time_panel, p.log_panel, p.numeric_panel, p.options_panel};
+}
+
+}  // namespace
+
+void Application::restore_remembered(bool open_last_project)
+{
+    Session& s = session_;
+    const RememberedSettings settings = read_remembered(remembered_path(s), FPS_INDEX_COUNT);
+    // The first caption is the panel's own; only a rate the user changed is shown anew.
+    if (settings.fps_index && *settings.fps_index != s.control.fps_index && s.panels.options_panel)
+        set_frame_rate(s, *settings.fps_index);
+    if (settings.ambient_level) {
+        s.view.ambient_level = *settings.ambient_level;
+        if (s.gl_window) refresh_view(s);
+    }
+    // A place off the work area (another screen, gone) would lose the panel: it stays inside.
+    const int right = program_.work_area_left + program_.work_area_width - 40;
+    const int bottom = program_.work_area_top + program_.work_area_height - 40;
+    for (Panel* panel : all_panels(s.panels)) {
+        const auto place =
+            panel ? settings.panel_places.find(panel->objectName().toStdString()) : settings.panel_places.end();
+        if (place == settings.panel_places.end()) continue;
+        panel->place_at(
+            {std::clamp(place->second.first, program_.work_area_left, std::max(program_.work_area_left, right)),
+             std::clamp(place->second.second, program_.work_area_top, std::max(program_.work_area_top, bottom))});
+    }
+    std::error_code error;
+    if (open_last_project && !settings.last_project.empty() &&
+        std::filesystem::is_regular_file(settings.last_project, error))
+        open_project_file(settings.last_project);
+    // After the project: the speed last chosen wins over the one the project names.
+    if (settings.pace) set_pace(*settings.pace);
+}
+
+void Application::save_remembered()
+{
+    Session& s = session_;
+    RememberedSettings settings;
+    settings.last_project = s.project_path.string();
+    settings.fps_index = s.control.fps_index;
+    settings.ambient_level = s.view.ambient_level;
+    settings.pace = s.state.pace;
+    for (const Panel* panel : all_panels(s.panels))
+        if (panel && panel->placed())
+            settings.panel_places[panel->objectName().toStdString()] = {panel->x(), panel->y()};
+    write_remembered(remembered_path(s), settings);
+}
+
 void Application::end_program()
 {
+    save_remembered();
     shut_down_run();
     if (program_.main_window) program_.main_window->on_host_close();
 }

@@ -7,6 +7,7 @@
 
 #include "app/answer_gate.h"
 #include "app/program.h"
+#include "app/shortcuts.h"
 #include "panels/session.h"
 
 namespace orbilan {
@@ -37,6 +38,21 @@ public:
     // previous window: the host window, then the shown panels from the top of the screen down.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // A key's command, wherever the keyboard is; a toolbar command is its button's click.
+    void key_command(KeyCommand command);
+    // Simulated seconds per second of wall time (0: as fast as possible), at once, also during a
+    // run; the toolbar's caption names any other pace.
+    void set_pace(double pace);
+    // Ctrl+S: the view at its full resolution into the pictures folder, said in a message that
+    // leaves the run going. Returns that message.
+    QString save_view_picture();
+
+    // What the last session left (see files/remembered_settings.h): the frame rate, the light, the
+    // run speed, the panels' places, and the last project when open_last_project is set and it
+    // still exists; a project gone missing leaves the program empty, without a message.
+    void restore_remembered(bool open_last_project);
+    void save_remembered();
+
     void on_mass_error() override;
     void on_body_deleted(int k, bool selection_moved) override;
     void on_run_end(RunEnd why) override;
@@ -57,12 +73,15 @@ private:
     void refresh_on_tick(const BodySnapshot& bodies);
     void finish_run();
     void shut_down_run();
+    void show_view_menu(const QPoint& at);
+    void show_shortcut_window();
 
     Program& program_;
     Session session_;
 
     // The simulation thread waits here while the user reads "Error : mass <= 0".
     AnswerGate mass_error_answer_;
+    QWidget* shortcut_window_ = nullptr;  // made when first asked for
 };
 
 }  // namespace orbilan

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/command_line.h"
 
+#include <cstdio>
+
+#include "app/shortcuts.h"
+
 namespace orbilan {
 
 CommandLine parse_command_line(const std::vector<std::string>& arguments)
@@ -41,16 +45,25 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments)
 
 std::string help_text()
 {
-    return "Usage: orbilan [--integrator=euler|gauss-radau] [PROJECT]\n"
-           "The ORBILAN N-body gravitation simulator. A PROJECT file named here is opened at start,\n"
-           "as OPEN PROJECT opens the file chosen in its dialog.\n"
-           "\n"
-           "  -h, --help     show this help and exit\n"
-           "      --version  show the version and exit\n"
-           "      --integrator=METHOD  run every project with euler (the first-order step) or\n"
-           "                 gauss-radau (adaptive, 15th order), whatever method it names\n"
-           "\n"
-           "The headless runner is orbilan-run (man orbilan-run).\n";
+    std::string text =
+        "Usage: orbilan [--integrator=euler|gauss-radau] [PROJECT]\n"
+        "The ORBILAN N-body gravitation simulator. A PROJECT file named here is opened at start,\n"
+        "as OPEN PROJECT opens the file chosen in its dialog.\n"
+        "\n"
+        "  -h, --help     show this help and exit\n"
+        "      --version  show the version and exit\n"
+        "      --integrator=METHOD  run every project with euler (the first-order step) or\n"
+        "                 gauss-radau (adaptive, 15th order), whatever method it names\n"
+        "\n"
+        "The headless runner is orbilan-run (man orbilan-run).\n";
+    text +=
+        "\nKeys, wherever the keyboard is (a focused button keeps Space and Enter, an edit box the keys it types):\n";
+    for (const ShortcutText& shortcut : SHORTCUT_TEXTS) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-20s %s\n", shortcut.keys, shortcut.what);
+        text += line;
+    }
+    return text;
 }
 
 }  // namespace orbilan

@@ -87,6 +87,7 @@ StartUpOutcome start_up(Program& program, Platform& platform, const StartUpSteps
     program.gl_window->show();
     program.gl_window->setFocus();
     if (program.application) program.application->session().integrator_choice = integrator;
+    if (program.application) program.application->restore_remembered(project.empty());
     if (!project.empty() && program.application) program.application->open_project_file(project);
     return StartUpOutcome::running;
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <string>
 
 #include "files/field_reader.h"
@@ -126,8 +127,8 @@ std::filesystem::path folder_of(const std::filesystem::path& path)
 }
 
 // The optional fields after the bodies: "Method", the method's name and its tolerance, then what a
-// run of it left ("Step in use", and a "Carry" line per body). Anything else there is ignored, and
-// a carry that is not whole is dropped.
+// run of it left ("Step in use", and a "Carry" line per body), right after the bodies. Anything
+// else there is ignored, and a carry that is not whole is dropped.
 void read_method(FieldReader& reader, ProjectText& project)
 {
     if (reader.read_text_field() != "Method" || reader.read_text_field() != GAUSS_RADAU_NAME) return;
@@ -146,6 +147,17 @@ void read_method(FieldReader& reader, ProjectText& project)
         for (std::size_t k = 0; k < per_body; ++k) carry.values.push_back(reader.read_number_field());
     }
     project.radau_carry = std::move(carry);
+}
+
+// The `Pace` line among the fields after the bodies, whatever other lines come before or after it.
+double read_pace(FieldReader reader)
+{
+    while (!reader.at_end()) {
+        if (reader.read_text_field() != "Pace") continue;
+        const auto pace = static_cast<double>(reader.read_number_field());
+        return std::isfinite(pace) && pace > 0 ? pace : 0;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -169,7 +181,10 @@ bool read_project_text(std::string data, ProjectText& project)
     // Past the end of the data every body reads as zeros and empty names, as allocated.
     for (int i = 1; i <= project.bodies.body_count && !reader.at_end(); ++i)
         if (read_body(reader, project.bodies, i)) project.complete_bodies = i;
-    if (project.complete_bodies == project.bodies.body_count) read_method(reader, project);
+    if (project.complete_bodies == project.bodies.body_count) {
+        project.pace = read_pace(reader);
+        read_method(reader, project);
+    }
     return true;
 }
 
@@ -213,6 +228,7 @@ LoadResult read_project_fields(const std::filesystem::path& project_path, const 
     table = std::move(bodies);
     state.dt = project.dt;
     state.grav_constant = project.grav_constant;
+    state.pace = project.pace;
     state.impulse_table = loaded.impulse_table;
     state.impulse_count = loaded.impulse_count;
     state.impulse_body = loaded.impulse_body;

@@ -33,13 +33,16 @@ struct ProjectText {
     Integrator integrator = Integrator::euler;
     extended tolerance = 0;
     GaussRadauCarry radau_carry;
+    double pace = 0;  // from an optional `Pace` line; 0 when there is none
 };
 
 // Reads the header, then 16 fields per body, from the data up to its first Ctrl-Z. False, with no
-// body read, when the header lists more than MAX_BODY_COUNT bodies. After complete bodies, an
+// body read, when the header lists more than MAX_BODY_COUNT bodies. Right after complete bodies, an
 // optional line `Method, "gauss-radau", TOLERANCE` chooses that method (a tolerance of 0: its
 // default), and the lines a run of it writes after that (`Step in use` and a `Carry` per body)
-// continue its steps exactly; other text there is ignored.
+// continue its steps exactly; anywhere after the bodies, an optional line `Pace, SECONDS_PER_SECOND`
+// names how much simulated time the project likes to see pass per second (a pace that is not a
+// positive finite number reads as none); other text there is ignored.
 bool read_project_text(std::string data, ProjectText& project);
 
 // Reads a project file: header (title, count, dt, G), then 16 fields per body; fixes zero

@@ -25,9 +25,7 @@ void change_frame_rate(Session& s)
     }
     s.gl_window->kill_redraw_timer();
     reset_trails(s.scene, s.view);
-    s.control.fps_index = s.control.fps_index + 1 >= FPS_INDEX_COUNT ? 0 : s.control.fps_index + 1;
-    s.panels.options_panel->set_text(OP_FPS, FPS_LABELS[s.control.fps_index]);
-    if (run_active(s)) s.gl_window->set_redraw_timer(s.control.fps_index);
+    set_frame_rate(s, s.control.fps_index + 1 >= FPS_INDEX_COUNT ? 0 : s.control.fps_index + 1);
 }
 
 void toggle_collision_mode(Session& s)
@@ -55,6 +53,13 @@ void change_radius(Session& s, const RunCommand& command)
 }
 
 }  // namespace
+
+void set_frame_rate(Session& s, int fps_index)
+{
+    s.control.fps_index = fps_index;
+    s.panels.options_panel->set_text(OP_FPS, FPS_LABELS[fps_index]);
+    if (run_active(s)) s.gl_window->set_redraw_timer(fps_index);
+}
 
 void options_panel_handler(Session& s, int id)
 {

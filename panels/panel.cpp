@@ -54,7 +54,8 @@ Panel::Panel(const PanelDef& def, QWidget* owner, int client_width)
       top_(owner ? owner->y() : 0)
 {
     setObjectName(def.name);
-    setWindowTitle(def.caption);
+    caption_ = def.caption;
+    setWindowTitle(caption_);
     setFixedSize(def.width, def.height);
     move(left_, top_ + def.y);
 }
@@ -68,7 +69,8 @@ void Panel::set_text(int id, const QString& text)
 {
     QWidget* c = id == 0 ? this : control(id);
     if (c == this) {
-        setWindowTitle(text);
+        caption_ = text;
+        setWindowTitle(caption_ + caption_note_);
     } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
         edit->setText(text);
     } else if (auto* label = qobject_cast<QLabel*>(c)) {
@@ -78,10 +80,16 @@ void Panel::set_text(int id, const QString& text)
     }
 }
 
+void Panel::set_caption_note(const QString& note)
+{
+    caption_note_ = note;
+    setWindowTitle(caption_ + caption_note_);
+}
+
 QString Panel::text(int id) const
 {
     const QWidget* c = id == 0 ? this : control(id);
-    if (c == this) return windowTitle();
+    if (c == this) return caption_;
     if (auto* edit = qobject_cast<const QLineEdit*>(c)) return edit->text();
     if (auto* label = qobject_cast<const QLabel*>(c)) return label->text();
     if (auto* button = qobject_cast<const QAbstractButton*>(c)) return button->text();
@@ -129,6 +137,12 @@ void Panel::changeEvent(QEvent* event)
         }
     }
     QWidget::changeEvent(event);
+}
+
+void Panel::place_at(QPoint corner)
+{
+    move(corner);
+    placed_ = true;
 }
 
 void Panel::setVisible(bool visible)

@@ -32,11 +32,17 @@ public:
     // Text of a label, edit box, button or check box (the caption for id 0).
     void set_text(int id, const QString& text);
     QString text(int id) const;
+    // Shown after the caption, whatever the caption becomes; empty for none.
+    void set_caption_note(const QString& note);
     void set_checked(int id, bool checked);
     bool is_checked(int id) const;
     void set_control_enabled(int id, bool enabled);
 
     void setVisible(bool visible) override;
+    // Puts the panel's frame where the user last left it, instead of its first place.
+    void place_at(QPoint corner);
+    // True once the panel was shown or put in a place.
+    bool placed() const { return placed_; }
 
 signals:
     void command(int id);
@@ -52,6 +58,8 @@ private:
     int left_;  // where the panel's frame starts, as first placed
     int top_;   // the top of the work area
     bool placed_ = false;
+    QString caption_;
+    QString caption_note_;
 };
 
 // Panels are centred on the host: x = client width / 2 - 240, the half rounded to even.

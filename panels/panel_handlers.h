@@ -11,6 +11,9 @@ void log_panel_handler(Session& s, int id);
 void numeric_panel_handler(Session& s, int id);
 void options_panel_handler(Session& s, int id);
 
+// The frame rate of fps_index (0 .. FPS_INDEX_COUNT - 1) and its caption on the options panel.
+void set_frame_rate(Session& s, int fps_index);
+
 // The log panel's two lists for the loaded project, first items selected.
 void fill_log_lists(Session& s);
 // The save dialog for the log file; its path goes into the panel ("Canceled !" when none).

@@ -50,6 +50,28 @@ bool SimulationRun::start(RunDirection run_direction, RunOptions options)
     return true;
 }
 
+void SimulationRun::stop()
+{
+    stop_request_.store(true, std::memory_order_relaxed);
+    wake();
+}
+
+void SimulationRun::set_pace(double simulated_seconds_per_second)
+{
+    pace_.store(std::isfinite(simulated_seconds_per_second) ? std::max(0.0, simulated_seconds_per_second) : 0.0,
+                std::memory_order_relaxed);
+    wake();
+}
+
+void SimulationRun::wake()
+{
+    // Taken so that the change is seen either before the thread sleeps or by its wake-up.
+    {
+        std::lock_guard lock(wake_mutex_);
+    }
+    wake_up_.notify_all();
+}
+
 void SimulationRun::join(bool stop_first)
 {
     if (stop_first) stop();
@@ -93,6 +115,7 @@ void SimulationRun::post(const RunCommand& command)
     }
     commands_.push_back(command);
     commands_pending_.store(true, std::memory_order_release);
+    wake();
 }
 
 // The caller holds command_mutex_.
@@ -141,6 +164,7 @@ void SimulationRun::read_snapshot(BodySnapshot& out)
     const std::uint64_t seen = publications_;
     // Release: a command posted before this request is pending when the thread sees the request.
     snapshot_wanted_.store(true, std::memory_order_release);
+    wake();
     snapshot_published_.wait_for(lock, SNAPSHOT_WAIT, [&] { return publications_ != seen || !active(); });
     out = published_;
 }
@@ -275,17 +299,67 @@ std::string failure_text(const StepResult& step, extended time)
 
 }  // namespace
 
+// Where the pace is measured from: the wall clock and the simulated time covered when the run
+// started or the pace last changed.
+struct PaceAnchor {
+    double pace = 0;
+    std::chrono::steady_clock::time_point wall;
+    double covered = 0;
+};
+
+namespace {
+
+// A paced run that falls further behind than this (a slow step, a suspended machine) starts
+// measuring again instead of racing to catch up.
+constexpr std::chrono::milliseconds PACE_SLACK{250};
+
+}  // namespace
+
+template <typename Real>
+void SimulationRun::keep_pace(BasicBodyTable<Real>& bodies, PaceAnchor& anchor, double covered)
+{
+    const double pace = pace_.load(std::memory_order_relaxed);
+    if (pace <= 0 && anchor.pace <= 0) return;  // as fast as possible: no clock to read per step
+    auto now = std::chrono::steady_clock::now();
+    if (pace != anchor.pace) anchor = {pace, now, covered};
+    if (pace <= 0) return;
+    const auto due = anchor.wall + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                       std::chrono::duration<double>((covered - anchor.covered) / pace));
+    if (now > due + PACE_SLACK) {
+        anchor = {pace, now, covered};
+        return;
+    }
+    std::unique_lock lock(wake_mutex_);
+    while (now < due && !stop_request_.load(std::memory_order_relaxed) &&
+           pace_.load(std::memory_order_relaxed) == pace) {
+        if (snapshot_wanted_.load(std::memory_order_acquire) || commands_pending_.load(std::memory_order_acquire)) {
+            lock.unlock();
+            serve_snapshot_request(bodies);
+            lock.lock();
+            // A reader still copying the last snapshot holds it a moment; let it finish.
+            if (snapshot_wanted_.load(std::memory_order_acquire)) wake_up_.wait_for(lock, std::chrono::milliseconds(1));
+        } else {
+            wake_up_.wait_until(lock, due);
+        }
+        now = std::chrono::steady_clock::now();
+    }
+}
+
 template <typename Real, typename Step, typename Log>
 RunEnd SimulationRun::step_loop(BasicBodyTable<Real>& bodies, RunOptions& options, Step&& step_once, Log&& log)
 {
     long long steps_since_line = 0;
     not_finite_body_ = 0;
+    PaceAnchor anchor{pace_.load(std::memory_order_relaxed), std::chrono::steady_clock::now(), 0};
+    double covered = 0;  // simulated time the run has gone through, in either direction
     for (long long steps = 1;; ++steps) {
         if (commands_pending_.load(std::memory_order_acquire)) {
             std::lock_guard lock(command_mutex_);
             apply_commands(bodies);
         }
+        const extended time_before = state_.sim_time;
         const StepResult step = step_once();
+        covered += std::fabs(static_cast<double>(state_.sim_time - time_before));
         if (step.failure != StepFailure::none) failure_ = failure_text(step, state_.sim_time);
         // A step that could not be taken is not counted.
         steps_done_.store(step.failure == StepFailure::none ? steps : steps - 1, std::memory_order_relaxed);
@@ -296,6 +370,8 @@ RunEnd SimulationRun::step_loop(BasicBodyTable<Real>& bodies, RunOptions& option
             return *reason;
         if (stop_request_.load(std::memory_order_relaxed)) return RunEnd::stopped;
         if (snapshot_wanted_.load(std::memory_order_acquire)) serve_snapshot_request(bodies);
+        keep_pace(bodies, anchor, covered);
+        if (stop_request_.load(std::memory_order_relaxed)) return RunEnd::stopped;
     }
 }
 

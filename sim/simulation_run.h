@@ -20,6 +20,7 @@
 namespace orbilan {
 
 struct StepResult;
+struct PaceAnchor;
 
 // not_finite: a position left the finite numbers (reported when the options ask for it); failed:
 // the adaptive method met a state that is not finite or a step too small to change the time, or
@@ -79,7 +80,11 @@ public:
     // Starts the thread in the given direction (1 forward, 2 backward). False if a run is active.
     bool start(RunDirection run_direction, RunOptions options);
     // STOP/PAUSE: the thread finishes the step in progress and ends.
-    void stop() { stop_request_.store(true, std::memory_order_relaxed); }
+    void stop();
+    // How many simulated seconds pass per second of wall time; 0 (the default) runs as fast as the
+    // processor allows. The thread keeps the project's step and sleeps between steps to keep the
+    // pace; a change takes effect at once, also during a run.
+    void set_pace(double simulated_seconds_per_second);
     // True from start() until the thread has announced its end.
     bool active() const { return active_.load(std::memory_order_acquire); }
     // Waits for the thread after it ended (or asks it to end first when stop_first is set).
@@ -127,6 +132,12 @@ private:
     // A reader's request: the commands posted before it, then the snapshot.
     template <typename Real>
     void serve_snapshot_request(BasicBodyTable<Real>& bodies);
+    // Sleeps until the wall clock catches up with the simulated time covered at the pace, serving
+    // readers and commands meanwhile; returns early on STOP or a new pace.
+    template <typename Real>
+    void keep_pace(BasicBodyTable<Real>& bodies, PaceAnchor& anchor, double covered);
+    // Wakes the thread from keep_pace after a change it must see.
+    void wake();
     // The last commands, the bodies handed back, the final snapshot and the closed log, then the
     // observer hears of the end.
     template <typename Real>
@@ -144,6 +155,7 @@ private:
     std::atomic<double> camera_distance_{0};
     std::atomic<long long> steps_done_{0};
     std::atomic<long long> force_evaluations_{0};
+    std::atomic<double> pace_{0};
     RunEnd last_end_ = RunEnd::stopped;
     int not_finite_body_ = 0;
     std::string log_failure_;
@@ -151,6 +163,10 @@ private:
 
     std::mutex command_mutex_;
     std::vector<RunCommand> commands_;
+
+    // Only for sleeping between paced steps; never held while another lock is taken.
+    std::mutex wake_mutex_;
+    std::condition_variable wake_up_;
 
     mutable std::mutex snapshot_mutex_;
     std::condition_variable snapshot_published_;

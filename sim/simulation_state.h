@@ -40,6 +40,8 @@ struct SimulationState {
     std::uint8_t collision_mode = 0;  // nonzero: touching bodies merge
     int selected_body = 1;
 
+    double pace = 0;  // simulated seconds per second of wall time; 0: as fast as possible
+
     LogMode log_mode = LogMode::none;
     int log_body = 0;
     int log_every = 0;

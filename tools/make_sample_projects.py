@@ -74,7 +74,8 @@ def number(value):
     return repr(float(value))
 
 
-def write_project(file_name, title, subtitle, dt, g, bodies, method=None):
+def write_project(file_name, title, subtitle, dt, g, bodies, pace, method=None):
+    """pace: simulated seconds per second of wall time at which the project is best watched."""
     lines = [f'"{title}", "{subtitle}"', f"Objects, {len(bodies)}", f"dt, {number(dt)}", f"G, {number(g)}"]
     for i, b in enumerate(bodies, 1):
         lines += [
@@ -84,9 +85,11 @@ def write_project(file_name, title, subtitle, dt, g, bodies, method=None):
             f"Mass, {number(b.mass)}",
             f"Density, {number(b.density)}",
         ]
+    # After the bodies, where the original loader reads nothing: the method (at its default
+    # tolerance), then the pace.
     if method:
-        # After the bodies, where the original loader reads nothing: the method, default tolerance.
         lines.append(f'Method, "{method}", 0')
+    lines.append(f"Pace, {number(pace)}")
     (OUT / file_name).write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
 
 
@@ -121,7 +124,7 @@ def solar_system():
     to_centre_of_mass(bodies)
     write_project("solar_system.txt", "The Sun and planets on 1 January 2000",
                   "Standish mean elements and fact-sheet masses (G = 6.674e-11; step one hour)",
-                  3600, G, bodies)
+                  3600, G, bodies, pace=10 * DAY)
 
 
 def earth_moon_craft():
@@ -141,7 +144,7 @@ def earth_moon_craft():
     to_centre_of_mass(bodies)
     write_project("earth_moon_craft.txt", "Earth, Moon and a spacecraft",
                   "the craft fires a 300 s burn from low orbit towards the Moon (see earth_moon_craft.JI)",
-                  10, G, bodies)
+                  10, G, bodies, pace=60)
     # Burn from t = 60 s for 300 s, 5.92 t of propellant at 3,500 m/s against the direction of
     # flight: 3.14 km/s by the rocket equation, a trans-lunar injection.
     ji = ["Impulses, 1", "Body, 3", "Burn 1 start and duration (s), 60, 300", "Ejected mass (kg), 5920",
@@ -159,7 +162,7 @@ def figure_eight():
     ]
     write_project("figure_eight.txt", "Figure-eight choreography",
                   "three equal masses chase each other on one curve (Chenciner and Montgomery 2000; G = 1; period 6.32591398)",
-                  1e-4, 1, bodies, method="gauss-radau")
+                  1e-4, 1, bodies, pace=2, method="gauss-radau")
 
 
 def pythagorean():
@@ -170,7 +173,7 @@ def pythagorean():
     write_project("pythagorean.txt", "Pythagorean three-body problem",
                   "masses 3, 4, 5 at rest on a 3-4-5 triangle (Burrau 1913; G = 1). Run by the adaptive "
                   "Gauss-Radau method, which follows the close encounters to the published outcome",
-                  1e-5, 1, bodies, method="gauss-radau")
+                  1e-5, 1, bodies, pace=2, method="gauss-radau")
 
 
 def cluster():
@@ -192,7 +195,7 @@ def cluster():
     to_centre_of_mass(bodies)
     write_project("cluster.txt", "Collapsing cluster",
                   "sixty rocks in a slowly turning ball fall together; switch COLLISION ON to watch them merge (G = 1)",
-                  1e-3, 1, bodies)
+                  1e-3, 1, bodies, pace=1)
 
 
 def binary_star():
@@ -203,7 +206,7 @@ def binary_star():
     ]
     write_project("binary_star.txt", "Binary star",
                   "two equal stars on one circular orbit about their centre of mass (G = 1; period 4 pi)",
-                  1e-3, 1, bodies)
+                  1e-3, 1, bodies, pace=4)
 
 
 if __name__ == "__main__":

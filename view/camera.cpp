@@ -18,8 +18,14 @@ int select_body(ViewState& view, const SceneBodies& scene, int step)
     if (n <= 0) return 0;
     // The first press while looking at the origin only starts following the selected body.
     const int wanted = view.look_at_body > 0 ? view.look_at_body + step : scene.bodies.selected_body;
-    const int k = std::clamp(wanted, 1, n);
+    return follow_body(view, scene, std::clamp(wanted, 1, n));
+}
 
+}  // namespace
+
+int follow_body(ViewState& view, const SceneBodies& scene, int k)
+{
+    if (k < 1 || k > shown_body_count(scene)) return 0;
     const Trail& trail = scene.trail[k];
     view.camera_target = {trail.trail_x[0], trail.trail_y[0], trail.trail_z[0]};
     view.look_at_body = k;
@@ -27,8 +33,6 @@ int select_body(ViewState& view, const SceneBodies& scene, int step)
     if (4 * r > view.camera_distance) view.camera_distance = 4 * r;
     return k;
 }
-
-}  // namespace
 
 UserMessage no_objects_message() { return {"NO OBJECTS !!", "ORBILAN", MessageIcon::information}; }
 

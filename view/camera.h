@@ -45,6 +45,8 @@ bool look_at_origin(ViewState& view, const SceneBodies& scene);
 // refreshes the captions. 0 when there are no bodies.
 int select_next_body(ViewState& view, const SceneBodies& scene);
 int select_previous_body(ViewState& view, const SceneBodies& scene);
+// Follows body k as those do (0, and nothing changed, when the scene shows no body k).
+int follow_body(ViewState& view, const SceneBodies& scene, int k);
 
 // What the camera sees, in world coordinates: the eye, its unit axes (side, up, forward) and the
 // tangents of the half field of view across and up.

@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "platform/qt_platform.h"
 #include "view/camera.h"
+#include "view/picking.h"
 #include "view/projection.h"
 #include "view/scene_list.h"
 #include "view/skins.h"
@@ -234,9 +235,38 @@ void GlView::less_light()
     rebuild_view();
 }
 
+bool GlView::select_body_at(QPointF at)
+{
+    if (width() <= 0 || height() <= 0) return false;
+    const int k = body_under_point(view_, scene_, at.x() / width(), at.y() / height());
+    if (k == 0) return false;
+    after_selection(follow_body(view_, scene_, k));
+    return true;
+}
+
+void GlView::zoom_by(int delta)
+{
+    zoom_camera(view_, scene_, delta);
+    setup_projection();
+    capture_positions();
+    redraw_view();
+}
+
+void GlView::orbit_by(int dx, int dy)
+{
+    view_.drag_restart = 0;
+    view_.drag_last_x = view_.drag_last_y = 0;
+    rotate_camera(view_, MK_MBUTTON, dx, dy);
+    // A middle-button drag starts afresh after this.
+    view_.drag_restart = 1;
+    setup_projection();
+    redraw_view();
+}
+
 void GlView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::MiddleButton) view_.drag_restart = 1;
+    if (event->button() == Qt::LeftButton) select_body_at(event->position());
 }
 
 void GlView::mouseMoveEvent(QMouseEvent* event)
@@ -253,11 +283,7 @@ void GlView::mouseMoveEvent(QMouseEvent* event)
 void GlView::wheelEvent(QWheelEvent* event)
 {
     const int delta = event->angleDelta().y();
-    if (delta == 0) return;
-    zoom_camera(view_, scene_, delta);
-    setup_projection();
-    capture_positions();
-    redraw_view();
+    if (delta != 0) zoom_by(delta);
 }
 
 }  // namespace orbilan

@@ -69,6 +69,13 @@ public:
     void look_at_origin();
     void select_next_body();
     void select_previous_body();
+    // Selects and follows the body whose sphere is under a point of the view (the nearest to the
+    // eye), as the body buttons do; false, with nothing changed, on empty space.
+    bool select_body_at(QPointF at);
+    // What a wheel step of delta does (delta > 0 zooms in).
+    void zoom_by(int delta);
+    // What a middle-button drag by dx, dy pixels does.
+    void orbit_by(int dx, int dy);
     void more_light();
     void less_light();
 

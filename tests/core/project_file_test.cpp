@@ -220,6 +220,26 @@ TEST_F(ProjectFile, ReadsTheExampleProjectAndItsImpulseProgram)
     EXPECT_EQ(state.impulse_count, 0);
 }
 
+// A trailing Pace line is read after other trailing lines too; a pace that is no positive number, one
+// inside an incomplete body, or none at all, runs as fast as possible.
+TEST_F(ProjectFile, PaceLineAfterTheBodies)
+{
+    const std::string bodies = lines(TWO_BODIES);
+    const std::pair<std::string, double> cases[] = {
+        {bodies + "Pace, 86400\r\n", 86400},
+        {bodies + "Method, \"other\", 1e-9\r\nPace, 2.5\r\n", 2.5},
+        {bodies + "Pace, -4\r\n", 0},
+        {bodies + "Pace, inf\r\n", 0},
+        {bodies, 0},
+        {lines({"T, t", "Objects, 3", "dt, 1", "G, 1", "Object, 1, A,", "Pace, 60"}), 0},
+    };
+    for (const auto& [text, pace] : cases) {
+        state.pace = 7;
+        ASSERT_EQ(load(folder.write("paced.txt", text)), LoadResult::loaded) << text;
+        EXPECT_EQ(state.pace, pace) << text;
+    }
+}
+
 // Every 80-bit value, infinities and the extremes included, and every name the reader can produce
 // read back as they were: a leading quote or space comes from a bare field (a TAB before it in the
 // source) and is written so again.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <array>
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <set>
 #include <thread>
@@ -197,6 +198,67 @@ TEST_F(RunFixture, LogLinesFollowTheModeTheBodyAndTheDirection)
         EXPECT_TRUE(closed_before_the_end) << c.what;
         EXPECT_EQ(run.log_failure(), c.fail_at_line ? "the disk is full" : "") << c.what;
     }
+}
+
+double process_cpu_seconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// At 2 simulated seconds per second, 5 s of steps of 0.01 s take 2.5 s of wall time, with a reader
+// looking in as a view does; the processor stays free meanwhile.
+TEST_F(RunFixture, PacedRunKeepsItsPaceAndLeavesTheProcessorIdle)
+{
+    test::make_bodies(table, state, {{.vx = 1, .mass = 1}, {.x = 10, .mass = 1}});
+    state.dt = 0.01L;
+    state.stop_time = 5;
+    run.set_pace(2);
+    const double cpu_before = process_cpu_seconds();
+    const auto wall_before = std::chrono::steady_clock::now();
+    ASSERT_TRUE(run.start(RunDirection::forward, {.threads = 1, .log = nullptr}));
+    BodySnapshot snapshot;
+    extended last_seen = 0;
+    while (run.active()) {
+        run.read_snapshot(snapshot);
+        ASSERT_GE(snapshot.sim_time, last_seen);
+        last_seen = snapshot.sim_time;
+        std::this_thread::sleep_for(20ms);
+    }
+    run.join();
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wall_before;
+    const double cpu = process_cpu_seconds() - cpu_before;
+    EXPECT_EQ(recorder.ends.back(), RunEnd::stop_time);
+    EXPECT_NEAR(wall.count(), 2.5, 2.5 * 0.05);
+    EXPECT_LT(cpu, 0.1 * wall.count()) << "the run should sleep between its steps";
+}
+
+// A step due in 100 s neither delays a reader nor STOP, and a pace of 0 runs free again.
+TEST_F(RunFixture, PacedRunServesReadersAndStopsWhileItWaits)
+{
+    test::make_bodies(table, state, {{.vx = 1, .mass = 1}});
+    state.dt = 1;
+    state.stop_time = 1e99L;
+    run.set_pace(0.01);
+    ASSERT_TRUE(run.start(RunDirection::forward, {.threads = 1, .log = nullptr}));
+    const auto asked = std::chrono::steady_clock::now();
+    BodySnapshot snapshot;
+    run.read_snapshot(snapshot);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 50ms) << "a reader waited for the pace";
+    EXPECT_EQ(snapshot.sim_time, 1);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(run.steps_done(), 1) << "the second step came before its time";
+    run.post({RunCommand::Kind::reset_time});
+    run.read_snapshot(snapshot);
+    EXPECT_EQ(snapshot.sim_time, 0) << "a command waited for the pace";
+    run.set_pace(0);
+    while (run.steps_done() < 1000) std::this_thread::yield();
+    run.set_pace(0.01);
+    std::this_thread::sleep_for(20ms);
+    const auto stopped = std::chrono::steady_clock::now();
+    run.join(true);
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 50ms) << "STOP waited for the pace";
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // ORBILAN end to end: start-up with the real panels and view, commands by click, runs to their end.
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -99,10 +102,12 @@ protected:
         platform.dialog_answers.push_back(path.string());
         click(toolbar(), TB_OPEN);
     }
+    // The samples name the pace they are best watched at; the tests run them as fast as possible.
     void open(const std::string& project)
     {
         open_path(folder / "Projects" / project);
         ASSERT_GT(s().table.body_count, 0) << "project " << project << " did not load";
+        program->application->set_pace(0);
     }
 
     // Waits for the end of the run and of its refresh on this thread.
@@ -669,6 +674,188 @@ TEST_F(ProgramTest, InstalledProgramReadsShareAndWritesUnderTheHomeFolder)
     EXPECT_EQ(program->theme_id, 1);
     QWidget* label = time_panel().control(TM_TIME_LABEL);
     EXPECT_EQ(label->palette().color(label->backgroundRole()), QColor(176, 41, 34)) << "the red theme's labels";
+}
+
+// A sample opens at its pace, named in the caption; [ and ] step through the run speeds, live in a
+// run, and Space starts and pauses it. Every other key clicks its toolbar button, from the view or
+// from an edit box, while a focused button keeps Space and an edit box the keys it types.
+TEST_F(ProgramTest, KeysDoWhatTheirButtonsDo)
+{
+    open_path(folder / "Projects" / "binary_star.txt");
+    EXPECT_EQ(s().state.pace, 4);
+    EXPECT_TRUE(toolbar().windowTitle().endsWith("  [4 s/s]")) << toolbar().windowTitle().toStdString();
+    QWidget* view = s().gl_window;
+    QTest::keyClick(view, Qt::Key_BracketRight);
+    EXPECT_TRUE(toolbar().windowTitle().endsWith("  [1 min/s]"));
+    for (int k = 0; k < 3; ++k) QTest::keyClick(view, Qt::Key_BracketLeft);
+    EXPECT_EQ(s().state.pace, 1) << "real time is the slowest";
+    EXPECT_TRUE(toolbar().windowTitle().endsWith("  [real time]"));
+    QTest::keyClick(view, Qt::Key_Space);
+    ASSERT_TRUE(run_active(s()));
+    for (int k = 0; k < 6; ++k) QTest::keyClick(view, Qt::Key_BracketRight);
+    EXPECT_EQ(s().state.pace, 0);
+    EXPECT_EQ(toolbar().windowTitle(), toolbar().text(0)) << "as fast as possible adds nothing";
+    const long long steps = s().run->steps_done();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s().run->steps_done() > steps + 100000; })) << "no longer paced";
+    QTest::keyClick(view, Qt::Key_Space);
+    wait_for_end();
+
+    // The buttons' clicks, heard without acting on them.
+    QObject::disconnect(&toolbar(), nullptr, program->application.get(), nullptr);
+    QSignalSpy clicks(&toolbar(), &Panel::command);
+    auto* stop_time = qobject_cast<QLineEdit*>(time_panel().control(TM_STOP_TIME));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int button;
+    } keys[] = {{Qt::Key_Space, {}, TB_START},
+                {Qt::Key_O, Qt::ControlModifier, TB_OPEN},
+                {Qt::Key_R, Qt::ControlModifier, TB_RESET},
+                {Qt::Key_F11, {}, TB_FULL_SCREEN},
+                {Qt::Key_Q, Qt::ControlModifier, TB_END},
+                {Qt::Key_Home, {}, TB_LOOK_ORIGIN},
+                {Qt::Key_PageUp, {}, TB_PREV},
+                {Qt::Key_PageDown, {}, TB_NEXT}};
+    for (QWidget* where : {view, static_cast<QWidget*>(stop_time)}) {
+        for (const auto& k : keys) {
+            // An edit box keeps Space and Home for its text.
+            if (where == stop_time && (k.key == Qt::Key_Space || k.key == Qt::Key_Home)) continue;
+            clicks.clear();
+            QTest::keyClick(where, k.key, k.modifiers);
+            ASSERT_EQ(clicks.size(), 1) << k.key;
+            EXPECT_EQ(clicks[0][0].toInt(), k.button) << k.key;
+        }
+    }
+    clicks.clear();
+    QTest::keyClick(toolbar().control(TB_SHOW_TIME), Qt::Key_Space);
+    ASSERT_EQ(clicks.size(), 1);
+    EXPECT_EQ(clicks[0][0].toInt(), TB_SHOW_TIME) << "a focused button keeps Space";
+
+    // + and - are a wheel step each way; the arrows turn the camera as a drag of 48 pixels (2 degrees).
+    ViewState& camera = s().view;
+    const double distance = camera.camera_distance;
+    QTest::keyClick(view, Qt::Key_Plus, Qt::ShiftModifier);
+    EXPECT_EQ(camera.camera_distance, distance / ZOOM_FACTOR);
+    QTest::keyClick(view, Qt::Key_Minus);
+    EXPECT_DOUBLE_EQ(camera.camera_distance, distance);
+    stop_time->setText("");
+    QTest::keyClick(stop_time, Qt::Key_Minus);
+    EXPECT_EQ(stop_time->text(), "-") << "an edit box keeps the keys it types";
+    EXPECT_DOUBLE_EQ(camera.camera_distance, distance);
+    const extended yaw = camera.camera_yaw, pitch = camera.camera_pitch;
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_EQ(camera.camera_yaw, yaw - 2);
+    QTest::keyClick(view, Qt::Key_Up);
+    EXPECT_EQ(camera.camera_pitch, pitch + 2);
+    QTest::keyClick(view, Qt::Key_Left);
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(camera.camera_yaw, yaw);
+    EXPECT_EQ(camera.camera_pitch, pitch);
+
+    // The view's menu keeps the arrows for itself.
+    QContextMenuEvent right_click(QContextMenuEvent::Mouse, view->rect().center(),
+                                  view->mapToGlobal(view->rect().center()));
+    QApplication::sendEvent(view, &right_click);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr) << "the right button opens the view's menu";
+    QTest::keyClick(menu, Qt::Key_Right);
+    EXPECT_EQ(camera.camera_yaw, yaw);
+    menu->close();
+}
+
+// A left click on a star selects and follows it, as the body buttons do; on empty space it changes
+// nothing.
+TEST_F(ProgramTest, LeftClickSelectsTheBodyUnderThePointer)
+{
+    open("binary_star.txt");
+    click(toolbar(), TB_LOOK_ORIGIN);
+    // Seen from the y axis, the stars lie left and right of the origin.
+    s().view.camera_yaw = 90;
+    GlView& view = *s().gl_window;
+    view.redraw_view();
+    QTest::mouseClick(&view, Qt::LeftButton, {}, view.rect().center());
+    EXPECT_EQ(s().view.look_at_body, 0) << "the centre lies between the stars";
+    EXPECT_EQ(s().state.selected_body, 1);
+    // Where Beta (at x = -1) shows on the screen.
+    const ViewFrustum f = view_frustum(s().view);
+    const double q[3] = {-1 - f.eye[0], -f.eye[1], -f.eye[2]};
+    const auto dot = [&q](const std::array<double, 3>& axis) {
+        return q[0] * axis[0] + q[1] * axis[1] + q[2] * axis[2];
+    };
+    const double depth = dot(f.forward);
+    const QPoint beta(qRound(view.width() * (0.5 + 0.5 * dot(f.side) / depth / f.tan_across)),
+                      qRound(view.height() * (0.5 - 0.5 * dot(f.up) / depth / f.tan_up)));
+    QTest::mouseClick(&view, Qt::LeftButton, {}, beta);
+    EXPECT_EQ(s().view.look_at_body, 2);
+    EXPECT_EQ(s().state.selected_body, 2);
+    EXPECT_EQ(numeric().text(0), "NUMERIC DATA for OBJECT =  2  (Beta)");
+}
+
+// Ctrl+S writes the view at its full resolution as a PNG into the pictures folder and says where;
+// a folder it cannot write to is named with the reason.
+TEST_F(ProgramTest, CtrlSSavesTheViewAsAPicture)
+{
+    open("binary_star.txt");
+    const fs::path pictures = temp.path() / "Pictures";
+    fs::create_directory(pictures);
+    setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+    QTest::keyClick(s().gl_window, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(s().gl_window, Qt::Key_S, Qt::ControlModifier);
+    std::vector<fs::path> saved;
+    for (const auto& entry : fs::directory_iterator(pictures)) saved.push_back(entry.path());
+    ASSERT_EQ(saved.size(), 2u) << "a second picture within the same second has a name of its own";
+    const QImage image(QString::fromStdString(saved[0].string()));
+    EXPECT_EQ(image.size(), picture().size());
+    EXPECT_EQ(saved[0].filename().string().substr(0, 8), "orbilan-");
+
+    const fs::path missing = pictures / "gone";
+    setenv("XDG_PICTURES_DIR", missing.c_str(), 1);
+    const QString failure = program->application->save_view_picture();
+    EXPECT_TRUE(failure.startsWith("The view could not be saved as " + QString::fromStdString(missing.string())))
+        << failure.toStdString();
+    EXPECT_TRUE(failure.endsWith("does not exist.")) << failure.toStdString();
+    // A device that takes no files, as a full or read-only disk would refuse one.
+    setenv("XDG_PICTURES_DIR", "/proc", 1);
+    const QString refused = program->application->save_view_picture();
+    unsetenv("XDG_PICTURES_DIR");
+    EXPECT_TRUE(refused.startsWith("The view could not be saved as /proc/orbilan-")) << refused.toStdString();
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+// The next start finds the last project, the frame rate, the light, the run speed chosen and the
+// panels where they were left; a last project gone missing starts the program empty and silent.
+TEST_F(ProgramTest, NextStartRemembersWhatTheLastOneLeft)
+{
+    open("binary_star.txt");
+    click(options(), OP_FPS);
+    click(options(), OP_LIGHT_MORE);
+    program->application->set_pace(3600);
+    test::show_and_wait(&log_panel());
+    log_panel().move(37, 211);
+    const int fps = s().control.fps_index;
+    const QString fps_caption = options().text(OP_FPS);
+    const double light = s().view.ambient_level;
+    const fs::path project = s().project_path;
+    program->application->save_remembered();
+
+    start();
+    EXPECT_EQ(s().project_path, project);
+    EXPECT_EQ(s().table.body_count, 2);
+    EXPECT_EQ(s().control.fps_index, fps);
+    EXPECT_EQ(options().text(OP_FPS), fps_caption);
+    EXPECT_EQ(s().view.ambient_level, light);
+    EXPECT_EQ(s().state.pace, 3600);
+    EXPECT_TRUE(toolbar().windowTitle().endsWith("[1 h/s]"));
+    EXPECT_EQ(log_panel().pos(), QPoint(37, 211));
+
+    program->application->save_remembered();
+    fs::remove(folder / "Projects");
+    fs::create_directory(folder / "Projects");
+    platform.boxes.clear();
+    start();
+    EXPECT_TRUE(s().project_path.empty());
+    EXPECT_EQ(s().table.body_count, 0);
+    EXPECT_TRUE(platform.boxes.empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "view/camera.h"
+#include "view/picking.h"
 #include "view/projection.h"
 #include "view/trails.h"
 
@@ -82,6 +83,30 @@ TEST(Camera, OnlySpheresWhollyOutsideTheViewAreLeftOut)
 
     view.camera_eye = {0, 0, 10};
     EXPECT_TRUE(sphere_in_view(view_frustum(view), 0, 100, 0, 0.01));
+}
+
+// From x = 10 toward the origin (the screen's right is +y, its top +z): where spheres overlap the
+// one nearest the eye is picked, wherever it stands in the table; a sphere behind the eye never is.
+TEST(Camera, PickingTakesTheNearestSphereUnderThePoint)
+{
+    ViewState view;
+    view.camera_eye = {10, 0, 0};
+    view.fov_y = 30;
+    view.aspect_ratio = 2;
+    SceneBodies scene;
+    BodySnapshot bodies = bodies_at_tick(4, 0);
+    const double place[5][4] = {{}, {0, 0, 0, 2}, {5, 0, 0, 0.5}, {0, 2.68, 0, 0.3}, {13, 0, 0, 2}};
+    for (int i = 1; i <= 4; ++i) {
+        bodies.x[i] = place[i][0], bodies.y[i] = place[i][1], bodies.z[i] = place[i][2];
+        bodies.radius[i] = place[i][3];
+    }
+    tick(scene, view, bodies);
+    const struct {
+        double across, down;
+        int body;
+    } cases[] = {{0.5, 0.5, 2}, {0.5, 0.75, 1}, {0.75, 0.5, 3}, {0.1, 0.1, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(body_under_point(view, scene, c.across, c.down), c.body) << c.across << ", " << c.down;
 }
 
 // Ticks shift the history along; a trail holds only the slots it uses. Switching trails on, a new

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/view_picture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QStandardPaths>
+
+#include <cstdlib>
+#include <system_error>
+
+namespace orbilan {
+
+std::filesystem::path pictures_folder()
+{
+    if (const char* xdg = std::getenv("XDG_PICTURES_DIR"); xdg != nullptr && *xdg != '\0') return xdg;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists()) return pictures.toStdString();
+    return QDir::homePath().toStdString();
+}
+
+SavedPicture save_picture(const QImage& image, const std::filesystem::path& folder, const QDateTime& when)
+{
+    SavedPicture result;
+    const std::string stem = "orbilan-" + when.toString("yyyyMMdd-HHmmss").toStdString();
+    result.path = folder / (stem + ".png");
+    std::error_code ignored;
+    for (int n = 2; std::filesystem::exists(result.path, ignored); ++n)
+        result.path = folder / (stem + "-" + std::to_string(n) + ".png");
+    const QString path = QString::fromStdString(result.path.string());
+    const QString failed = "The view could not be saved as " + path + ": ";
+    QFile file(path);
+    QImageWriter writer(&file, "png");
+    if (image.isNull()) {
+        result.message = failed + "there is no picture to save.";
+    } else if (!std::filesystem::is_directory(folder, ignored)) {
+        result.message = failed + "the folder " + QString::fromStdString(folder.string()) + " does not exist.";
+    } else if (!file.open(QIODevice::WriteOnly)) {
+        result.message = failed + file.errorString() + ".";
+    } else if (!writer.write(image) || !file.flush()) {
+        result.message = failed + (file.error() != QFile::NoError ? file.errorString() : writer.errorString()) + ".";
+        file.remove();
+    } else {
+        result.saved = true;
+        result.message = "The view was saved as " + path;
+    }
+    return result;
+}
+
+}  // namespace orbilan
