@@ -297,6 +297,10 @@ std::string failure_text(const StepResult& step, extended time)
            " (bodies too close, or a singular force)";
 }
 
+// A paced run that falls further behind than this (a slow step, a suspended machine) starts
+// measuring again instead of racing to catch up.
+constexpr std::chrono::milliseconds PACE_SLACK{250};
+
 }  // namespace
 
 // Where the pace is measured from: the wall clock and the simulated time covered when the run
@@ -306,14 +310,6 @@ struct PaceAnchor {
     std::chrono::steady_clock::time_point wall;
     double covered = 0;
 };
-
-namespace {
-
-// A paced run that falls further behind than this (a slow step, a suspended machine) starts
-// measuring again instead of racing to catch up.
-constexpr std::chrono::milliseconds PACE_SLACK{250};
-
-}  // namespace
 
 template <typename Real>
 void SimulationRun::keep_pace(BasicBodyTable<Real>& bodies, PaceAnchor& anchor, double covered)
