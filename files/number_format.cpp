@@ -58,21 +58,6 @@ constexpr std::array<MaskFormat, 5> MASKS{{
     {"0.000000000000E+00", "%.12LE"},
 }};
 
-struct TimeUnit {
-    std::string_view caption;
-    double factor;
-};
-
-constexpr std::array<TimeUnit, TIME_UNIT_COUNT> TIME_UNITS{{
-    {"time (us)", 1000000.0},
-    {"time (s)", 1.0},
-    {"time (hour)", 1.0 / 3600},
-    {"time (day)", 1.0 / (24 * 3600)},
-    {"time (year)", 1.0 / SECONDS_PER_YEAR},
-}};
-
-bool is_time_unit(int time_unit) { return time_unit >= 0 && time_unit < TIME_UNIT_COUNT; }
-
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 int digit_value(char c)
@@ -146,36 +131,13 @@ std::string signed_integer_text(int value)
     return text;
 }
 
-std::string_view time_unit_caption(int time_unit)
-{
-    return is_time_unit(time_unit) ? TIME_UNITS[time_unit].caption : std::string_view{};
-}
-
-double time_unit_factor(int time_unit) { return is_time_unit(time_unit) ? TIME_UNITS[time_unit].factor : 1.0; }
-
-int next_time_unit(int time_unit) { return is_time_unit(time_unit + 1) ? time_unit + 1 : 0; }
-
 std::string elapsed_time_text(extended sim_time, double factor)
 {
     const extended shown = static_cast<extended>(factor) * sim_time;
     return format_number(shown, shown < 1000 ? NumberMask::fixed_3 : NumberMask::exp_3);
 }
 
-extended usable_dt(extended dt) { return dt == 0 ? 1 : dt; }
-
 std::string dt_text(extended dt) { return format_number(dt, NumberMask::exp_3); }
-
-std::string numeric_panel_caption(int k, std::string_view name)
-{
-    return "NUMERIC DATA for OBJECT = " + signed_integer_text(k) + "  (" + std::string(name) + ")";
-}
-
-std::string toolbar_caption(const std::filesystem::path& project_path, int k, std::string_view name)
-{
-    std::string file = project_path.filename().string();
-    file.resize(std::min(file.size(), file.find('.')));
-    return file + "; Object :" + signed_integer_text(k) + "  (" + std::string(name) + ")";
-}
 
 extended parse_number_text(std::string_view text)
 {

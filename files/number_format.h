@@ -33,28 +33,12 @@ std::string plain_integer_text(int value);
 // 7 -> " 7", -7 -> "-7": the sign position is always reserved.
 std::string signed_integer_text(int value);
 
-constexpr int TIME_UNIT_COUNT = 5;
-// "time (us)", "time (s)", "time (hour)", "time (day)", "time (year)"; empty outside 0..4.
-std::string_view time_unit_caption(int time_unit);
-// Display units per second; 1 outside 0..4.
-double time_unit_factor(int time_unit);
-// The unit after time_unit, wrapping back to 0.
-int next_time_unit(int time_unit);
-
 // sim_time * factor with "0.000" below 1000 display units (negative times included), else
 // "0.000E+00". The mask is chosen on the unrounded value.
 std::string elapsed_time_text(extended sim_time, double factor);
 
-// The step a run takes for dt: a step of exactly 0 would never move, so it is taken as 1.
-extended usable_dt(extended dt);
-
 // "0.000E+00", as the time panel shows a step.
 std::string dt_text(extended dt);
-
-// "NUMERIC DATA for OBJECT = " + signed(k) + "  (" + name + ")"
-std::string numeric_panel_caption(int k, std::string_view name);
-// Project file name without folder, cut before its first "." + "; Object :" + signed(k) + "  (" + name + ")"
-std::string toolbar_caption(const std::filesystem::path& project_path, int k, std::string_view name);
 
 // A number as the files and the panels' text fields write it: optional sign, digits, optional
 // point and digits, optional exponent (E, e, D or d) with optional sign; the longest leading part

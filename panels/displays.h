@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "files/number_format.h"
+#include "panels/captions.h"
 #include "panels/control_ids.h"
 #include "panels/control_state.h"
 #include "panels/panel.h"

@@ -28,6 +28,9 @@ enum class LogMode : int { none = 0, acceleration = 1, position = 2 };
 
 enum class RunDirection : int { forward = 1, backward = 2 };
 
+// The step a run takes for dt: a step of exactly 0 would never move, so it is taken as 1.
+inline extended usable_dt(extended dt) { return dt == 0 ? 1 : dt; }
+
 // What the step and the run read. Between runs the user-interface thread owns it. From the start
 // of a run to its end the simulation thread does: the user interface then reads the run's
 // snapshots only, and changes the state only through the run's commands.

@@ -30,21 +30,6 @@ TEST(NumberFormat, MasksRoundToTheirDecimalsWithSignedExponents)
         {3e-4000L, NumberMask::exp_8, "3.00000000E-4000"},
     };
     for (const auto& [value, mask, text] : cases) EXPECT_EQ(format_number(value, mask), text) << mask_pattern(mask);
-    EXPECT_EQ(toolbar_caption("/home/u/v1.2/moon.orbit.txt", 12, "Moon"), "moon; Object : 12  (Moon)");
-}
-
-// 7200 s in each unit, pressing the unit button five times; the mask is chosen on the unrounded
-// value, with an exponent from 1000 on.
-TEST(TimeUnits, TimesInEachUnit)
-{
-    const char* expected[TIME_UNIT_COUNT] = {"7.200E+09", "7.200E+03", "2.000", "0.083", "0.000"};
-    int unit = 1;
-    for (int press = 0; press < TIME_UNIT_COUNT; ++press, unit = next_time_unit(unit))
-        EXPECT_EQ(elapsed_time_text(7200, time_unit_factor(unit)), expected[unit]) << "unit " << unit;
-    EXPECT_EQ(unit, 1);
-    EXPECT_EQ(elapsed_time_text(999.9996L, 1), "1000.000");
-    EXPECT_EQ(elapsed_time_text(1000, 1), "1.000E+03");
-    EXPECT_EQ(elapsed_time_text(-5e9L, 1), "-5000000000.000");
 }
 
 // The longest leading part that forms a number counts, anything else is 0; never an infinity or

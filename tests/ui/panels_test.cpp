@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/number_format.h"
+#include "panels/captions.h"
 #include "panels/control_ids.h"
 #include "panels/panel.h"
 #include "panels/panel_set.h"
@@ -364,6 +365,21 @@ TEST_F(PanelsTest, EveryCaptionReadsOnItsFace)
             EXPECT_GE(faintest, MIN_CAPTION_CONTRAST) << "theme " << theme << " " << id;
         }
     }
+}
+
+// 7200 s in each unit, pressing the unit button five times; the mask is chosen on the unrounded
+// value, with an exponent from 1000 on.
+TEST(Captions, TimesInEachUnitAndTheToolbarsName)
+{
+    const char* expected[TIME_UNIT_COUNT] = {"7.200E+09", "7.200E+03", "2.000", "0.083", "0.000"};
+    int unit = 1;
+    for (int press = 0; press < TIME_UNIT_COUNT; ++press, unit = next_time_unit(unit))
+        EXPECT_EQ(elapsed_time_text(7200, time_unit_factor(unit)), expected[unit]) << "unit " << unit;
+    EXPECT_EQ(unit, 1);
+    EXPECT_EQ(elapsed_time_text(999.9996L, 1), "1000.000");
+    EXPECT_EQ(elapsed_time_text(1000, 1), "1.000E+03");
+    EXPECT_EQ(elapsed_time_text(-5e9L, 1), "-5000000000.000");
+    EXPECT_EQ(toolbar_caption("/home/u/v1.2/moon.orbit.txt", 12, "Moon"), "moon; Object : 12  (Moon)");
 }
 
 }  // namespace
