@@ -77,7 +77,7 @@ public:
     SimulationRun(const SimulationRun&) = delete;
     SimulationRun& operator=(const SimulationRun&) = delete;
 
-    // Starts the thread in the given direction (1 forward, 2 backward). False if a run is active.
+    // Starts the thread in the given direction. False if a run is active.
     bool start(RunDirection run_direction, RunOptions options);
     // STOP/PAUSE: the thread finishes the step in progress and ends.
     void stop();
