@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/host_window.h"
+#include "app/panel_commands.h"
 #include "app/run_pace.h"
 #include "app/view_menu.h"
 #include "app/view_picture.h"
@@ -21,7 +22,6 @@
 #include "files/remembered_settings.h"
 #include "panels/displays.h"
 #include "panels/panel.h"
-#include "panels/panel_handlers.h"
 #include "platform/platform.h"
 #include "view/camera.h"
 #include "view/skins.h"
@@ -45,10 +45,7 @@ QWidget* keyboard_target(QWidget& window)
 
 }  // namespace
 
-Application::Application(Program& program, Platform& platform)
-    : program_(program),
-      session_(program.table, program.state, program.control, program.view, program.scene, platform, program.files,
-               program.theme_id, program.colors)
+Application::Application(Program& program, Platform& platform) : program_(program), session_(program, platform)
 {
     session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
 }
@@ -61,11 +58,10 @@ void Application::shut_down_run()
     session_.run->join(true);
 }
 
-void Application::attach(Panels panels, GlView* gl_window)
+void Application::attach()
 {
-    Session& s = session_;
-    s.panels = panels;
-    s.gl_window = gl_window;
+    Panels& panels = program_.panels;
+    GlView* gl_window = program_.gl_window;
     connect(panels.toolbar_panel, &Panel::command, this, &Application::toolbar_command);
     connect(panels.toolbar_panel, &Panel::close_requested, this, &Application::end_program);
     connect(panels.toolbar_panel, &Panel::minimize_requested, this, [this] { program_.main_window->showMinimized(); });
@@ -119,8 +115,8 @@ void Application::key_command(KeyCommand command)
     case KeyCommand::orbit_down:
         if (view) view->orbit_by(0, ORBIT_STEP);
         break;
-    case KeyCommand::slower: set_pace(slower_pace(s.state.pace)); break;
-    case KeyCommand::faster: set_pace(faster_pace(s.state.pace)); break;
+    case KeyCommand::slower: set_pace(slower_pace(s.control.pace)); break;
+    case KeyCommand::faster: set_pace(faster_pace(s.control.pace)); break;
     case KeyCommand::shortcut_window: show_shortcut_window(); break;
     case KeyCommand::save_picture: save_view_picture(); break;
     }
@@ -142,7 +138,7 @@ QString Application::save_view_picture()
 void Application::set_pace(double pace)
 {
     Session& s = session_;
-    s.state.pace = pace;
+    s.control.pace = pace;
     s.run->set_pace(pace);
     if (s.panels.toolbar_panel)
         s.panels.toolbar_panel->set_caption_note(QString::fromStdString(pace_caption_note(pace)));
@@ -151,7 +147,7 @@ void Application::set_pace(double pace)
 void Application::show_view_menu(const QPoint& at)
 {
     QMenu* menu = make_view_menu(
-        session_.gl_window, session_.state.pace, [this](double pace) { set_pace(pace); },
+        session_.gl_window, session_.control.pace, [this](double pace) { set_pace(pace); },
         [this] { save_view_picture(); }, [this] { show_shortcut_window(); });
     menu->popup(session_.gl_window->mapToGlobal(at));
 }
@@ -230,7 +226,7 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
     }
     // Named only once it is the project loaded; a file refused meanwhile leaves the caption alone.
     s.panels.toolbar_panel->set_text(0, "PROJECT - " + QString::fromStdString(s.project_path.string()));
-    set_pace(s.state.pace);
+    set_pace(s.control.pace);
     return true;
 }
 
@@ -242,22 +238,21 @@ bool Application::reload_project()
         return false;
     }
     // The run speed in use stays: the user may have chosen it.
-    const double pace = s.state.pace;
+    const double pace = s.control.pace;
     if (!load_project_file()) return false;
-    s.state.pace = pace;
+    s.control.pace = pace;
     return true;
 }
 
 bool Application::load_project_file()
 {
     Session& s = session_;
-    bool impulse_found = false;
     const auto sink = [&](const UserMessage& m) { s.platform.message_box(m); };
-    if (read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink, &impulse_found) !=
-        LoadResult::loaded)
-        return false;
+    const ProjectLoad load = read_project_fields(s.project_path, s.files.resource_folder, s.table, s.state, sink);
+    if (load.result != LoadResult::loaded) return false;
+    s.control.pace = load.pace;
     if (s.integrator_choice) s.state.integrator = *s.integrator_choice;
-    s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, impulse_found);
+    s.panels.toolbar_panel->set_control_enabled(TB_IMPULSE, load.impulse_program_found);
     return true;
 }
 
@@ -414,7 +409,7 @@ void Application::save_remembered()
     settings.last_project = s.project_path.string();
     settings.fps_index = s.control.fps_index;
     settings.ambient_level = s.view.ambient_level;
-    settings.pace = s.state.pace;
+    settings.pace = s.control.pace;
     for (const Panel* panel : all_panels(s.panels))
         if (panel && panel->placed())
             settings.panel_places[panel->objectName().toStdString()] = {panel->x(), panel->y()};

@@ -7,8 +7,8 @@
 
 #include "app/answer_gate.h"
 #include "app/program.h"
+#include "app/session.h"
 #include "app/shortcuts.h"
-#include "panels/session.h"
 
 namespace orbilan {
 
@@ -26,8 +26,8 @@ public:
 
     Session& session() { return session_; }
 
-    // Connects the five panels and the view once start-up has made them.
-    void attach(Panels panels, GlView* gl_window);
+    // Connects the program's five panels and its view once start-up has made them.
+    void attach();
 
     void toolbar_command(int id);
     // Opens a project named on the command line as OPEN PROJECT opens the chosen file.

@@ -39,7 +39,7 @@ StartUpSteps program_start_up_steps(Platform& platform)
     };
     steps.connect_commands = [&platform](Program& program) {
         program.application = std::make_unique<Application>(program, platform);
-        program.application->attach(program.panels, program.gl_window);
+        program.application->attach();
     };
     return steps;
 }

@@ -188,16 +188,15 @@ bool read_project_text(std::string data, ProjectText& project)
     return true;
 }
 
-LoadResult read_project_fields(const std::filesystem::path& project_path, const std::filesystem::path& program_folder,
-                               BodyTable& table, SimulationState& state, const MessageSink& messages,
-                               bool* impulse_program_found, int* complete_bodies)
+ProjectLoad read_project_fields(const std::filesystem::path& project_path, const std::filesystem::path& program_folder,
+                                BodyTable& table, SimulationState& state, const MessageSink& messages)
 {
     FileBytes file = read_regular_file(project_path, MAX_PROJECT_BYTES);
     if (const std::string problem = text_problem(file, MAX_PROJECT_BYTES); !problem.empty()) {
         tell(messages, file_error("Project file", project_path, problem));
         const bool unreadable = file.problem == FileProblem::cannot_open || file.problem == FileProblem::not_regular ||
                                 file.problem == FileProblem::cannot_read;
-        return unreadable ? LoadResult::unreadable : LoadResult::refused;
+        return {unreadable ? LoadResult::unreadable : LoadResult::refused};
     }
 
     const std::string line_ends = mixed_line_ends(file.bytes);
@@ -209,11 +208,11 @@ LoadResult read_project_fields(const std::filesystem::path& project_path, const 
         tell(messages, file_error("Project file", project_path,
                                   "lists " + count_text + " objects; at most " + plain_integer_text(MAX_BODY_COUNT) +
                                       " can be loaded."));
-        return LoadResult::refused;
+        return {LoadResult::refused};
     }
     SimulationState loaded;
     const ImpulseProgramFile impulses = load_impulse_program(project_path, loaded, messages);
-    if (impulses == ImpulseProgramFile::refused) return LoadResult::refused;
+    if (impulses == ImpulseProgramFile::refused) return {LoadResult::refused};
 
     BodyTable& bodies = project.bodies;
     if (project.complete_bodies < bodies.body_count)
@@ -228,7 +227,6 @@ LoadResult read_project_fields(const std::filesystem::path& project_path, const 
     table = std::move(bodies);
     state.dt = project.dt;
     state.grav_constant = project.grav_constant;
-    state.pace = project.pace;
     state.impulse_table = loaded.impulse_table;
     state.impulse_count = loaded.impulse_count;
     state.impulse_body = loaded.impulse_body;
@@ -236,9 +234,7 @@ LoadResult read_project_fields(const std::filesystem::path& project_path, const 
     state.integrator = project.integrator;
     state.tolerance = project.tolerance;
     state.radau_carry = std::move(project.radau_carry);
-    if (impulse_program_found) *impulse_program_found = impulses == ImpulseProgramFile::read;
-    if (complete_bodies) *complete_bodies = project.complete_bodies;
-    return LoadResult::loaded;
+    return {LoadResult::loaded, impulses == ImpulseProgramFile::read, project.complete_bodies, project.pace};
 }
 
 void prepare_bodies(BodyTable& table, const std::filesystem::path& project_path,

@@ -45,16 +45,23 @@ struct ProjectText {
 // positive finite number reads as none); other text there is ignored.
 bool read_project_text(std::string data, ProjectText& project);
 
+// What a load found beyond the table and the state.
+struct ProjectLoad {
+    LoadResult result = LoadResult::unreadable;
+    // The rest is set on a load only.
+    bool impulse_program_found = false;
+    int complete_bodies = 0;  // bodies whose data the file holds in full
+    double pace = 0;          // the project's own run speed, 0 when it names none
+};
+
 // Reads a project file: header (title, count, dt, G), then 16 fields per body; fixes zero
 // densities, derives radii, resolves skins (texture_id stays 0: the view uploads the textures) and
 // reads the impulse program beside the file. Everything is read into temporaries first, so a file
 // that is not loaded leaves table and state exactly as they were; such a file is named in a
 // message. A problem shared by many bodies (a zero density) is one message with their count, and
-// so is a body count that the file does not hold. On a load, impulse_program_found is set, and
-// complete_bodies to the number of bodies whose data the file holds in full.
-LoadResult read_project_fields(const std::filesystem::path& project_path, const std::filesystem::path& program_folder,
-                               BodyTable& table, SimulationState& state, const MessageSink& messages,
-                               bool* impulse_program_found = nullptr, int* complete_bodies = nullptr);
+// so is a body count that the file does not hold.
+ProjectLoad read_project_fields(const std::filesystem::path& project_path, const std::filesystem::path& program_folder,
+                                BodyTable& table, SimulationState& state, const MessageSink& messages);
 
 // For bodies 1..body_count: radius from mass and density; texture_file becomes the skin file
 // found (a relative name beside the project first, then in the current folder), or

@@ -12,6 +12,9 @@ struct ControlState {
     int time_unit = 1;  // seconds
     double time_unit_factor = 1;
     int fps_index = 4;
+    // Simulated seconds per second of wall time, 0: as fast as possible; a run gets it at its start
+    // and with every change.
+    double pace = 0;
     // The options panel's choice; a run gets it at its start and with every change.
     std::uint8_t collision_mode = 0;
 

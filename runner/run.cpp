@@ -238,13 +238,11 @@ bool print_summary(const SimulationRun& simulation, const SimulationState& state
 bool load_project(const Arguments& args, BodyTable& table, SimulationState& state, const MessageSink& messages)
 {
     allocate_body_table(table, state, 0);
-    int complete_bodies = 0;
     const auto resources = locate_program_files(program_folder()).resource_folder;
-    if (read_project_fields(*args.project, resources, table, state, messages, nullptr, &complete_bodies) !=
-        LoadResult::loaded)
-        return false;
+    const ProjectLoad load = read_project_fields(*args.project, resources, table, state, messages);
+    if (load.result != LoadResult::loaded) return false;
     // Bodies that the file does not hold are zeros, which no run can make sense of.
-    if (complete_bodies < table.body_count) throw NotRun{"a project file that ends early is not run"};
+    if (load.complete_bodies < table.body_count) throw NotRun{"a project file that ends early is not run"};
     if (table.body_count <= 0) throw NotRun{"NO OBJECTS !!"};
     check_outputs(args);
     if (args.log && args.log_body > table.body_count)

@@ -43,10 +43,6 @@ struct SimulationState {
     std::uint8_t collision_mode = 0;  // nonzero: touching bodies merge
     int selected_body = 1;
 
-    // Simulated seconds per second of wall time; 0: as fast as possible. The one field the user
-    // interface writes during a run too: the run never reads it here, only through set_pace.
-    double pace = 0;
-
     LogMode log_mode = LogMode::none;
     int log_body = 0;
     int log_every = 0;

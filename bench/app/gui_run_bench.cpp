@@ -22,12 +22,12 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/panel_commands.h"
 #include "app/start_up.h"
 #include "app/start_up_steps.h"
 #include "files/project_writer.h"
 #include "panels/control_ids.h"
 #include "panels/panel.h"
-#include "panels/panel_handlers.h"
 #include "platform/recording_platform.h"
 #include "sim/simulation_run.h"
 #include "view/gl_view.h"

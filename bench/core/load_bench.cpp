@@ -59,7 +59,7 @@ void load(benchmark::State& bench, Skins skins)
     for (auto _ : bench) {
         BodyTable table;
         SimulationState state;
-        if (read_project_fields(folder.project(), folder.path(), table, state, {}) != LoadResult::loaded)
+        if (read_project_fields(folder.project(), folder.path(), table, state, {}).result != LoadResult::loaded)
             bench.SkipWithError("the project did not load");
         benchmark::DoNotOptimize(table.texture_file.data());
     }

@@ -229,7 +229,7 @@ void solar_system_figures(const std::string& projects)
 {
     BodyTable start;
     SimulationState state;
-    if (read_project_fields(projects + "/solar_system.txt", projects, start, state, {}) != LoadResult::loaded) {
+    if (read_project_fields(projects + "/solar_system.txt", projects, start, state, {}).result != LoadResult::loaded) {
         std::printf("solar_system.txt not found in %s\n", projects.c_str());
         return;
     }
@@ -262,7 +262,8 @@ void binary_figures(const std::string& projects)
 {
     BodyTable start;
     SimulationState state;
-    if (read_project_fields(projects + "/binary_star.txt", projects, start, state, {}) != LoadResult::loaded) return;
+    if (read_project_fields(projects + "/binary_star.txt", projects, start, state, {}).result != LoadResult::loaded)
+        return;
     const extended period = 4 * std::acos(-1.0L);
     const extended radius = distance(start, 1, start, 2);
     const Outcome euler = euler_run(start, state, period);

@@ -10,11 +10,11 @@
 #include <cstdio>
 
 #include "app/application.h"
+#include "app/panel_commands.h"
 #include "app/start_up.h"
 #include "app/start_up_steps.h"
 #include "panels/control_ids.h"
 #include "panels/panel.h"
-#include "panels/panel_handlers.h"
 #include "platform/recording_platform.h"
 #include "widgets/round_button.h"
 

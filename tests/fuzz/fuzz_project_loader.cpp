@@ -32,10 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     allocate_body_table(table, state, 1);
     table.name[1] = "kept";
     state.dt = 42;
-    int messages = 0, complete = -1;
-    const LoadResult result = read_project_fields(
-        project, scratch.path(), table, state, [&](const UserMessage&) { ++messages; }, nullptr, &complete);
-    if (result != LoadResult::loaded) {
+    int messages = 0;
+    const ProjectLoad load =
+        read_project_fields(project, scratch.path(), table, state, [&](const UserMessage&) { ++messages; });
+    const int complete = load.complete_bodies;
+    if (load.result != LoadResult::loaded) {
         if (messages != 1 || table.body_count != 1 || table.name[1] != "kept" || state.dt != 42) std::abort();
         return 0;
     }

@@ -304,8 +304,9 @@ TEST_F(OrbilanRun, FigureEightClosesAfterOnePeriod)
     EXPECT_LT(std::fabs(std::stod(o.keys["energy_relative_change"])), 10 * 1e-4);
     BodyTable start, end;
     SimulationState s0, s1;
-    ASSERT_EQ(read_project_fields(project("figure_eight.txt"), folder.path(), start, s0, {}), LoadResult::loaded);
-    ASSERT_EQ(read_project_fields(file("final.txt"), folder.path(), end, s1, {}), LoadResult::loaded);
+    ASSERT_EQ(read_project_fields(project("figure_eight.txt"), folder.path(), start, s0, {}).result,
+              LoadResult::loaded);
+    ASSERT_EQ(read_project_fields(file("final.txt"), folder.path(), end, s1, {}).result, LoadResult::loaded);
     for (int i = 1; i <= 3; ++i) {
         EXPECT_NEAR(static_cast<double>(end.x[i]), static_cast<double>(start.x[i]), 1e-3) << i;
         EXPECT_NEAR(static_cast<double>(end.y[i]), static_cast<double>(start.y[i]), 1e-3) << i;
@@ -316,7 +317,7 @@ TEST_F(OrbilanRun, FigureEightClosesAfterOnePeriod)
                   file("final.txt"))
                   .status,
               0);
-    ASSERT_EQ(read_project_fields(file("final.txt"), folder.path(), end, s1, {}), LoadResult::loaded);
+    ASSERT_EQ(read_project_fields(file("final.txt"), folder.path(), end, s1, {}).result, LoadResult::loaded);
     for (int i = 1; i <= 3; ++i) {
         EXPECT_NEAR(static_cast<double>(end.x[i]), static_cast<double>(start.x[i]), 1e-7) << i;
         EXPECT_NEAR(static_cast<double>(end.y[i]), static_cast<double>(start.y[i]), 1e-7) << i;
@@ -377,8 +378,8 @@ TEST_F(OrbilanRun, GaussRadauLandsOnTheStopTimeAndLogsAtEqualTimes)
     EXPECT_LT(std::fabs(std::stod(o.keys["energy_relative_change"])), 1e-17);
     BodyTable start, end;
     SimulationState s0, s1;
-    ASSERT_EQ(read_project_fields(project("binary_star.txt"), folder.path(), start, s0, {}), LoadResult::loaded);
-    ASSERT_EQ(read_project_fields(file("final.txt"), folder.path(), end, s1, {}), LoadResult::loaded);
+    ASSERT_EQ(read_project_fields(project("binary_star.txt"), folder.path(), start, s0, {}).result, LoadResult::loaded);
+    ASSERT_EQ(read_project_fields(file("final.txt"), folder.path(), end, s1, {}).result, LoadResult::loaded);
     EXPECT_EQ(s1.integrator, Integrator::gauss_radau);
     for (int i = 1; i <= 2; ++i) {
         EXPECT_NEAR(static_cast<double>(end.x[i]), static_cast<double>(start.x[i]), 1e-15) << i;

@@ -682,18 +682,18 @@ TEST_F(ProgramTest, InstalledProgramReadsShareAndWritesUnderTheHomeFolder)
 TEST_F(ProgramTest, KeysDoWhatTheirButtonsDo)
 {
     open_path(folder / "Projects" / "binary_star.txt");
-    EXPECT_EQ(s().state.pace, 4);
+    EXPECT_EQ(s().control.pace, 4);
     EXPECT_TRUE(toolbar().windowTitle().endsWith("  [4 s/s]")) << toolbar().windowTitle().toStdString();
     QWidget* view = s().gl_window;
     QTest::keyClick(view, Qt::Key_BracketRight);
     EXPECT_TRUE(toolbar().windowTitle().endsWith("  [1 min/s]"));
     for (int k = 0; k < 3; ++k) QTest::keyClick(view, Qt::Key_BracketLeft);
-    EXPECT_EQ(s().state.pace, 1) << "real time is the slowest";
+    EXPECT_EQ(s().control.pace, 1) << "real time is the slowest";
     EXPECT_TRUE(toolbar().windowTitle().endsWith("  [real time]"));
     QTest::keyClick(view, Qt::Key_Space);
     ASSERT_TRUE(run_active(s()));
     for (int k = 0; k < 6; ++k) QTest::keyClick(view, Qt::Key_BracketRight);
-    EXPECT_EQ(s().state.pace, 0);
+    EXPECT_EQ(s().control.pace, 0);
     EXPECT_EQ(toolbar().windowTitle(), toolbar().text(0)) << "as fast as possible adds nothing";
     const long long steps = s().run->steps_done();
     EXPECT_TRUE(QTest::qWaitFor([&] { return s().run->steps_done() > steps + 100000; })) << "no longer paced";
@@ -844,7 +844,7 @@ TEST_F(ProgramTest, NextStartRemembersWhatTheLastOneLeft)
     EXPECT_EQ(s().control.fps_index, fps);
     EXPECT_EQ(options().text(OP_FPS), fps_caption);
     EXPECT_EQ(s().view.ambient_level, light);
-    EXPECT_EQ(s().state.pace, 3600);
+    EXPECT_EQ(s().control.pace, 3600);
     EXPECT_TRUE(toolbar().windowTitle().endsWith("[1 h/s]"));
     EXPECT_EQ(log_panel().pos(), QPoint(37, 211));
 

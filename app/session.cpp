@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "panels/session.h"
+#include "app/session.h"
 
 namespace orbilan {
 

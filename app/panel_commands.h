@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "panels/session.h"
+#include "app/session.h"
 
 namespace orbilan {
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "app/program.h"
 #include "files/program_files.h"
 #include "panels/control_state.h"
 #include "panels/panel_set.h"
@@ -33,20 +34,21 @@ struct PanelStates {
     int log_panel_state = PANEL_HIDDEN;
 };
 
-// What the toolbar's and the panels' commands act on: the program's state, its windows, the
-// project and the run.
+// What the toolbar's and the panels' commands act on: the program's state and windows, which the
+// program owns, and the project and the run, which the session owns.
 struct Session {
-    Session(BodyTable& table, SimulationState& state, ControlState& control, ViewState& view, SceneBodies& scene,
-            Platform& platform, ProgramFiles files, int& theme_id, ThemeColors& colors)
-        : table(table),
-          state(state),
-          control(control),
-          view(view),
-          scene(scene),
+    explicit Session(Program& program, Platform& platform)
+        : table(program.table),
+          state(program.state),
+          control(program.control),
+          view(program.view),
+          scene(program.scene),
           platform(platform),
-          files(std::move(files)),
-          theme_id(theme_id),
-          colors(colors)
+          files(program.files),
+          theme_id(program.theme_id),
+          colors(program.colors),
+          panels(program.panels),
+          gl_window(program.gl_window)
     {
     }
 
@@ -56,12 +58,13 @@ struct Session {
     ViewState& view;
     SceneBodies& scene;
     Platform& platform;
-    ProgramFiles files;
+    const ProgramFiles& files;
     int& theme_id;
     ThemeColors& colors;
+    // Made by start-up after the session; null until then, and without a screen.
+    Panels& panels;
+    GlView* const& gl_window;
 
-    GlView* gl_window = nullptr;
-    Panels panels;
     PanelStates states;
 
     std::filesystem::path project_path;
