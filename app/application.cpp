@@ -219,7 +219,7 @@ bool Application::open_chosen_project(const std::filesystem::path& previous)
         // The loaded project stays, and with it its name.
         s.project_path = previous;
         if (s.table.body_count > 0)
-            show_selection(s.panels, s.table, s.state.selected_body, s.project_path, s.state.integrator);
+            show_selection(s.panels, s.table, s.view.selected_body, s.project_path, s.state.integrator);
         else
             s.panels.toolbar_panel->set_text(0, "ORBILAN");
         return false;
@@ -261,10 +261,10 @@ void Application::show_loaded_project(bool opened)
 {
     Session& s = session_;
     show_dt(s.panels, s.state);
-    if (opened) s.state.selected_body = 1;
+    if (opened) s.view.selected_body = 1;
     // A reset project may hold fewer bodies than the selection named.
-    s.state.selected_body = std::clamp(s.state.selected_body, 1, std::max(1, s.table.body_count));
-    const int k = s.state.selected_body;
+    s.view.selected_body = std::clamp(s.view.selected_body, 1, std::max(1, s.table.body_count));
+    const int k = s.view.selected_body;
     show_body_state(s.panels, s.table, k);
     show_selection(s.panels, s.table, k, s.project_path, s.state.integrator);
     s.state.sim_time = 0;
@@ -426,10 +426,6 @@ void Application::end_program()
 void Application::on_selection(int k)
 {
     Session& s = session_;
-    s.run->post({RunCommand::Kind::set_selected_body, k});
-    // Between runs post() has set it already, and the view takes it into its capture; during a
-    // run the next tick brings it.
-    if (!run_active(s)) s.gl_window->capture_positions();
     const BodySnapshot bodies = current_bodies(s);
     show_selection(s.panels, bodies, k, s.project_path, s.state.integrator);
     show_body_state(s.panels, bodies, k);
@@ -439,8 +435,7 @@ void Application::refresh_on_tick(const BodySnapshot& bodies)
 {
     Session& s = session_;
     if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.control, bodies.sim_time);
-    if (s.states.numeric_panel_state == PANEL_SHOWN)
-        show_body_state(s.panels, bodies, shown_selection(s.view, s.scene));
+    if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, s.view.selected_body);
 }
 
 void Application::start_run()
@@ -475,7 +470,7 @@ void Application::start_run()
             return;
         }
     }
-    const int k = s.state.selected_body;
+    const int k = s.view.selected_body;
     if (is_body(s.table, k)) s.view.camera_target = {s.table.x[k], s.table.y[k], s.table.z[k]};
     s.view.look_at_body = k;
     s.state.collision_mode = s.control.collision_mode;
@@ -510,18 +505,16 @@ void Application::on_mass_error()
     mass_error_answer_.wait();
 }
 
-void Application::on_body_deleted(int, bool selection_moved)
+void Application::on_body_deleted(int)
 {
     QMetaObject::invokeMethod(
         this,
-        [this, selection_moved] {
+        [this] {
             Session& s = session_;
-            if (selection_moved) {
-                s.view.camera_target = {0, 0, 0};
-                s.view.look_at_body = 0;
-            }
+            // The names below the selection may have moved, and the selection itself.
             const BodySnapshot bodies = current_bodies(s);
-            show_selection(s.panels, bodies, bodies.selected_body, s.project_path, s.state.integrator);
+            keep_selection(s.view, bodies.body_count);
+            show_selection(s.panels, bodies, s.view.selected_body, s.project_path, s.state.integrator);
         },
         Qt::QueuedConnection);
 }
@@ -542,8 +535,9 @@ void Application::finish_run()
     enable_time_controls(s.panels);
     enable_run_controls(s.panels);
     show_elapsed_time(s.panels, s.control, s.state.sim_time);
-    show_body_header(s.panels, s.table, s.state.selected_body);
-    show_body_state(s.panels, s.table, s.state.selected_body);
+    keep_selection(s.view, s.table.body_count);
+    show_body_header(s.panels, s.table, s.view.selected_body);
+    show_body_state(s.panels, s.table, s.view.selected_body);
     for (const std::string& failure : {s.run->log_failure(), s.run->failure()})
         if (!failure.empty()) s.platform.message_box({failure, "ORBILAN", MessageIcon::error});
 }

@@ -54,7 +54,7 @@ public:
     void save_remembered();
 
     void on_mass_error() override;
-    void on_body_deleted(int k, bool selection_moved) override;
+    void on_body_deleted(int k) override;
     void on_run_end(RunEnd why) override;
 
 private:

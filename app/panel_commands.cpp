@@ -58,8 +58,9 @@ void next_theme(Session& s)
 
 // The radius commands act on the selected body, at once between runs and between two steps
 // during one; either way the view captures the bodies again, so the new size shows at once.
-void change_radius(Session& s, const RunCommand& command)
+void change_radius(Session& s, RunCommand command)
 {
+    command.value = s.view.selected_body;
     s.run->post(command);
     if (s.gl_window) s.gl_window->capture_positions();
     refresh_view(s);

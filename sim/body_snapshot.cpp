@@ -8,7 +8,6 @@ void take_snapshot(const BasicBodyTable<Real>& table, const SimulationState& sta
 {
     copy_table<extended>(out, table);
     out.sim_time = state.sim_time;
-    out.selected_body = state.selected_body;
     out.exhaust_plume = state.exhaust_plume;
     out.steps = 0;
     out.deleted_bodies.clear();

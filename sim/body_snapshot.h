@@ -12,7 +12,6 @@ namespace orbilan {
 // simulation thread publishes one under the run's lock, and a reader takes a copy of its own.
 struct BodySnapshot : BodyTable {
     extended sim_time = 0;
-    int selected_body = 1;
     ExhaustPlume exhaust_plume;
     long long steps = 0;              // steps completed in this run
     std::vector<int> deleted_bodies;  // bodies removed by merges in this run, in order

@@ -43,23 +43,19 @@ void resize_body_table(BasicBodyTable<Real>& table)
 }
 
 template <typename Real>
-bool delete_body(BasicBodyTable<Real>& table, SimulationState& state, int k)
+bool delete_body(BasicBodyTable<Real>& table, int k)
 {
     const int n = table.body_count;
     if (k < 1 || k > n) return false;
     for_each_column([k, n](auto& column) { shift_down(column, k, n); }, table);
     table.body_count = n - 1;
     resize_body_table(table);
-    if (table.body_count < state.selected_body) {
-        state.selected_body = table.body_count;
-        return true;
-    }
-    return false;
+    return true;
 }
 
 template void resize_body_table(BasicBodyTable<extended>&);
 template void resize_body_table(BasicBodyTable<double>&);
-template bool delete_body(BasicBodyTable<extended>&, SimulationState&, int);
-template bool delete_body(BasicBodyTable<double>&, SimulationState&, int);
+template bool delete_body(BasicBodyTable<extended>&, int);
+template bool delete_body(BasicBodyTable<double>&, int);
 
 }  // namespace orbilan

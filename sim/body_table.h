@@ -71,10 +71,10 @@ void allocate_body_table(BodyTable& table, SimulationState& state, int body_coun
 template <typename Real>
 void resize_body_table(BasicBodyTable<Real>& table);
 
-// Removes body k (1..body_count): bodies above it move down one index. Returns true when the
-// selection had to move to the new last body (the camera then goes back to the origin).
+// Removes body k (1..body_count): bodies above it move down one index. False when there is no
+// body k.
 template <typename Real>
-bool delete_body(BasicBodyTable<Real>& table, SimulationState& state, int k);
+bool delete_body(BasicBodyTable<Real>& table, int k);
 
 // Makes `to` hold the bodies of `from`, their numbers rounded to its precision (exact towards a
 // wider one); reuses the storage of `to`.

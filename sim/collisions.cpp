@@ -6,7 +6,7 @@
 namespace orbilan {
 
 template <typename Real>
-MergeResult merge_bodies(BasicBodyTable<Real>& table, SimulationState& state, int i, int j)
+int merge_bodies(BasicBodyTable<Real>& table, int i, int j)
 {
     const Real mi = table.mass[i];
     const Real mj = table.mass[j];
@@ -32,11 +32,11 @@ MergeResult merge_bodies(BasicBodyTable<Real>& table, SimulationState& state, in
     table.mass[survivor] = mass;
     table.radius[survivor] = real_cube_root(3 * mass / 4 / static_cast<Real>(PI) / density);
 
-    const bool moved = delete_body(table, state, removed);
-    return {removed, moved};
+    delete_body(table, removed);
+    return removed;
 }
 
-template MergeResult merge_bodies(BasicBodyTable<extended>&, SimulationState&, int, int);
-template MergeResult merge_bodies(BasicBodyTable<double>&, SimulationState&, int, int);
+template int merge_bodies(BasicBodyTable<extended>&, int, int);
+template int merge_bodies(BasicBodyTable<double>&, int, int);
 
 }  // namespace orbilan

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "sim/body_table.h"
-#include "sim/simulation_state.h"
 
 namespace orbilan {
 
@@ -15,14 +14,9 @@ struct TouchingPair {
 // True when a is the earlier pair (lower i, then lower j) or b is none.
 inline bool comes_before(TouchingPair a, TouchingPair b) { return !b || a.i < b.i || (a.i == b.i && a.j < b.j); }
 
-struct MergeResult {
-    int removed = 0;
-    bool selection_moved = false;
-};
-
 // Perfectly inelastic merge of touching bodies i and j: the heavier survives (j on a tie) at the
-// centre of mass with the summed momentum, mass and volume; the other is deleted.
+// centre of mass with the summed momentum, mass and volume; the other is deleted, and returned.
 template <typename Real>
-MergeResult merge_bodies(BasicBodyTable<Real>& table, SimulationState& state, int i, int j);
+int merge_bodies(BasicBodyTable<Real>& table, int i, int j);
 
 }  // namespace orbilan

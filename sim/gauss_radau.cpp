@@ -439,9 +439,7 @@ StepResult gauss_radau_step(BasicBodyTable<Real>& table, SimulationState& state,
     bool merged = false;
     if (state.collision_mode != 0) {
         if (const TouchingPair pair = compute_accelerations(table, work.forces, true)) {
-            const MergeResult merge = merge_bodies(table, state, pair.i, pair.j);
-            result.removed_body = merge.removed;
-            result.selection_moved = merge.selection_moved;
+            result.removed_body = merge_bodies(table, pair.i, pair.j);
             prepare_step(table, state, work.forces);
             size_arrays(work, table.body_count);
             merged = true;

@@ -75,9 +75,7 @@ StepResult gravity_step(BasicBodyTable<Real>& table, SimulationState& state, Bas
     StepResult result;
     if (state.collision_mode != 0) {
         if (const TouchingPair pair = compute_accelerations(table, work, true)) {
-            const MergeResult merged = merge_bodies(table, state, pair.i, pair.j);
-            result.removed_body = merged.removed;
-            result.selection_moved = merged.selection_moved;
+            result.removed_body = merge_bodies(table, pair.i, pair.j);
             prepare_step(table, state, work);
             compute_accelerations(table, work, false);
         }

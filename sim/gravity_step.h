@@ -76,7 +76,6 @@ struct StepResult {
     bool stop = false;        // the stop time was reached or passed, or the mass error occurred
     bool mass_error = false;  // the thrust left the impulse body with mass <= 0
     int removed_body = 0;     // body deleted by a merge in this step, 0 if none
-    bool selection_moved = false;
     StepFailure failure = StepFailure::none;
     int failed_body = 0;  // the first body whose state is not finite, for non_finite
 };

@@ -90,12 +90,11 @@ void apply_command(BasicBodyTable<Real>& table, SimulationState& state, const Ru
 {
     switch (command.kind) {
     case RunCommand::Kind::set_collision_mode: state.collision_mode = static_cast<std::uint8_t>(command.value); break;
-    case RunCommand::Kind::set_selected_body: state.selected_body = command.value; break;
     case RunCommand::Kind::scale_radius:
-        if (const int k = state.selected_body; is_body(table, k)) table.radius[k] *= command.factor;
+        if (const int k = command.value; is_body(table, k)) table.radius[k] *= command.factor;
         break;
     case RunCommand::Kind::reset_radius:
-        if (const int k = state.selected_body; is_body(table, k))
+        if (const int k = command.value; is_body(table, k))
             table.radius[k] = sphere_radius(table.mass[k], table.density[k]);
         break;
     case RunCommand::Kind::reset_time: state.sim_time = 0; break;
@@ -412,7 +411,7 @@ void SimulationRun::report(const StepResult& step, const BasicBodyTable<Real>& b
     if (step.removed_body != 0) {
         deleted_.push_back(step.removed_body);
         publish(true, bodies);
-        observer_.on_body_deleted(step.removed_body, step.selection_moved);
+        observer_.on_body_deleted(step.removed_body);
     }
     if (step.mass_error) {
         // The observer waits for the user; a reader waiting meanwhile gets this step now.

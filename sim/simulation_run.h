@@ -35,16 +35,16 @@ public:
     // return (the GUI shows "Error : mass <= 0" meanwhile). The run ends after this step.
     virtual void on_mass_error() {}
     // A merge removed body k; the snapshot already shows the table without it.
-    virtual void on_body_deleted(int /*k*/, bool /*selection_moved*/) {}
+    virtual void on_body_deleted(int /*k*/) {}
     // Last act of the thread: the table, the state and the final snapshot are complete.
     virtual void on_run_end(RunEnd /*why*/) {}
 };
 
 // Changes another thread asks for; applied by the simulation thread between two steps.
 struct RunCommand {
-    enum class Kind { set_collision_mode, set_selected_body, scale_radius, reset_radius, reset_time };
+    enum class Kind { set_collision_mode, scale_radius, reset_radius, reset_time };
     Kind kind;
-    int value = 0;        // collision mode or body index
+    int value = 0;        // collision mode, or the body whose radius changes
     double factor = 1.0;  // for scale_radius
 };
 

@@ -41,7 +41,6 @@ struct SimulationState {
     extended stop_time = 0;
     RunDirection run_direction = RunDirection::forward;
     std::uint8_t collision_mode = 0;  // nonzero: touching bodies merge
-    int selected_body = 1;
 
     LogMode log_mode = LogMode::none;
     int log_body = 0;

@@ -17,7 +17,7 @@ int select_body(ViewState& view, const SceneBodies& scene, int step)
     const int n = shown_body_count(scene);
     if (n <= 0) return 0;
     // The first press while looking at the origin only starts following the selected body.
-    const int wanted = view.look_at_body > 0 ? view.look_at_body + step : scene.bodies.selected_body;
+    const int wanted = view.look_at_body > 0 ? view.selected_body + step : view.selected_body;
     return follow_body(view, scene, std::clamp(wanted, 1, n));
 }
 
@@ -28,6 +28,7 @@ int follow_body(ViewState& view, const SceneBodies& scene, int k)
     if (k < 1 || k > shown_body_count(scene)) return 0;
     const Trail& trail = scene.trail[k];
     view.camera_target = {trail.trail_x[0], trail.trail_y[0], trail.trail_z[0]};
+    view.selected_body = k;
     view.look_at_body = k;
     const double r = scene.bodies.radius[k];
     if (4 * r > view.camera_distance) view.camera_distance = 4 * r;

@@ -41,8 +41,8 @@ void fit_view_to_scene(ViewState& view, const SceneBodies& scene);
 // False when there are no bodies: the caller shows no_objects_message().
 bool look_at_origin(ViewState& view, const SceneBodies& scene);
 // Start following the selected body, or follow the next (previous) one. They return the body
-// now followed, which becomes the selection: the caller hands it on to the simulation and
-// refreshes the captions. 0 when there are no bodies.
+// now followed, which becomes the selection: the caller refreshes the captions. 0 when there are
+// no bodies.
 int select_next_body(ViewState& view, const SceneBodies& scene);
 int select_previous_body(ViewState& view, const SceneBodies& scene);
 // Follows body k as those do (0, and nothing changed, when the scene shows no body k).

@@ -142,6 +142,7 @@ void GlView::capture_positions()
     if (!position_source_) return;
     position_source_(scene_.bodies);
     orbilan::capture_positions(scene_);
+    keep_selection(view_, scene_.bodies.body_count);
 }
 
 void GlView::set_redraw_timer(int fps_index)
@@ -186,7 +187,7 @@ void GlView::show_loaded_bodies(const BodyTable& table, const SimulationState& s
     orbilan::capture_positions(scene_, table, state);
     reset_trails(scene_, view_);
     if (fit_camera) fit_view_to_scene(view_, scene_);
-    const int k = scene_.bodies.selected_body;
+    const int k = view_.selected_body;
     if (is_scene_body(scene_, k)) {
         const Trail& t = scene_.trail[k];
         view_.camera_target = {t.trail_x[0], t.trail_y[0], t.trail_z[0]};

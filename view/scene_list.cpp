@@ -88,7 +88,7 @@ void draw_axes(const ViewState& view, const SceneBodies& scene)
     axis_lines(o, o, o, s, s, s, X_AXIS_COLOUR, Y_AXIS_COLOUR, Z_AXIS_COLOUR);
     glEnd();
 
-    const int k = shown_selection(view, scene);
+    const int k = view.selected_body;
     if (!is_scene_body(scene, k)) return;
     const Trail& p = scene.trail[k];
     const double x = p.trail_x[0], y = p.trail_y[0], z = p.trail_z[0];

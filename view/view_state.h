@@ -46,8 +46,11 @@ struct ViewState {
     double z_near = 0;
     double z_far = 0;
 
+    // The body the panels show and the radius commands act on. The user interface alone chooses
+    // it; a merge that removes the last body moves it down (keep_selection).
+    int selected_body = 1;
     std::array<extended, 3> camera_target{};
-    int look_at_body = 0;
+    int look_at_body = 0;  // 0: the camera looks at the origin; otherwise it follows the selected body
     double camera_distance = 0;
     extended camera_yaw = 0;
     extended camera_pitch = 0;
@@ -88,12 +91,15 @@ inline int shown_body_count(const SceneBodies& scene)
 // True when k names a body of the scene.
 inline bool is_scene_body(const SceneBodies& scene, int k) { return k >= 1 && k <= shown_body_count(scene); }
 
-// The body the view shows as selected. A followed body is always the selected one, and the view
-// knows it at once, before a run has applied the change; looking at the origin, it is the
-// selection of the latest capture.
-inline int shown_selection(const ViewState& view, const SceneBodies& scene)
+// After merges left fewer bodies than the selection names: the last body becomes the selected
+// one, and the camera goes back to the origin. True when the selection moved.
+inline bool keep_selection(ViewState& view, int body_count)
 {
-    return view.look_at_body > 0 ? view.look_at_body : scene.bodies.selected_body;
+    if (body_count <= 0 || view.selected_body <= body_count) return false;
+    view.selected_body = body_count;
+    view.look_at_body = 0;
+    view.camera_target = {0, 0, 0};
+    return true;
 }
 
 }  // namespace orbilan

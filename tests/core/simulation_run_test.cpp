@@ -23,7 +23,7 @@ struct Recorder : RunObserver {
         if (during_mass_error) during_mass_error();
         ++mass_errors;
     }
-    void on_body_deleted(int k, bool) override { deleted.push_back(k); }
+    void on_body_deleted(int k) override { deleted.push_back(k); }
     void on_run_end(RunEnd why) override
     {
         if (at_end) at_end();

@@ -162,7 +162,7 @@ TEST_F(ProgramTest, OpenShowsTheProjectNextTheNextBodyAndResetKeepsIt)
     const double distance = s().view.camera_distance *= 3;
     run_until("0.01");
     click(toolbar(), TB_RESET);
-    EXPECT_EQ(s().state.selected_body, 2);
+    EXPECT_EQ(s().view.selected_body, 2);
     EXPECT_EQ(s().view.camera_distance, distance);
     EXPECT_EQ(s().state.sim_time, 0);
     EXPECT_EQ(toolbar().text(0), "figure_eight; Object : 2  (B)  [GAUSS-RADAU]");
@@ -431,7 +431,7 @@ TEST_F(ProgramTest, CollisionsSwitchedOnDuringARunMergeBodies)
 {
     open("cluster.txt");
     click(toolbar(), TB_NEXT, 60);
-    EXPECT_EQ(s().state.selected_body, 60);
+    EXPECT_EQ(s().view.selected_body, 60);
     // The rocks meet in the first simulated second; a step a hundred times finer keeps that
     // second long enough for the click to come first, however fast the steps are.
     click(time_panel(), TM_DT_DIV10, 2);
@@ -442,7 +442,7 @@ TEST_F(ProgramTest, CollisionsSwitchedOnDuringARunMergeBodies)
     click(toolbar(), TB_STOP);
     wait_for_end();
     const int n = s().table.body_count;
-    EXPECT_EQ(s().state.selected_body, n) << "the selection moved down with the last body";
+    EXPECT_EQ(s().view.selected_body, n) << "the selection moved down with the last body";
     EXPECT_EQ(s().view.look_at_body, 0) << "and the camera went back to the origin";
     const std::string name = s().table.name[n];
     EXPECT_NE(numeric().text(0).toStdString().find("(" + name + ")"), std::string::npos);
@@ -598,7 +598,7 @@ TEST_F(ProgramTest, CameraCommandsNeedBodies)
     click(toolbar(), TB_PREV);
     EXPECT_EQ(s().view.look_at_body, 1) << "the first press only follows the selected body again";
     for (const int id : {TB_NEXT, TB_NEXT, TB_PREV, TB_PREV}) click(toolbar(), id);
-    EXPECT_EQ(s().state.selected_body, 1) << "next stops at the last body, previous at the first";
+    EXPECT_EQ(s().view.selected_body, 1) << "next stops at the last body, previous at the first";
     EXPECT_TRUE(platform.boxes.empty());
 }
 
@@ -775,7 +775,7 @@ TEST_F(ProgramTest, LeftClickSelectsTheBodyUnderThePointer)
     view.redraw_view();
     QTest::mouseClick(&view, Qt::LeftButton, {}, view.rect().center());
     EXPECT_EQ(s().view.look_at_body, 0) << "the centre lies between the stars";
-    EXPECT_EQ(s().state.selected_body, 1);
+    EXPECT_EQ(s().view.selected_body, 1);
     // Where Beta (at x = -1) shows on the screen.
     const ViewFrustum f = view_frustum(s().view);
     const double q[3] = {-1 - f.eye[0], -f.eye[1], -f.eye[2]};
@@ -787,7 +787,7 @@ TEST_F(ProgramTest, LeftClickSelectsTheBodyUnderThePointer)
                       qRound(view.height() * (0.5 - 0.5 * dot(f.up) / depth / f.tan_up)));
     QTest::mouseClick(&view, Qt::LeftButton, {}, beta);
     EXPECT_EQ(s().view.look_at_body, 2);
-    EXPECT_EQ(s().state.selected_body, 2);
+    EXPECT_EQ(s().view.selected_body, 2);
     EXPECT_EQ(numeric().text(0), "NUMERIC DATA for OBJECT =  2  (Beta)");
 }
 
