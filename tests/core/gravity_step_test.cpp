@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -250,6 +251,23 @@ TEST(Collisions, OnePairMergesPerStepTheFirstOneFirst)
     EXPECT_EQ(run.table.mass[2], 4);
     EXPECT_EQ(run.table.x.size(), 3u);
     EXPECT_FALSE(delete_body(run.table, 3)) << "no such body";
+}
+
+// Whichever member of a team finds a touching pair, the first pair of the whole table merges, as
+// when one thread does all the sums.
+TEST(Collisions, ATeamMergesTheSamePairsAsOneThread)
+{
+    std::vector<int> removed[2];
+    for (const int threads : {1, 2}) {
+        Stepper<> run;
+        test::make_cluster(run.table, run.state, 1000, 7, 200);  // radii of about 0.1: many spheres touch
+        run.state.collision_mode = 255;
+        run.work.parallel_min_bodies = 16;
+        run.start(threads);
+        for (int k = 0; k < 6; ++k) removed[threads - 1].push_back(run.step().removed_body);
+    }
+    EXPECT_EQ(removed[0], removed[1]);
+    EXPECT_EQ(std::count(removed[1].begin(), removed[1].end(), 0), 0) << "a merge in every step";
 }
 
 // Feeds the choice the times of a machine where a shared call takes shared(k) seconds and one done
