@@ -45,7 +45,10 @@ QWidget* keyboard_target(QWidget& window)
 
 }  // namespace
 
-Application::Application(Program& program, Platform& platform) : program_(program), session_(program, platform)
+Application::Application(Program& program, Platform& platform)
+    : program_(program),
+      session_(program, platform),
+      recording_([this] { show_caption_note(); }, [this](const QString& failure) { show_note(false, failure); })
 {
     session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
 }
@@ -119,6 +122,7 @@ void Application::key_command(KeyCommand command)
     case KeyCommand::faster: set_pace(faster_pace(s.control.pace)); break;
     case KeyCommand::shortcut_window: show_shortcut_window(); break;
     case KeyCommand::save_picture: save_view_picture(); break;
+    case KeyCommand::record: toggle_recording(); break;
     }
 }
 
@@ -127,12 +131,44 @@ QString Application::save_view_picture()
     GlView* view = session_.gl_window;
     const SavedPicture picture =
         save_picture(view ? view->grabFramebuffer() : QImage(), pictures_folder(), QDateTime::currentDateTime());
-    auto* box = new QMessageBox(picture.saved ? QMessageBox::Information : QMessageBox::Warning, "ORBILAN",
-                                picture.message, QMessageBox::Ok, program_.main_window.get());
+    show_note(picture.saved, picture.message);
+    return picture.message;
+}
+
+QString Application::toggle_recording()
+{
+    if (recording_.active()) {
+        const QString said = recording_.stop();
+        show_note(said.startsWith("The recording was saved"), said);
+        return said;
+    }
+    GlView* view = session_.gl_window;
+    const QString failure = view ? recording_.start(*view, redraw_interval_ms(session_.control.fps_index),
+                                                    pictures_folder(), QDateTime::currentDateTime())
+                                 : QString("The view could not be recorded: there is no view.");
+    if (!failure.isEmpty()) show_note(false, failure);
+    return failure;
+}
+
+void Application::show_note(bool went_well, const QString& text)
+{
+    auto* box = new QMessageBox(went_well ? QMessageBox::Information : QMessageBox::Warning, "ORBILAN", text,
+                                QMessageBox::Ok, program_.main_window.get());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
-    return picture.message;
+}
+
+void Application::show_caption_note()
+{
+    Session& s = session_;
+    if (!s.panels.toolbar_panel) return;
+    std::string note = pace_caption_note(s.control.pace);
+    if (recording_.active()) {
+        const std::int64_t left_out = recording_.frames_left_out();
+        note += left_out > 0 ? "  [REC, " + std::to_string(left_out) + " frames left out]" : "  [REC]";
+    }
+    s.panels.toolbar_panel->set_caption_note(QString::fromStdString(note));
 }
 
 void Application::set_pace(double pace)
@@ -140,15 +176,15 @@ void Application::set_pace(double pace)
     Session& s = session_;
     s.control.pace = pace;
     s.run->set_pace(pace);
-    if (s.panels.toolbar_panel)
-        s.panels.toolbar_panel->set_caption_note(QString::fromStdString(pace_caption_note(pace)));
+    show_caption_note();
 }
 
 void Application::show_view_menu(const QPoint& at)
 {
     QMenu* menu = make_view_menu(
         session_.gl_window, session_.control.pace, [this](double pace) { set_pace(pace); },
-        [this] { save_view_picture(); }, [this] { show_shortcut_window(); });
+        [this] { save_view_picture(); }, recording_.active(), [this] { toggle_recording(); },
+        [this] { show_shortcut_window(); });
     menu->popup(session_.gl_window->mapToGlobal(at));
 }
 
@@ -260,6 +296,8 @@ bool Application::load_project_file()
 void Application::show_loaded_project(bool opened)
 {
     Session& s = session_;
+    // A video is of one project.
+    if (opened && recording_.active()) toggle_recording();
     show_dt(s.panels, s.state);
     if (opened) s.view.selected_body = 1;
     // A reset project may hold fewer bodies than the selection named.
@@ -418,6 +456,8 @@ void Application::save_remembered()
 
 void Application::end_program()
 {
+    // The video closed so that it plays; the program ends, so nothing is said.
+    recording_.stop();
     save_remembered();
     shut_down_run();
     if (program_.main_window) program_.main_window->on_host_close();
@@ -436,6 +476,7 @@ void Application::refresh_on_tick(const BodySnapshot& bodies)
     Session& s = session_;
     if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.control, bodies.sim_time);
     if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, s.view.selected_body);
+    recording_.on_view_frame(s.gl_window->redraw_interval());
 }
 
 void Application::start_run()

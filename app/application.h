@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "app/session.h"
 #include "app/shortcuts.h"
+#include "app/view_recording.h"
 
 namespace orbilan {
 
@@ -46,6 +47,10 @@ public:
     // Ctrl+S: the view at its full resolution into the pictures folder, said in a message that
     // leaves the run going. Returns that message.
     QString save_view_picture();
+    // Ctrl+Shift+R: starts recording the view at the frame rate chosen into the pictures folder, or
+    // stops the recording and says where the video is, in the same kind of message. Returns what
+    // was said (empty at a start that went well: the toolbar's caption then shows [REC]).
+    QString toggle_recording();
 
     // What the last session left (see files/remembered_settings.h): the frame rate, the light, the
     // run speed, the panels' places, and the last project when open_last_project is set and it
@@ -75,6 +80,9 @@ private:
     void shut_down_run();
     void show_view_menu(const QPoint& at);
     void show_shortcut_window();
+    // A message that leaves the run going.
+    void show_note(bool went_well, const QString& text);
+    void show_caption_note();
 
     Program& program_;
     Session session_;
@@ -82,6 +90,7 @@ private:
     // The simulation thread waits here while the user reads "Error : mass <= 0".
     AnswerGate mass_error_answer_;
     QWidget* shortcut_window_ = nullptr;  // made when first asked for
+    ViewRecording recording_;
 };
 
 }  // namespace orbilan

@@ -13,13 +13,14 @@
 
 namespace orbilan {
 
-const std::array<ShortcutText, 14> SHORTCUT_TEXTS = {{
+const std::array<ShortcutText, 15> SHORTCUT_TEXTS = {{
     {"Space", "START, or PAUSE during a run"},
     {"Ctrl+O", "OPEN PROJECT"},
     {"Ctrl+R", "RESET PROJECT"},
     {"F11", "TOGGLE FULL SCREEN"},
     {"Ctrl+Q", "END PROGRAM"},
     {"Ctrl+S", "save the view as a PNG picture in the pictures folder"},
+    {"Ctrl+Shift+R", "start, stop recording the view as an MP4 video in the pictures folder"},
     {"Home", "LOOK TO CENTER (0,0,0)"},
     {"Page Up, Page Down", "previous, next body"},
     {"+, -", "zoom in, out (as the wheel)"},
@@ -27,7 +28,7 @@ const std::array<ShortcutText, 14> SHORTCUT_TEXTS = {{
     {"[, ]", "run slower, faster (real time ... 1 yr/s, as fast as possible)"},
     {"F1", "a window listing these keys"},
     {"left click", "select and follow the body under the pointer"},
-    {"right click", "the view's menu: run speed, this list"},
+    {"right click", "the view's menu: run speed, picture, recording, this list"},
 }};
 
 namespace {
@@ -39,6 +40,7 @@ bool one_of(int key, std::initializer_list<int> keys) { return std::find(keys.be
 std::optional<KeyCommand> key_command(int key, Qt::KeyboardModifiers modifiers)
 {
     const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
+    if (mods == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_R) return KeyCommand::record;
     if (mods == Qt::ControlModifier) {
         switch (key) {
         case Qt::Key_O: return KeyCommand::open;

@@ -19,14 +19,22 @@ std::filesystem::path pictures_folder()
     return QDir::homePath().toStdString();
 }
 
+std::filesystem::path free_file_path(const std::filesystem::path& folder, const QDateTime& when,
+                                     const std::string& extension)
+{
+    const std::string stem = "orbilan-" + when.toString("yyyyMMdd-HHmmss").toStdString();
+    std::filesystem::path path = folder / (stem + "." + extension);
+    std::error_code ignored;
+    for (int n = 2; std::filesystem::exists(path, ignored); ++n)
+        path = folder / (stem + "-" + std::to_string(n) + "." + extension);
+    return path;
+}
+
 SavedPicture save_picture(const QImage& image, const std::filesystem::path& folder, const QDateTime& when)
 {
     SavedPicture result;
-    const std::string stem = "orbilan-" + when.toString("yyyyMMdd-HHmmss").toStdString();
-    result.path = folder / (stem + ".png");
+    result.path = free_file_path(folder, when, "png");
     std::error_code ignored;
-    for (int n = 2; std::filesystem::exists(result.path, ignored); ++n)
-        result.path = folder / (stem + "-" + std::to_string(n) + ".png");
     const QString path = QString::fromStdString(result.path.string());
     const QString failed = "The view could not be saved as " + path + ": ";
     QFile file(path);

@@ -11,6 +11,7 @@ packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
     shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev clang-format
+    libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
 )
 missing=()
 for p in "${packages[@]}"; do

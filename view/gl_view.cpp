@@ -160,7 +160,6 @@ void GlView::on_view_timer()
 {
     capture_positions();
     if (view_.hide_trails == 0) advance_trails(scene_, view_);
-    if (tick_listener_) tick_listener_(scene_.bodies);
     const int k = view_.look_at_body;
     if (k > 0 && is_scene_body(scene_, k)) {
         const Trail& t = scene_.trail[k];
@@ -170,6 +169,7 @@ void GlView::on_view_timer()
     }
     setup_projection();
     rebuild_view();
+    if (tick_listener_) tick_listener_(scene_.bodies);
 }
 
 void GlView::load_skins(const BodyTable& table, const std::string& default_skin)

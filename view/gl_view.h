@@ -37,8 +37,8 @@ public:
     ~GlView() override;
 
     void set_position_source(PositionSource source) { position_source_ = std::move(source); }
-    // Called by each timer tick after the capture with the bodies it captured, to refresh the
-    // panels that show values.
+    // Called by each timer tick, once the frame is set up, with the bodies it captured: to refresh
+    // the panels that show values, and for a recording to take the frame.
     void set_tick_listener(std::function<void(const BodySnapshot&)> listener) { tick_listener_ = std::move(listener); }
     // Called with the body a camera command selected.
     void set_selection_listener(std::function<void(int)> listener) { selection_listener_ = std::move(listener); }

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +27,7 @@
 #include "app/start_up.h"
 #include "app/start_up_steps.h"
 #include "core/test_bodies.h"
+#include "decoded_video.h"
 #include "files/number_format.h"
 #include "panels/control_ids.h"
 #include "panels/panel.h"
@@ -819,6 +822,67 @@ TEST_F(ProgramTest, CtrlSSavesTheViewAsAPicture)
     const QString refused = program->application->save_view_picture();
     unsetenv("XDG_PICTURES_DIR");
     EXPECT_TRUE(refused.startsWith("The view could not be saved as /proc/orbilan-")) << refused.toStdString();
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+// Ctrl+Shift+R twice records the view, through a run and a pause, beside the pictures: a video that
+// decodes to the frames the message counts, as long as the recording took. A folder that is not
+// there is named, and no file claims to be a video.
+TEST_F(ProgramTest, CtrlShiftRRecordsTheViewAsAVideo)
+{
+    open("binary_star.txt");
+    const fs::path pictures = temp.path() / "Pictures";
+    fs::create_directory(pictures);
+    setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+    click(options(), OP_FPS);
+    ASSERT_EQ(options().text(OP_FPS), "FPS=20");
+    const auto said = [](const QString& start, const QString& end = {}) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible() && box->text().startsWith(start))
+                return box->text().endsWith(end);
+        return false;
+    };
+    const auto record_key = [this] {
+        QTest::keyClick(s().gl_window, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    };
+
+    record_key();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(toolbar().windowTitle().endsWith("[REC]")) << toolbar().windowTitle().toStdString();
+    time_panel().set_text(TM_STOP_TIME, "1E+99");
+    click(toolbar(), TB_START);
+    QTest::qWait(1500);
+    click(toolbar(), TB_STOP);
+    wait_for_end();
+    QTest::qWait(500);
+    const double seconds = clock.elapsed() / 1000.0;
+    record_key();
+    EXPECT_FALSE(toolbar().windowTitle().contains("[REC"));
+
+    std::vector<fs::path> videos;
+    for (const auto& entry : fs::directory_iterator(pictures)) videos.push_back(entry.path());
+    ASSERT_EQ(videos.size(), 1u);
+    EXPECT_EQ(videos[0].extension(), ".mp4");
+    const test::DecodedVideo video = test::decode_video(videos[0]);
+    ASSERT_EQ(video.error, "");
+    ASSERT_FALSE(video.frames.empty());
+    EXPECT_TRUE(said(QString("The recording was saved as %1: %2 frames at 20 per second.")
+                         .arg(QString::fromStdString(videos[0].string()))
+                         .arg(video.frames.size())));
+    // A busy machine's late ticks cost frames, never the video's pace.
+    EXPECT_GE(video.frames.size(), std::size_t(seconds * 20 / 4));
+    EXPECT_LE(video.frames.size(), std::size_t(seconds * 20 + 3));
+    EXPECT_NEAR(video.seconds.back(), seconds, 0.1);
+    EXPECT_EQ(video.frames[0].size(), QSize(picture().width() & ~1, picture().height() & ~1));
+
+    const fs::path missing = pictures / "gone";
+    setenv("XDG_PICTURES_DIR", missing.c_str(), 1);
+    record_key();
+    unsetenv("XDG_PICTURES_DIR");
+    EXPECT_TRUE(said("The view could not be recorded to " + QString::fromStdString(missing.string()),
+                     "the folder " + QString::fromStdString(missing.string()) + " does not exist."));
+    EXPECT_FALSE(toolbar().windowTitle().contains("[REC"));
     EXPECT_FALSE(fs::exists(missing));
 }
 
