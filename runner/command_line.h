@@ -30,6 +30,8 @@ struct Arguments {
     int log_body = 1;
     int log_every = 1;
     std::optional<std::filesystem::path> final_state;
+    std::optional<std::filesystem::path> energy;
+    long long energy_every = 1;
     int threads = 0;
     Precision precision = Precision::extended;
     std::optional<Integrator> integrator;  // the project's when not given

@@ -9,4 +9,12 @@ namespace orbilan {
 // `threads` workers (0: one per hardware thread); the result does not depend on how many.
 extended total_energy(const BodyTable& table, extended grav_constant, int threads = 1);
 
+// How far the energy moved from where it started, as a fraction of its size; the change itself
+// when it started at 0, where no fraction exists.
+inline extended relative_energy_change(extended before, extended after)
+{
+    const extended change = after - before;
+    return before == 0 ? change : change / (before < 0 ? -before : before);
+}
+
 }  // namespace orbilan
