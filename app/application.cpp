@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include "files/log_writer.h"
 #include "files/project_loader.h"
 #include "files/remembered_settings.h"
+#include "panels/captions.h"
 #include "panels/displays.h"
 #include "panels/panel.h"
 #include "panels/panel_handlers.h"
@@ -123,6 +123,7 @@ void Application::key_command(KeyCommand command)
     case KeyCommand::faster: set_pace(faster_pace(s.state.pace)); break;
     case KeyCommand::shortcut_window: show_shortcut_window(); break;
     case KeyCommand::save_picture: save_view_picture(); break;
+    case KeyCommand::plot_window: show_plot_window(); break;
     }
 }
 
@@ -131,11 +132,7 @@ QString Application::save_view_picture()
     GlView* view = session_.gl_window;
     const SavedPicture picture =
         save_picture(view ? view->grabFramebuffer() : QImage(), pictures_folder(), QDateTime::currentDateTime());
-    auto* box = new QMessageBox(picture.saved ? QMessageBox::Information : QMessageBox::Warning, "ORBILAN",
-                                picture.message, QMessageBox::Ok, program_.main_window.get());
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
+    announce_picture(picture, program_.main_window.get());
     return picture.message;
 }
 
@@ -152,7 +149,7 @@ void Application::show_view_menu(const QPoint& at)
 {
     QMenu* menu = make_view_menu(
         session_.gl_window, session_.state.pace, [this](double pace) { set_pace(pace); },
-        [this] { save_view_picture(); }, [this] { show_shortcut_window(); });
+        [this] { save_view_picture(); }, [this] { show_plot_window(); }, [this] { show_shortcut_window(); });
     menu->popup(session_.gl_window->mapToGlobal(at));
 }
 
@@ -161,6 +158,26 @@ void Application::show_shortcut_window()
     if (!shortcut_window_) shortcut_window_ = make_shortcut_window(program_.main_window.get());
     shortcut_window_->show();
     shortcut_window_->raise();
+}
+
+PlotWindow& Application::show_plot_window()
+{
+    if (!plot_window_) plot_window_ = new PlotWindow(program_.main_window.get(), plot_feed_);
+    plot_window_->show();
+    plot_window_->raise();
+    plot_window_->activateWindow();
+    refresh_plot(true);
+    return *plot_window_;
+}
+
+bool Application::plotting() const { return plot_window_ && plot_window_->isVisible(); }
+
+void Application::refresh_plot(bool now)
+{
+    if (!plotting()) return;
+    const std::string_view caption = time_unit_caption(session_.control.time_unit);
+    plot_window_->refresh(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+                          session_.control.time_unit_factor, now);
 }
 
 void Application::toolbar_command(int id)
@@ -275,6 +292,7 @@ void Application::show_loaded_project(bool opened)
     s.state.sim_time = 0;
     show_elapsed_time(s.panels, s.control, 0);
     s.state.exhaust_plume = {};
+    plot_feed_.forget();
     fill_log_lists(s);
     s.gl_window->show_loaded_bodies(s.table, s.state, (s.files.resource_folder / DEFAULT_SKIN_FILE).string(), opened);
 }
@@ -446,6 +464,8 @@ void Application::refresh_on_tick(const BodySnapshot& bodies)
     if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.control, bodies.sim_time);
     if (s.states.numeric_panel_state == PANEL_SHOWN)
         show_body_state(s.panels, bodies, shown_selection(s.view, s.scene));
+    plot_feed_.on_tick(bodies, plotting());
+    refresh_plot(false);
 }
 
 void Application::start_run()
@@ -487,6 +507,8 @@ void Application::start_run()
     const RunDirection direction =
         s.state.stop_time >= s.state.sim_time ? RunDirection::forward : RunDirection::backward;
     options.camera_distance = s.view.camera_distance;
+    plot_feed_.begin_run(s.table, s.state, options.log != nullptr);
+    if (options.log) options.log = plot_feed_.tap(std::move(options.log));
     start_following_run(s.scene);
     try {
         s.run->start(direction, std::move(options));
@@ -549,6 +571,8 @@ void Application::finish_run()
     show_elapsed_time(s.panels, s.control, s.state.sim_time);
     show_body_header(s.panels, s.table, s.state.selected_body);
     show_body_state(s.panels, s.table, s.state.selected_body);
+    plot_feed_.end_run(s.table, s.state.sim_time, plotting());
+    refresh_plot(true);
     for (const std::string& failure : {s.run->log_failure(), s.run->failure()})
         if (!failure.empty()) s.platform.message_box({failure, "ORBILAN", MessageIcon::error});
 }

@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "app/answer_gate.h"
+#include "app/plot_feed.h"
+#include "app/plot_window.h"
 #include "app/program.h"
 #include "app/shortcuts.h"
 #include "panels/session.h"
@@ -46,6 +48,9 @@ public:
     // Ctrl+S: the view at its full resolution into the pictures folder, said in a message that
     // leaves the run going. Returns that message.
     QString save_view_picture();
+    // F2: the plot window, made when first asked for, shown and raised.
+    PlotWindow& show_plot_window();
+    const PlotFeed& plot_feed() const { return plot_feed_; }
 
     // What the last session left (see files/remembered_settings.h): the frame rate, the light, the
     // run speed, the panels' places, and the last project when open_last_project is set and it
@@ -75,6 +80,8 @@ private:
     void shut_down_run();
     void show_view_menu(const QPoint& at);
     void show_shortcut_window();
+    bool plotting() const;
+    void refresh_plot(bool now);
 
     Program& program_;
     Session session_;
@@ -82,6 +89,8 @@ private:
     // The simulation thread waits here while the user reads "Error : mass <= 0".
     AnswerGate mass_error_answer_;
     QWidget* shortcut_window_ = nullptr;  // made when first asked for
+    PlotFeed plot_feed_;
+    PlotWindow* plot_window_ = nullptr;  // made when first asked for
 };
 
 }  // namespace orbilan

@@ -9,7 +9,8 @@
 namespace orbilan {
 
 QMenu* make_view_menu(QWidget* parent, double pace, const std::function<void(double)>& choose_pace,
-                      const std::function<void()>& save_picture, const std::function<void()>& show_keys)
+                      const std::function<void()>& save_picture, const std::function<void()>& show_plots,
+                      const std::function<void()>& show_keys)
 {
     auto* menu = new QMenu(parent);
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -31,6 +32,7 @@ QMenu* make_view_menu(QWidget* parent, double pace, const std::function<void(dou
         group->addAction(own);
     }
     menu->addAction("Save picture\tCtrl+S", save_picture);
+    menu->addAction("Plots\tF2", show_plots);
     menu->addAction("Keys\tF1", show_keys);
     return menu;
 }

@@ -8,9 +8,10 @@ class QWidget;
 
 namespace orbilan {
 
-// The view's right-button menu: the run speeds, the one in use checked, a picture of the view and
-// the list of keys. It deletes itself once closed.
+// The view's right-button menu: the run speeds, the one in use checked, a picture of the view, the
+// plots and the list of keys. It deletes itself once closed.
 QMenu* make_view_menu(QWidget* parent, double pace, const std::function<void(double)>& choose_pace,
-                      const std::function<void()>& save_picture, const std::function<void()>& show_keys);
+                      const std::function<void()>& save_picture, const std::function<void()>& show_plots,
+                      const std::function<void()>& show_keys);
 
 }  // namespace orbilan

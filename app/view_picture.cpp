@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
+#include <QMessageBox>
 #include <QStandardPaths>
 
 #include <cstdlib>
@@ -19,16 +20,17 @@ std::filesystem::path pictures_folder()
     return QDir::homePath().toStdString();
 }
 
-SavedPicture save_picture(const QImage& image, const std::filesystem::path& folder, const QDateTime& when)
+SavedPicture save_picture(const QImage& image, const std::filesystem::path& folder, const QDateTime& when,
+                          const std::string& prefix, const QString& subject)
 {
     SavedPicture result;
-    const std::string stem = "orbilan-" + when.toString("yyyyMMdd-HHmmss").toStdString();
+    const std::string stem = prefix + "-" + when.toString("yyyyMMdd-HHmmss").toStdString();
     result.path = folder / (stem + ".png");
     std::error_code ignored;
     for (int n = 2; std::filesystem::exists(result.path, ignored); ++n)
         result.path = folder / (stem + "-" + std::to_string(n) + ".png");
     const QString path = QString::fromStdString(result.path.string());
-    const QString failed = "The view could not be saved as " + path + ": ";
+    const QString failed = subject + " could not be saved as " + path + ": ";
     QFile file(path);
     QImageWriter writer(&file, "png");
     if (image.isNull()) {
@@ -42,9 +44,18 @@ SavedPicture save_picture(const QImage& image, const std::filesystem::path& fold
         file.remove();
     } else {
         result.saved = true;
-        result.message = "The view was saved as " + path;
+        result.message = subject + " was saved as " + path;
     }
     return result;
+}
+
+void announce_picture(const SavedPicture& picture, QWidget* parent)
+{
+    auto* box = new QMessageBox(picture.saved ? QMessageBox::Information : QMessageBox::Warning, "ORBILAN",
+                                picture.message, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 }  // namespace orbilan

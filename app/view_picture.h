@@ -6,6 +6,9 @@
 #include <QString>
 
 #include <filesystem>
+#include <string>
+
+class QWidget;
 
 namespace orbilan {
 
@@ -19,8 +22,12 @@ struct SavedPicture {
     QString message;  // where it went, or why it did not
 };
 
-// Writes the image as orbilan-YYYYMMDD-HHMMSS.png (with -2, -3, ... when that name is taken) in
-// folder.
-SavedPicture save_picture(const QImage& image, const std::filesystem::path& folder, const QDateTime& when);
+// Writes the image as PREFIX-YYYYMMDD-HHMMSS.png (with -2, -3, ... when that name is taken) in
+// folder; the message names what was saved, subject.
+SavedPicture save_picture(const QImage& image, const std::filesystem::path& folder, const QDateTime& when,
+                          const std::string& prefix = "orbilan", const QString& subject = "The view");
+
+// Says where a picture went, or why it did not, in a message that leaves the run going.
+void announce_picture(const SavedPicture& picture, QWidget* parent);
 
 }  // namespace orbilan

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "app/plot_series.h"
+#include "sim/body_snapshot.h"
+#include "sim/run_log.h"
+#include "sim/simulation_state.h"
+
+namespace orbilan {
+
+// The logged body's lines as the plot sees them: the run's thread adds them while the plot
+// listens, the user-interface thread reads them; both under the mutex.
+struct LoggedLines {
+    std::atomic<bool> listening{false};
+    std::mutex mutex;
+    std::array<ThinnedSeries, 3> values;  // x, y, z
+    long long version = 0;                // changes with every line
+};
+
+// What the plot window draws: the relative change of the total energy since START, and the
+// logged body's quantity, both against simulated time. Everything here runs on the user-interface
+// thread except the log lines, which the run's thread hands to LoggedLines through the log.
+// Nothing is computed while the plot does not listen, so a closed window costs a run nothing.
+class PlotFeed {
+public:
+    PlotFeed();
+
+    // START, with the bodies and state the user-interface thread still owns. A run that goes on
+    // from where the last one stopped (the same time, the same bodies) continues the curves; any
+    // other starts them anew. Keeps what the energy at the start needs, which is computed only
+    // once the plot listens.
+    void begin_run(const BodyTable& bodies, const SimulationState& state, bool log_enabled);
+    // The run's log, wrapped so that its lines reach the plot too.
+    std::unique_ptr<RunLog> tap(std::unique_ptr<RunLog> log);
+    // A project opened or reset: the next run starts new curves.
+    void forget();
+
+    // A frame's snapshot during a run. While listening, adds the energy of the bodies, at most as
+    // often as keeps its cost under a tenth of this thread's time.
+    void on_tick(const BodySnapshot& bodies, bool listening);
+    // The run ended with these bodies, owned by this thread again: the last point, when listening.
+    void end_run(const BodyTable& bodies, extended sim_time, bool listening);
+
+    const ThinnedSeries& energy() const { return energy_; }
+    // The logged body's three series, copied out; nothing when the run logs nothing.
+    std::optional<std::array<std::vector<PlotPoint>, 3>> logged() const;
+    LogMode log_mode() const { return log_mode_; }
+    int log_body() const { return log_body_; }
+    const std::string& log_body_name() const { return log_body_name_; }
+    // Changes whenever something drawn changes.
+    long long version() const;
+
+private:
+    void add_energy(const BodyTable& bodies, extended sim_time);
+
+    ThinnedSeries energy_;
+    std::shared_ptr<LoggedLines> lines_;
+    // The start of the curves: the bodies until their energy is known.
+    BodyTable start_bodies_;
+    std::optional<extended> start_energy_;
+    extended grav_constant_ = 0;
+    extended start_time_ = 0;
+    long long energy_version_ = 0;
+    bool logging_ = false;
+    LogMode log_mode_ = LogMode::none;
+    int log_body_ = 0;
+    std::string log_body_name_;
+    // Where the last run ended, for a START that continues it.
+    std::optional<extended> end_time_;
+    int end_body_count_ = 0;
+    std::chrono::steady_clock::time_point next_energy_{};
+};
+
+}  // namespace orbilan
