@@ -507,7 +507,7 @@ void Application::start_run()
     const RunDirection direction =
         s.state.stop_time >= s.state.sim_time ? RunDirection::forward : RunDirection::backward;
     options.camera_distance = s.view.camera_distance;
-    plot_feed_.begin_run(s.table, s.state, options.log != nullptr);
+    plot_feed_.begin_run(s.table, s.state, options.log != nullptr, plotting());
     if (options.log) options.log = plot_feed_.tap(std::move(options.log));
     start_following_run(s.scene);
     try {

@@ -54,8 +54,9 @@ void copy_energy_columns(BodyTable& to, const BodyTable& from)
 
 PlotFeed::PlotFeed() : lines_(std::make_shared<LoggedLines>()) {}
 
-void PlotFeed::begin_run(const BodyTable& bodies, const SimulationState& state, bool log_enabled)
+void PlotFeed::begin_run(const BodyTable& bodies, const SimulationState& state, bool log_enabled, bool listening)
 {
+    lines_->listening.store(listening && log_enabled, std::memory_order_relaxed);
     const bool log_same = logging_ == log_enabled && log_mode_ == state.log_mode && log_body_ == state.log_body;
     const bool goes_on = end_time_ && *end_time_ == state.sim_time && end_body_count_ == bodies.body_count;
     end_time_.reset();

@@ -37,7 +37,7 @@ public:
     // from where the last one stopped (the same time, the same bodies) continues the curves; any
     // other starts them anew. Keeps what the energy at the start needs, which is computed only
     // once the plot listens.
-    void begin_run(const BodyTable& bodies, const SimulationState& state, bool log_enabled);
+    void begin_run(const BodyTable& bodies, const SimulationState& state, bool log_enabled, bool listening);
     // The run's log, wrapped so that its lines reach the plot too.
     std::unique_ptr<RunLog> tap(std::unique_ptr<RunLog> log);
     // A project opened or reset: the next run starts new curves.

@@ -29,13 +29,15 @@ struct Range {
     }
 };
 
-// A little room around the curves; a flat curve gets some height so that it shows as a line.
-void set_range(QValueAxis* axis, Range r)
+// Round numbers at the ends, with a little room around the values when margin is set; a flat
+// curve gets some height so that it shows as a line.
+void set_range(QValueAxis* axis, Range r, double margin)
 {
     if (!(r.low <= r.high)) r = {0, 1};
-    double margin = (r.high - r.low) * 0.05;
-    if (margin == 0) margin = r.low == 0 ? 1e-16 : std::fabs(r.low) * 1e-3;
-    axis->setRange(r.low - margin, r.high + margin);
+    double room = (r.high - r.low) * margin;
+    if (r.high == r.low) room = r.low == 0 ? 1e-16 : std::fabs(r.low) * 1e-3;
+    axis->setRange(r.low - room, r.high + room);
+    axis->applyNiceNumbers();
 }
 
 QList<QPointF> scaled(const std::vector<PlotPoint>& points, double time_factor, Range& times, Range& values)
@@ -71,7 +73,7 @@ PlotWindow::PlotWindow(QWidget* owner, const PlotFeed& feed)
 {
     setObjectName("plot_window");
     setWindowTitle("ORBILAN : PLOTS");
-    resize(720, 640);
+    resize(680, 560);
 
     energy_series_ = new QLineSeries;
     energy_series_->setName("(E - E0) / |E0|");
@@ -94,7 +96,7 @@ PlotWindow::PlotWindow(QWidget* owner, const PlotFeed& feed)
         auto* view = new QChartView(chart, curves_);
         view->setRenderHint(QPainter::Antialiasing);
         view->setMinimumHeight(200);
-        charts->addWidget(view);
+        charts->addWidget(view, 1);
         logged_view_ = view;
     }
     logged_view_->hide();
@@ -119,11 +121,13 @@ void PlotWindow::refresh(const QString& time_caption, double time_factor, bool n
     shown_version_ = version;
     shown_caption_ = time_caption;
 
+    // The axes first: a series replaced before its axes move is drawn against the old ones.
     Range times, values;
-    energy_series_->replace(scaled(feed_.energy().points(), time_factor, times, values));
+    const QList<QPointF> energy = scaled(feed_.energy().points(), time_factor, times, values);
     energy_.time_axis->setTitleText(time_caption);
-    set_range(energy_.time_axis, times);
-    set_range(energy_.value_axis, values);
+    set_range(energy_.time_axis, times, 0);
+    set_range(energy_.value_axis, values, 0.05);
+    energy_series_->replace(energy);
 
     const auto logged = feed_.logged();
     logged_view_->setVisible(logged.has_value());
@@ -134,10 +138,12 @@ void PlotWindow::refresh(const QString& time_caption, double time_factor, bool n
                             ")");
     times = {};
     values = {};
-    for (int k = 0; k < 3; ++k) logged_series_[k]->replace(scaled((*logged)[k], time_factor, times, values));
+    QList<QPointF> components[3];
+    for (int k = 0; k < 3; ++k) components[k] = scaled((*logged)[k], time_factor, times, values);
     logged_.time_axis->setTitleText(time_caption);
-    set_range(logged_.time_axis, times);
-    set_range(logged_.value_axis, values);
+    set_range(logged_.time_axis, times, 0);
+    set_range(logged_.value_axis, values, 0.05);
+    for (int k = 0; k < 3; ++k) logged_series_[k]->replace(components[k]);
 }
 
 SavedPicture PlotWindow::save_plot()
