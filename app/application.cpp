@@ -51,6 +51,12 @@ Application::Application(Program& program, Platform& platform)
                program.theme_id, program.colors)
 {
     session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
+    // Ten times a slice: the energy takes at most a tenth of this thread's time.
+    plot_work_.setInterval(10 * PlotFeed::SLICE);
+    connect(&plot_work_, &QTimer::timeout, this, [this] {
+        if (!plotting() || !plot_feed_.work()) plot_work_.stop();
+        refresh_plot(true);
+    });
 }
 
 Application::~Application() { shut_down_run(); }
@@ -167,10 +173,16 @@ PlotWindow& Application::show_plot_window()
     plot_window_->raise();
     plot_window_->activateWindow();
     refresh_plot(true);
+    keep_measuring();
     return *plot_window_;
 }
 
 bool Application::plotting() const { return plot_window_ && plot_window_->isVisible(); }
+
+void Application::keep_measuring()
+{
+    if (plotting() && plot_feed_.pending() && !plot_work_.isActive()) plot_work_.start();
+}
 
 void Application::refresh_plot(bool now)
 {
@@ -466,6 +478,7 @@ void Application::refresh_on_tick(const BodySnapshot& bodies)
         show_body_state(s.panels, bodies, shown_selection(s.view, s.scene));
     plot_feed_.on_tick(bodies, plotting());
     refresh_plot(false);
+    keep_measuring();
 }
 
 void Application::start_run()
@@ -572,7 +585,7 @@ void Application::finish_run()
     show_body_header(s.panels, s.table, s.state.selected_body);
     show_body_state(s.panels, s.table, s.state.selected_body);
     plot_feed_.end_run(s.table, s.state.sim_time, plotting());
-    refresh_plot(true);
+    keep_measuring();
     for (const std::string& failure : {s.run->log_failure(), s.run->failure()})
         if (!failure.empty()) s.platform.message_box({failure, "ORBILAN", MessageIcon::error});
 }

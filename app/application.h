@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -82,6 +83,8 @@ private:
     void show_shortcut_window();
     bool plotting() const;
     void refresh_plot(bool now);
+    // Goes on measuring the energy between frames and after a run, a slice at a time.
+    void keep_measuring();
 
     Program& program_;
     Session session_;
@@ -91,6 +94,7 @@ private:
     QWidget* shortcut_window_ = nullptr;  // made when first asked for
     PlotFeed plot_feed_;
     PlotWindow* plot_window_ = nullptr;  // made when first asked for
+    QTimer plot_work_;
 };
 
 }  // namespace orbilan

@@ -37,8 +37,9 @@ private:
 };
 
 // The columns the energy reads.
-void copy_energy_columns(BodyTable& to, const BodyTable& from)
+BodyTable energy_columns(const BodyTable& from)
 {
+    BodyTable to;
     to.body_count = from.body_count;
     for (auto [into, column] : {std::pair{&to.x, &from.x},
                                 {&to.y, &from.y},
@@ -48,6 +49,7 @@ void copy_energy_columns(BodyTable& to, const BodyTable& from)
                                 {&to.vz, &from.vz},
                                 {&to.mass, &from.mass}})
         *into = *column;
+    return to;
 }
 
 }  // namespace
@@ -73,10 +75,14 @@ void PlotFeed::begin_run(const BodyTable& bodies, const SimulationState& state, 
     energy_.clear();
     ++energy_version_;
     grav_constant_ = state.grav_constant;
-    start_time_ = state.sim_time;
     start_energy_.reset();
-    copy_energy_columns(start_bodies_, bodies);
-    next_energy_ = {};
+    measurements_.clear();
+    measure(bodies, state.sim_time, true);
+}
+
+void PlotFeed::measure(const BodyTable& bodies, extended time, bool start)
+{
+    measurements_.push_back({energy_columns(bodies), time, start, {}});
 }
 
 std::unique_ptr<RunLog> PlotFeed::tap(std::unique_ptr<RunLog> log)
@@ -86,34 +92,43 @@ std::unique_ptr<RunLog> PlotFeed::tap(std::unique_ptr<RunLog> log)
 
 void PlotFeed::forget() { end_time_.reset(); }
 
-void PlotFeed::add_energy(const BodyTable& bodies, extended sim_time)
+bool PlotFeed::work()
 {
-    if (!start_energy_) {
-        start_energy_ = total_energy(start_bodies_, grav_constant_);
-        start_bodies_ = {};
-        energy_.add(static_cast<double>(start_time_), 0);
+    const auto deadline = std::chrono::steady_clock::now() + SLICE;
+    while (!measurements_.empty()) {
+        Measurement& m = measurements_.front();
+        if (!add_energy_row(m.sum, m.bodies, grav_constant_)) {
+            if (std::chrono::steady_clock::now() >= deadline) return true;
+            continue;
+        }
+        const extended energy = summed_energy(m.sum);
+        if (m.start) start_energy_ = energy;
+        const double change = static_cast<double>(relative_energy_change(*start_energy_, energy));
+        if (std::isfinite(change)) energy_.add(static_cast<double>(m.time), change);
+        ++energy_version_;
+        measurements_.pop_front();
     }
-    const double change =
-        static_cast<double>(relative_energy_change(*start_energy_, total_energy(bodies, grav_constant_)));
-    if (std::isfinite(change)) energy_.add(static_cast<double>(sim_time), change);
-    ++energy_version_;
+    return false;
 }
 
 void PlotFeed::on_tick(const BodySnapshot& bodies, bool listening)
 {
     lines_->listening.store(listening && logging_, std::memory_order_relaxed);
-    const auto now = std::chrono::steady_clock::now();
-    if (!listening || now < next_energy_) return;
-    add_energy(bodies, bodies.sim_time);
-    next_energy_ = now + 10 * (std::chrono::steady_clock::now() - now);
+    if (!listening) return;
+    if (measurements_.empty() || (measurements_.size() == 1 && measurements_.front().start))
+        measure(bodies, bodies.sim_time, false);
+    work();
 }
 
 void PlotFeed::end_run(const BodyTable& bodies, extended sim_time, bool listening)
 {
     lines_->listening.store(false, std::memory_order_relaxed);
-    if (listening) add_energy(bodies, sim_time);
     end_time_ = sim_time;
     end_body_count_ = bodies.body_count;
+    if (!listening) return;
+    // A snapshot still being measured is older than these bodies.
+    if (!measurements_.empty() && !measurements_.back().start) measurements_.pop_back();
+    measure(bodies, sim_time, false);
 }
 
 std::optional<std::array<std::vector<PlotPoint>, 3>> PlotFeed::logged() const

@@ -845,6 +845,8 @@ TEST_F(ProgramTest, PlotsShowTheEnginesEnergyAndTheThinnedLog)
     program->application->set_pace(20);
     run_until("15");
     run_until("30");
+    // The last point is measured after the run.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !program->application->plot_feed().pending(); }));
 
     expected.state.dt = s().state.dt;
     expected.state.stop_time = 30;
