@@ -32,7 +32,7 @@ struct LoggedLines {
 // thread except the log lines, which the run's thread hands to LoggedLines through the log.
 // The energy of thousands of bodies takes long, so it is summed a few rows at a time in slices
 // that never hold the thread up for long, one copy of the bodies at a time. Nothing is computed
-// while the plot does not listen, so a closed window costs a run nothing.
+// while the plot does not listen: a closed window costs a run one copy of its starting bodies.
 class PlotFeed {
 public:
     PlotFeed();
