@@ -84,7 +84,7 @@ const Option OPTIONS[] = {
      [](Arguments& a, std::string_view o, std::string_view v) {
          a.log_every = static_cast<int>(whole_number(o, v, 1, INT_MAX));
      }},
-    {"--energy", "FILE", "write the total energy at the start and every --energy-every steps to FILE (below)",
+    {"--energy", "FILE", "write the total energy at the start and every --energy-every steps to FILE (format above)",
      [](Arguments& a, std::string_view, std::string_view v) { a.energy = std::filesystem::path(v); }},
     {"--energy-every", "N", "an energy line every N steps (default 1)",
      [](Arguments& a, std::string_view o, std::string_view v) { a.energy_every = whole_number(o, v, 1, LLONG_MAX); }},

@@ -59,12 +59,12 @@ struct RunOptions {
     // With the Gauss-Radau method: log lines at every multiple of this many seconds, from the
     // method's own polynomial, instead of every log_every steps (0: by steps).
     extended log_interval = 0;
-    double camera_distance = 0;   // sizes the exhaust line
-    std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
+    double camera_distance = 0;  // sizes the exhaust line
     // Sees the bodies after every sample_every-th step, and its failure ends the run as a failed
     // log does; closed when the run ends.
-    std::unique_ptr<StepSampler> sampler;
+    std::unique_ptr<StepSampler> sampler = nullptr;
     long long sample_every = 1;
+    std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
 };
 
 // The tolerance of a Gauss-Radau run: the state's, or the default of the precision.
