@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "files/log_writer.h"
 #include "files/project_loader.h"
 #include "files/remembered_settings.h"
+#include "panels/captions.h"
 #include "panels/displays.h"
 #include "panels/panel.h"
 #include "platform/platform.h"
@@ -51,6 +51,12 @@ Application::Application(Program& program, Platform& platform)
       recording_([this] { show_caption_note(); }, [this](const QString& failure) { show_note(false, failure); })
 {
     session_.run = std::make_unique<SimulationRun>(program.table, program.state, *this);
+    // Ten times a slice: the energy takes at most a tenth of this thread's time.
+    plot_work_.setInterval(10 * PlotFeed::SLICE);
+    connect(&plot_work_, &QTimer::timeout, this, [this] {
+        if (!plotting() || !plot_feed_.work()) plot_work_.stop();
+        refresh_plot(true);
+    });
 }
 
 Application::~Application() { shut_down_run(); }
@@ -123,6 +129,7 @@ void Application::key_command(KeyCommand command)
     case KeyCommand::shortcut_window: show_shortcut_window(); break;
     case KeyCommand::save_picture: save_view_picture(); break;
     case KeyCommand::record: toggle_recording(); break;
+    case KeyCommand::plot_window: show_plot_window(); break;
     }
 }
 
@@ -152,11 +159,7 @@ QString Application::toggle_recording()
 
 void Application::show_note(bool went_well, const QString& text)
 {
-    auto* box = new QMessageBox(went_well ? QMessageBox::Information : QMessageBox::Warning, "ORBILAN", text,
-                                QMessageBox::Ok, program_.main_window.get());
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
+    orbilan::show_note(went_well, text, program_.main_window.get());
 }
 
 void Application::show_caption_note()
@@ -184,7 +187,7 @@ void Application::show_view_menu(const QPoint& at)
     QMenu* menu = make_view_menu(
         session_.gl_window, session_.control.pace, [this](double pace) { set_pace(pace); },
         [this] { save_view_picture(); }, recording_.active(), [this] { toggle_recording(); },
-        [this] { show_shortcut_window(); });
+        [this] { show_plot_window(); }, [this] { show_shortcut_window(); });
     menu->popup(session_.gl_window->mapToGlobal(at));
 }
 
@@ -193,6 +196,32 @@ void Application::show_shortcut_window()
     if (!shortcut_window_) shortcut_window_ = make_shortcut_window(program_.main_window.get());
     shortcut_window_->show();
     shortcut_window_->raise();
+}
+
+PlotWindow& Application::show_plot_window()
+{
+    if (!plot_window_) plot_window_ = new PlotWindow(program_.main_window.get(), plot_feed_);
+    plot_window_->show();
+    plot_window_->raise();
+    plot_window_->activateWindow();
+    refresh_plot(true);
+    keep_measuring();
+    return *plot_window_;
+}
+
+bool Application::plotting() const { return plot_window_ && plot_window_->isVisible(); }
+
+void Application::keep_measuring()
+{
+    if (plotting() && plot_feed_.pending() && !plot_work_.isActive()) plot_work_.start();
+}
+
+void Application::refresh_plot(bool now)
+{
+    if (!plotting()) return;
+    const std::string_view caption = time_unit_caption(session_.control.time_unit);
+    plot_window_->refresh(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+                          session_.control.time_unit_factor, now);
 }
 
 void Application::toolbar_command(int id)
@@ -308,6 +337,7 @@ void Application::show_loaded_project(bool opened)
     s.state.sim_time = 0;
     show_elapsed_time(s.panels, s.control, 0);
     s.state.exhaust_plume = {};
+    plot_feed_.forget();
     fill_log_lists(s);
     s.gl_window->show_loaded_bodies(s.table, s.state, (s.files.resource_folder / DEFAULT_SKIN_FILE).string(), opened);
 }
@@ -477,6 +507,9 @@ void Application::refresh_on_tick(const BodySnapshot& bodies)
     if (s.states.time_panel_state == PANEL_SHOWN) show_elapsed_time(s.panels, s.control, bodies.sim_time);
     if (s.states.numeric_panel_state == PANEL_SHOWN) show_body_state(s.panels, bodies, s.view.selected_body);
     recording_.on_view_frame(s.gl_window->redraw_interval());
+    plot_feed_.on_tick(bodies, plotting());
+    refresh_plot(false);
+    keep_measuring();
 }
 
 void Application::start_run()
@@ -518,6 +551,8 @@ void Application::start_run()
     const RunDirection direction =
         s.state.stop_time >= s.state.sim_time ? RunDirection::forward : RunDirection::backward;
     options.camera_distance = s.view.camera_distance;
+    plot_feed_.begin_run(s.table, s.state, options.log != nullptr, plotting());
+    if (options.log) options.log = plot_feed_.tap(std::move(options.log));
     start_following_run(s.scene);
     try {
         s.run->start(direction, std::move(options));
@@ -579,6 +614,8 @@ void Application::finish_run()
     keep_selection(s.view, s.table.body_count);
     show_body_header(s.panels, s.table, s.view.selected_body);
     show_body_state(s.panels, s.table, s.view.selected_body);
+    plot_feed_.end_run(s.table, s.state.sim_time, plotting());
+    keep_measuring();
     for (const std::string& failure : {s.run->log_failure(), s.run->failure()})
         if (!failure.empty()) s.platform.message_box({failure, "ORBILAN", MessageIcon::error});
 }

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 #include <filesystem>
 
 #include "app/answer_gate.h"
+#include "app/plot_feed.h"
+#include "app/plot_window.h"
 #include "app/program.h"
 #include "app/session.h"
 #include "app/shortcuts.h"
@@ -51,6 +54,9 @@ public:
     // stops the recording and says where the video is, in the same kind of message. Returns what
     // was said (empty at a start that went well: the toolbar's caption then shows [REC]).
     QString toggle_recording();
+    // F2: the plot window, made when first asked for, shown and raised.
+    PlotWindow& show_plot_window();
+    const PlotFeed& plot_feed() const { return plot_feed_; }
 
     // What the last session left (see files/remembered_settings.h): the frame rate, the light, the
     // run speed, the panels' places, and the last project when open_last_project is set and it
@@ -83,6 +89,10 @@ private:
     // A message that leaves the run going.
     void show_note(bool went_well, const QString& text);
     void show_caption_note();
+    bool plotting() const;
+    void refresh_plot(bool now);
+    // Goes on measuring the energy between frames and after a run, a slice at a time.
+    void keep_measuring();
 
     Program& program_;
     Session session_;
@@ -91,6 +101,9 @@ private:
     AnswerGate mass_error_answer_;
     QWidget* shortcut_window_ = nullptr;  // made when first asked for
     ViewRecording recording_;
+    PlotFeed plot_feed_;
+    PlotWindow* plot_window_ = nullptr;  // made when first asked for
+    QTimer plot_work_;
 };
 
 }  // namespace orbilan

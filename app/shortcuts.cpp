@@ -13,7 +13,7 @@
 
 namespace orbilan {
 
-const std::array<ShortcutText, 15> SHORTCUT_TEXTS = {{
+const std::array<ShortcutText, 16> SHORTCUT_TEXTS = {{
     {"Space", "START, or PAUSE during a run"},
     {"Ctrl+O", "OPEN PROJECT"},
     {"Ctrl+R", "RESET PROJECT"},
@@ -27,8 +27,9 @@ const std::array<ShortcutText, 15> SHORTCUT_TEXTS = {{
     {"arrow keys", "turn the camera (as a middle-button drag)"},
     {"[, ]", "run slower, faster (real time ... 1 yr/s, as fast as possible)"},
     {"F1", "a window listing these keys"},
+    {"F2", "a window plotting the energy, and the logged quantity, against time"},
     {"left click", "select and follow the body under the pointer"},
-    {"right click", "the view's menu: run speed, picture, recording, this list"},
+    {"right click", "the view's menu: run speed, picture, recording, plots, this list"},
 }};
 
 namespace {
@@ -73,6 +74,7 @@ std::optional<KeyCommand> key_command(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Up: return KeyCommand::orbit_up;
     case Qt::Key_Down: return KeyCommand::orbit_down;
     case Qt::Key_F1: return KeyCommand::shortcut_window;
+    case Qt::Key_F2: return KeyCommand::plot_window;
     default: return std::nullopt;
     }
 }

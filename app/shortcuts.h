@@ -32,6 +32,7 @@ enum class KeyCommand {
     shortcut_window,
     save_picture,
     record,
+    plot_window,
 };
 
 struct ShortcutText {
@@ -40,7 +41,7 @@ struct ShortcutText {
 };
 
 // The keys as --help, the manual and the shortcut window list them.
-extern const std::array<ShortcutText, 15> SHORTCUT_TEXTS;
+extern const std::array<ShortcutText, 16> SHORTCUT_TEXTS;
 
 // The command of a key press, if it is one of the program's keys.
 std::optional<KeyCommand> key_command(int key, Qt::KeyboardModifiers modifiers);

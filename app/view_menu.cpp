@@ -10,7 +10,8 @@ namespace orbilan {
 
 QMenu* make_view_menu(QWidget* parent, double pace, const std::function<void(double)>& choose_pace,
                       const std::function<void()>& save_picture, bool recording,
-                      const std::function<void()>& toggle_recording, const std::function<void()>& show_keys)
+                      const std::function<void()>& toggle_recording, const std::function<void()>& show_plots,
+                      const std::function<void()>& show_keys)
 {
     auto* menu = new QMenu(parent);
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -33,6 +34,7 @@ QMenu* make_view_menu(QWidget* parent, double pace, const std::function<void(dou
     }
     menu->addAction("Save picture\tCtrl+S", save_picture);
     menu->addAction(recording ? "Stop recording\tCtrl+Shift+R" : "Start recording\tCtrl+Shift+R", toggle_recording);
+    menu->addAction("Plots\tF2", show_plots);
     menu->addAction("Keys\tF1", show_keys);
     return menu;
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
+#include <QMessageBox>
 #include <QStandardPaths>
 
 #include <cstdlib>
@@ -20,9 +21,9 @@ std::filesystem::path pictures_folder()
 }
 
 std::filesystem::path free_file_path(const std::filesystem::path& folder, const QDateTime& when,
-                                     const std::string& extension)
+                                     const std::string& extension, const std::string& prefix)
 {
-    const std::string stem = "orbilan-" + when.toString("yyyyMMdd-HHmmss").toStdString();
+    const std::string stem = prefix + "-" + when.toString("yyyyMMdd-HHmmss").toStdString();
     std::filesystem::path path = folder / (stem + "." + extension);
     std::error_code ignored;
     for (int n = 2; std::filesystem::exists(path, ignored); ++n)
@@ -30,13 +31,14 @@ std::filesystem::path free_file_path(const std::filesystem::path& folder, const 
     return path;
 }
 
-SavedPicture save_picture(const QImage& image, const std::filesystem::path& folder, const QDateTime& when)
+SavedPicture save_picture(const QImage& image, const std::filesystem::path& folder, const QDateTime& when,
+                          const std::string& prefix, const QString& subject)
 {
     SavedPicture result;
-    result.path = free_file_path(folder, when, "png");
+    result.path = free_file_path(folder, when, "png", prefix);
     std::error_code ignored;
     const QString path = QString::fromStdString(result.path.string());
-    const QString failed = "The view could not be saved as " + path + ": ";
+    const QString failed = subject + " could not be saved as " + path + ": ";
     QFile file(path);
     QImageWriter writer(&file, "png");
     if (image.isNull()) {
@@ -50,9 +52,18 @@ SavedPicture save_picture(const QImage& image, const std::filesystem::path& fold
         file.remove();
     } else {
         result.saved = true;
-        result.message = "The view was saved as " + path;
+        result.message = subject + " was saved as " + path;
     }
     return result;
+}
+
+void show_note(bool went_well, const QString& text, QWidget* parent)
+{
+    auto* box = new QMessageBox(went_well ? QMessageBox::Information : QMessageBox::Warning, "ORBILAN", text,
+                                QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 }  // namespace orbilan

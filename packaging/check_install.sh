@@ -110,8 +110,8 @@ deb=$work/package/orbilan_${version}_amd64.deb
 [ -f "$deb" ] || fail "no $deb: $(ls "$work/package")"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version $(dpkg-deb -f "$deb" Version)"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libc6 libstdc++6 libqt6widgets6 libqt6openglwidgets6 libqt6svg6 libglu1-mesa libavcodec59 libavformat59 \
-    libswscale6 libavutil57; do
+for needed in libc6 libstdc++6 libqt6widgets6 libqt6openglwidgets6 libqt6svg6 libqt6charts6 libglu1-mesa libavcodec59 \
+    libavformat59 libswscale6 libavutil57; do
     [[ ", $depends," == *", $needed "* || ", $depends," == *", $needed,"* ]] || fail "Depends lacks $needed: $depends"
 done
 as_user lintian --fail-on error,warning "$deb" || fail "lintian found faults in the package"

@@ -84,6 +84,10 @@ const Option OPTIONS[] = {
      [](Arguments& a, std::string_view o, std::string_view v) {
          a.log_every = static_cast<int>(whole_number(o, v, 1, INT_MAX));
      }},
+    {"--energy", "FILE", "write the total energy at the start and every --energy-every steps to FILE (format above)",
+     [](Arguments& a, std::string_view, std::string_view v) { a.energy = std::filesystem::path(v); }},
+    {"--energy-every", "N", "an energy line every N steps (default 1)",
+     [](Arguments& a, std::string_view o, std::string_view v) { a.energy_every = whole_number(o, v, 1, LLONG_MAX); }},
     {"--final-state", "FILE", "write the bodies at the end to FILE, as a project that goes on from there",
      [](Arguments& a, std::string_view, std::string_view v) { a.final_state = std::filesystem::path(v); }},
     {"--threads", "N", "force workers, 1 to 256 (default: one per processor)",
@@ -131,7 +135,8 @@ constexpr const char* EXIT_STATUSES =
     "       reaches, a log body it does not have), or an output that is an input or standard\n"
     "       output, cannot be written or is being written by another program\n"
     "  3    the thrust emptied the impulse body (\"Error : mass <= 0\")\n"
-    "  4    the log, the final state or the summary could not be written\n"
+    "  4    the log, the energy file, the final state or the summary\n"
+    "       could not be written\n"
     "  5    a position became infinite or not a number (the message names the object and\n"
     "       the step), or the gauss-radau step fell below the smallest that still advances\n"
     "       the time (bodies meeting without --collisions)\n"
@@ -152,6 +157,9 @@ std::string help_text()
         "shows it (four significant digits; 0 becomes 1). With --integrator gauss-radau that step\n"
         "is only the first: the method chooses its steps, lands exactly on the stop time, and the\n"
         "summary adds integrator, tolerance and force_evaluations; --steps counts accepted steps.\n"
+        "--energy FILE writes the line 'time energy energy_relative_change', then the start and\n"
+        "every --energy-every N steps as one such line: the simulated time, the kinetic plus\n"
+        "potential energy and its change since the start as in the summary, one space apart.\n"
         "\noptions:\n";
     std::size_t width = 0;
     for (const Option& option : OPTIONS) width = std::max(width, option.name.size() + 1 + option.value.size());
@@ -167,6 +175,7 @@ Arguments parse_arguments(int argc, char** argv)
 {
     Arguments args;
     std::string log_options;  // the --log-* options given, which need --log
+    bool energy_every_given = false;
     bool options_end = false;
     for (int k = 1; k < argc; ++k) {
         const std::string_view arg = argv[k];
@@ -196,11 +205,14 @@ Arguments parse_arguments(int argc, char** argv)
         option->apply(args, name, value);
         if (name.starts_with("--log-") && log_options.find(name) == std::string::npos)
             log_options += (log_options.empty() ? "" : ", ") + std::string(name);
+        energy_every_given = energy_every_given || name == "--energy-every";
     }
     if (args.help || args.version) return args;
     if (!args.project) throw UsageError{"no project file given"};
     if (args.stop_time.has_value() == (args.steps >= 0)) throw UsageError{"give either --stop-time or --steps"};
     if (!args.log && !log_options.empty()) throw UsageError{log_options + " without --log: there is no log to shape"};
+    if (!args.energy && energy_every_given)
+        throw UsageError{"--energy-every without --energy: there is no energy file to write"};
     return args;
 }
 

@@ -16,7 +16,7 @@ namespace orbilan {
 constexpr int EXIT_INTERNAL = 1;      // out of memory, or no thread could be started
 constexpr int EXIT_NOT_RUN = 2;       // a bad command line, or a project that cannot be read or run
 constexpr int EXIT_MASS_ERROR = 3;    // the thrust emptied the impulse body
-constexpr int EXIT_WRITE_FAILED = 4;  // the log, the final state or the summary could not be written
+constexpr int EXIT_WRITE_FAILED = 4;  // the log, the energy file, the final state or the summary could not be written
 constexpr int EXIT_NON_FINITE = 5;    // a position became non-finite, or the adaptive step fell below its minimum
 
 // What the command line asks for.
@@ -30,6 +30,8 @@ struct Arguments {
     int log_body = 1;
     int log_every = 1;
     std::optional<std::filesystem::path> final_state;
+    std::optional<std::filesystem::path> energy;
+    long long energy_every = 1;
     int threads = 0;
     Precision precision = Precision::extended;
     std::optional<Integrator> integrator;  // the project's when not given

@@ -23,6 +23,7 @@
 #include "files/project_loader.h"
 #include "files/project_writer.h"
 #include "files/regular_file.h"
+#include "runner/energy_series.h"
 #include "sim/energy.h"
 #include "sim/simulation_run.h"
 
@@ -199,6 +200,11 @@ void check_outputs(const Arguments& args)
                      " is an input of the project; it would be overwritten"};
     if (args.log && args.final_state && same_file(*args.log, *args.final_state))
         throw NotRun{"--log and --final-state name the same file"};
+    if (args.energy && is_project_input(*args.energy, project))
+        throw NotRun{"--energy " + args.energy->string() + " is an input of the project; it would be overwritten"};
+    for (const auto& [other, name] : {std::pair{args.log, "--log"}, std::pair{args.final_state, "--final-state"}})
+        if (args.energy && other && same_file(*args.energy, *other))
+            throw NotRun{std::string("--energy and ") + name + " name the same file"};
     // The summary goes to standard output; a file there (--log /dev/stdout > out.txt) would be
     // written from two places. A device such as /dev/null takes anything.
     struct stat out {};
@@ -211,6 +217,8 @@ void check_outputs(const Arguments& args)
         throw NotRun{"--log " + args.log->string() + " is standard output, which takes the summary"};
     if (args.final_state && is_standard_output(*args.final_state))
         throw NotRun{"--final-state " + args.final_state->string() + " is standard output, which takes the summary"};
+    if (args.energy && is_standard_output(*args.energy))
+        throw NotRun{"--energy " + args.energy->string() + " is standard output, which takes the summary"};
 }
 
 // The summary; false when standard output could not take it. A Gauss-Radau run adds its method,
@@ -366,11 +374,18 @@ int run(const Arguments& args, Terminal& terminal)
         if (const std::string problem = final_state.hold(*args.final_state); !problem.empty())
             throw NotRun{"--final-state " + args.final_state->string() + " " + problem};
     }
+    const extended energy_before = total_energy(table, state.grav_constant, args.threads);
+    if (args.energy) {
+        std::string problem;
+        options.sampler =
+            EnergySeries::open(*args.energy, state.grav_constant, args.threads, state.sim_time, energy_before, problem);
+        if (!options.sampler) throw NotRun{problem};
+        options.sample_every = args.energy_every;
+    }
     options.log_interval = args.log_interval.value_or(0);
     if (!open_log(args, state, options, messages)) return EXIT_NOT_RUN;
 
     catch_stop_signals();
-    const extended energy_before = total_energy(table, state.grav_constant, args.threads);
     EndWaiter waiter(terminal);
     SimulationRun simulation(table, state, waiter);
     const Stopwatch clock;
@@ -386,8 +401,7 @@ int run(const Arguments& args, Terminal& terminal)
         status = EXIT_WRITE_FAILED;
     }
     const extended energy_after = total_energy(table, state.grav_constant, args.threads);
-    const extended change = energy_after - energy_before;
-    const extended relative = energy_before == 0 ? change : change / std::fabs(energy_before);
+    const extended relative = relative_energy_change(energy_before, energy_after);
     if (!print_summary(simulation, state, args.precision, table.body_count, wall, relative)) {
         terminal.message("cannot write the summary to standard output (" + error_text(errno) + ")");
         status = EXIT_WRITE_FAILED;

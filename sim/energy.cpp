@@ -26,6 +26,14 @@ extended row_potential(const BodyTable& table, extended grav_constant, int i)
     return sum;
 }
 
+// Both ways of summing add the rows in this order, so they agree to the last bit.
+void add_row(EnergySum& sum, const BodyTable& table, int i, extended row)
+{
+    const extended v2 = table.vx[i] * table.vx[i] + table.vy[i] * table.vy[i] + table.vz[i] * table.vz[i];
+    sum.kinetic += table.mass[i] * v2 / 2;
+    sum.potential -= row;
+}
+
 }  // namespace
 
 extended total_energy(const BodyTable& table, extended grav_constant, int threads)
@@ -45,14 +53,17 @@ extended total_energy(const BodyTable& table, extended grav_constant, int thread
         team.run(take_rows);
     }
 
-    extended kinetic = 0;
-    extended potential = 0;
-    for (int i = 1; i <= n; ++i) {
-        const extended v2 = table.vx[i] * table.vx[i] + table.vy[i] * table.vy[i] + table.vz[i] * table.vz[i];
-        kinetic += table.mass[i] * v2 / 2;
-        potential -= rows[static_cast<std::size_t>(i)];
-    }
-    return kinetic + potential;
+    EnergySum sum;
+    for (int i = 1; i <= n; ++i) add_row(sum, table, i, rows[static_cast<std::size_t>(i)]);
+    return summed_energy(sum);
+}
+
+bool add_energy_row(EnergySum& sum, const BodyTable& table, extended grav_constant)
+{
+    if (sum.next_row > table.body_count) return true;
+    const int i = sum.next_row++;
+    add_row(sum, table, i, row_potential(table, grav_constant, i));
+    return sum.next_row > table.body_count;
 }
 
 }  // namespace orbilan

@@ -359,7 +359,8 @@ RunEnd SimulationRun::step_loop(BasicBodyTable<Real>& bodies, RunOptions& option
         // A step that could not be taken is not counted.
         steps_done_.store(step.failure == StepFailure::none ? steps : steps - 1, std::memory_order_relaxed);
         report(step, bodies);
-        const bool logged = !options.log || step.failure != StepFailure::none || log(steps_since_line);
+        const bool logged = step.failure != StepFailure::none ||
+                            ((!options.log || log(steps_since_line)) && sample(bodies, options, steps));
         if (options.end_when_not_finite) not_finite_body_ = first_not_finite(bodies);
         if (const auto reason = reason_to_end(step, logged, not_finite_body_ == 0, steps, options.max_steps))
             return *reason;
@@ -406,6 +407,18 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
 }
 
 template <typename Real>
+bool SimulationRun::sample(const BasicBodyTable<Real>& bodies, RunOptions& options, long long steps)
+{
+    if (!options.sampler || steps % options.sample_every != 0) return true;
+    if constexpr (std::is_same_v<Real, extended>) {
+        return options.sampler->sample(bodies, state_.sim_time);
+    } else {
+        copy_table(sampled_, bodies);
+        return options.sampler->sample(sampled_, state_.sim_time);
+    }
+}
+
+template <typename Real>
 void SimulationRun::report(const StepResult& step, const BasicBodyTable<Real>& bodies)
 {
     if (step.removed_body != 0) {
@@ -434,6 +447,9 @@ void SimulationRun::finish(BasicBodyTable<Real>& bodies, RunOptions& options, Ru
         // The log is complete before anyone hears of the end.
         if (options.log && !options.log->close()) log_failure_ = options.log->failure();
         options.log.reset();
+        if (options.sampler && !options.sampler->close())
+            log_failure_ += (log_failure_.empty() ? "" : "\n") + options.sampler->failure();
+        options.sampler.reset();
         last_end_ = end;
         stop_request_.store(true, std::memory_order_relaxed);
         active_.store(false, std::memory_order_release);

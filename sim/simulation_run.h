@@ -16,6 +16,7 @@
 #include "sim/integrator.h"
 #include "sim/run_log.h"
 #include "sim/simulation_state.h"
+#include "sim/step_sampler.h"
 
 namespace orbilan {
 
@@ -58,7 +59,11 @@ struct RunOptions {
     // With the Gauss-Radau method: log lines at every multiple of this many seconds, from the
     // method's own polynomial, instead of every log_every steps (0: by steps).
     extended log_interval = 0;
-    double camera_distance = 0;   // sizes the exhaust line
+    double camera_distance = 0;  // sizes the exhaust line
+    // Sees the bodies after every sample_every-th step, and its failure ends the run as a failed
+    // log does; closed when the run ends.
+    std::unique_ptr<StepSampler> sampler = nullptr;
+    long long sample_every = 1;
     std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
 };
 
@@ -103,7 +108,8 @@ public:
     static constexpr std::chrono::milliseconds SNAPSHOT_WAIT{100};
 
     RunEnd last_end() const { return last_end_; }
-    // After a run whose log could not be written: what failed, naming the file. Empty otherwise.
+    // After a run whose log or sampler could not be written: what failed, naming the file, one line
+    // each. Empty otherwise.
     const std::string& log_failure() const { return log_failure_; }
     long long steps_done() const { return steps_done_.load(std::memory_order_relaxed); }
     // After a run that ended with RunEnd::not_finite: the first body whose position is not finite.
@@ -127,6 +133,9 @@ private:
     // A merge (after the snapshot shows it) and the mass error, to the observer.
     template <typename Real>
     void report(const StepResult& step, const BasicBodyTable<Real>& bodies);
+    // The bodies to the options' sampler when a sample is due after this many steps.
+    template <typename Real>
+    bool sample(const BasicBodyTable<Real>& bodies, RunOptions& options, long long steps);
     template <typename Real>
     void publish(bool wait_for_lock, const BasicBodyTable<Real>& bodies);
     // A reader's request: the commands posted before it, then the snapshot.
@@ -173,6 +182,7 @@ private:
     std::uint64_t publications_ = 0;
     BodySnapshot published_;
     std::vector<int> deleted_;
+    BodyTable sampled_;  // a run in double precision, widened for its sampler
 };
 
 }  // namespace orbilan

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libqt6opengl6-dev qt6-svg-dev
+    qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-charts-dev
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri
     xvfb xauth fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev

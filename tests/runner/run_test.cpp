@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <map>
@@ -17,6 +18,7 @@
 
 #include "files/project_loader.h"
 #include "orbilan_version.h"
+#include "sim/energy.h"
 #include "temp_folder.h"
 
 namespace orbilan {
@@ -142,6 +144,11 @@ TEST_F(OrbilanRun, RunsThatCannotBeMadeExitWithTwoAndSayWhy)
         {p + " --steps 5 --integrator gauss-radau --tolerance 0",
          "--tolerance needs a number above 0, not '0'\nusage:"},
         {p + " --steps 5 --log " + log + " --log-interval 1", "--log-interval needs the gauss-radau method"},
+        {p + " --steps 5 --energy " + log + " --energy-every 0", "--energy-every needs a whole number from 1 to"},
+        {p + " --steps 5 --energy-every 10", "--energy-every without --energy: there is no energy file to write"},
+        {p + " --steps 5 --energy " + file("no/e.txt"),
+         "Cannot open the energy file " + file("no/e.txt") + " (No such"},
+        {p + " --steps 5 --log " + log + " --energy " + file("./log.txt"), "--energy and --log name the same file"},
     };
     for (const auto& [arguments, complaint] : cases) {
         Outcome o = run(arguments);
@@ -174,6 +181,9 @@ TEST_F(OrbilanRun, FailedWritesAreErrors)
     EXPECT_EQ(run(p, "", "/dev/full").status, 4);
     EXPECT_NE(read_bytes(file("stderr")).find("cannot write the summary to standard output (No"), std::string::npos);
     EXPECT_EQ(run("--help", "", "/dev/full").status, 4);
+    Outcome full_energy = run(p + " --energy /dev/full");
+    EXPECT_EQ(full_energy.status, 4);
+    EXPECT_NE(full_energy.err.find("Cannot write the energy file /dev/full (No space"), std::string::npos);
 
     // A disk that fills up in the middle of a long run: here a file size limit of a few kB.
     Outcome cut = run(project("binary_star.txt") + " --stop-time 1e6 --log " + file("long.txt"), "ulimit -f 8; ");
@@ -322,6 +332,43 @@ TEST_F(OrbilanRun, FigureEightClosesAfterOnePeriod)
         EXPECT_NEAR(static_cast<double>(end.x[i]), static_cast<double>(start.x[i]), 1e-7) << i;
         EXPECT_NEAR(static_cast<double>(end.y[i]), static_cast<double>(start.y[i]), 1e-7) << i;
     }
+}
+
+// --energy writes the start and every N-th step; each line's energy is the engine's for the bodies
+// then (read back from the final state, through merges in double precision), and its relative
+// change is the summary's.
+TEST_F(OrbilanRun, EnergySeriesIsTheEnginesEnergyEveryNSteps)
+{
+    const auto lines_of = [&](const std::string& name) {
+        std::istringstream text(read_bytes(file(name)));
+        std::string header;
+        std::getline(text, header);
+        EXPECT_EQ(header, "time energy energy_relative_change");
+        std::vector<std::array<long double, 3>> lines;
+        for (long double t, e, r; text >> t >> e >> r;) lines.push_back({t, e, r});
+        return lines;
+    };
+    Outcome o = run(project("binary_star.txt") + " --steps 1000 --energy " + file("e.txt") + " --energy-every 250");
+    ASSERT_EQ(o.status, 0) << o.err;
+    auto lines = lines_of("e.txt");
+    ASSERT_EQ(lines.size(), 5u);
+    for (std::size_t k = 0; k < lines.size(); ++k) EXPECT_EQ(lines[k][0], 0.25L * k) << k;
+    EXPECT_EQ(lines[0][2], 0);
+    EXPECT_EQ(lines.back()[2], std::stold(o.keys["energy_relative_change"]));
+    EXPECT_GT(lines.back()[2], lines[1][2]) << "the first-order step drifts";
+
+    o = run(project("cluster.txt") + " --collisions --precision double --steps 700 --energy " + file("c.txt") +
+            " --energy-every 350 --final-state " + file("final.txt"));
+    ASSERT_EQ(o.status, 0) << o.err;
+    lines = lines_of("c.txt");
+    ASSERT_EQ(lines.size(), 3u);
+    BodyTable end;
+    SimulationState state;
+    ASSERT_EQ(read_project_fields(file("final.txt"), folder.path(), end, state, {}).result, LoadResult::loaded);
+    EXPECT_LT(end.body_count, 60) << "merges happened";
+    const long double energy = total_energy(end, state.grav_constant);
+    EXPECT_NEAR(lines.back()[1], energy, 1e-18L * std::fabs(energy));
+    EXPECT_NEAR(lines.back()[2], std::stold(o.keys["energy_relative_change"]), 1e-6L * std::fabs(lines.back()[2]));
 }
 
 // The step is taken as the time panel shows it: four significant digits, and 0 becomes 1. A stop

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
+#include <QtCharts/QLineSeries>
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,12 @@
 
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 
 #include "app/application.h"
+#include "app/plot_window.h"
 #include "app/start_up.h"
 #include "app/start_up_steps.h"
 #include "core/test_bodies.h"
@@ -32,6 +35,7 @@
 #include "panels/control_ids.h"
 #include "panels/panel.h"
 #include "platform/recording_platform.h"
+#include "sim/energy.h"
 #include "temp_folder.h"
 #include "ui_test_support.h"
 #include "view/camera.h"
@@ -884,6 +888,69 @@ TEST_F(ProgramTest, CtrlShiftRRecordsTheViewAsAVideo)
                      "the folder " + QString::fromStdString(missing.string()) + " does not exist."));
     EXPECT_FALSE(toolbar().windowTitle().contains("[REC"));
     EXPECT_FALSE(fs::exists(missing));
+}
+
+// F2 opens the plot window. Through a paused and resumed run its energy curve holds, at every
+// point, the relative change that the engine's own bodies give at that time; the position log of
+// 30,000 lines is thinned to its bound and keeps its extremes exactly. The plots save as a PNG.
+TEST_F(ProgramTest, PlotsShowTheEnginesEnergyAndTheThinnedLog)
+{
+    open("binary_star.txt");
+    click(log_panel(), LG_ENABLED);
+    log_panel().combo(LG_MODE)->setCurrentIndex(1);
+    log_panel().combo(LG_BODY)->setCurrentIndex(1);
+    QTest::keyClick(s().gl_window, Qt::Key_F2);
+    PlotWindow* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && qobject_cast<PlotWindow*>(w)) window = qobject_cast<PlotWindow*>(w);
+    ASSERT_NE(window, nullptr) << "F2 shows the plot window";
+    test::Stepper<> expected(s().table, s().state);
+    // Slow enough for a few dozen frames.
+    program->application->set_pace(20);
+    run_until("15");
+    run_until("30");
+    // The last point is measured after the run.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !program->application->plot_feed().pending(); }));
+
+    expected.state.dt = s().state.dt;
+    expected.state.stop_time = 30;
+    expected.start();
+    const extended start = total_energy(expected.table, expected.state.grav_constant);
+    std::map<double, double> energy{{0.0, 0.0}};
+    double low = 1, high = -1;  // of body 2's x after each step, as the log has it
+    for (bool stop = false; !stop;) {
+        stop = expected.step().stop;
+        const extended now = total_energy(expected.table, expected.state.grav_constant);
+        energy[static_cast<double>(expected.state.sim_time)] = static_cast<double>(relative_energy_change(start, now));
+        low = std::min(low, static_cast<double>(expected.table.x[2]));
+        high = std::max(high, static_cast<double>(expected.table.x[2]));
+    }
+    ASSERT_EQ(expected.state.sim_time, s().state.sim_time);
+
+    const QList<QPointF> curve = window->energy_series()->points();
+    EXPECT_GT(curve.size(), 10);
+    EXPECT_EQ(curve.first(), QPointF(0, 0));
+    EXPECT_EQ(curve.last().x(), static_cast<double>(s().state.sim_time));
+    for (const QPointF& p : curve) {
+        const auto at = energy.find(p.x());
+        ASSERT_NE(at, energy.end()) << "no step ends at t = " << p.x();
+        EXPECT_EQ(p.y(), at->second) << "t = " << p.x();
+    }
+    const QList<QPointF> x = window->logged_series(0)->points();
+    EXPECT_TRUE(x.size() > 1000 && x.size() <= 2002) << x.size();
+    const auto [lowest, highest] =
+        std::minmax_element(x.begin(), x.end(), [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    EXPECT_EQ(lowest->y(), low);
+    EXPECT_EQ(highest->y(), high);
+
+    const fs::path pictures = temp.path() / "Pictures";
+    fs::create_directory(pictures);
+    setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+    const SavedPicture saved = window->save_plot();
+    unsetenv("XDG_PICTURES_DIR");
+    ASSERT_TRUE(saved.saved) << saved.message.toStdString();
+    EXPECT_EQ(saved.path.filename().string().rfind("orbilan-plot-", 0), 0u);
+    EXPECT_FALSE(QImage(QString::fromStdString(saved.path.string())).isNull());
 }
 
 // The next start finds the last project, the frame rate, the light, the run speed chosen and the
