@@ -225,7 +225,7 @@ TEST_F(ProjectFile, ReadsTheExampleProjectAndItsImpulseProgram)
     EXPECT_EQ(state.impulse_count, 0);
 }
 
-// A trailing Pace line is read after other trailing lines too; a pace that is no positive number, one
+// A trailing Pace line is read after other trailing lines too; a pace that is no positive finite number, one
 // inside an incomplete body, or none at all, runs as fast as possible.
 TEST_F(ProjectFile, PaceLineAfterTheBodies)
 {
@@ -235,6 +235,7 @@ TEST_F(ProjectFile, PaceLineAfterTheBodies)
         {bodies + "Method, \"other\", 1e-9\r\nPace, 2.5\r\n", 2.5},
         {bodies + "Pace, -4\r\n", 0},
         {bodies + "Pace, inf\r\n", 0},
+        {bodies + "Pace, 1e400\r\n", 0},
         {bodies, 0},
         {lines({"T, t", "Objects, 3", "dt, 1", "G, 1", "Object, 1, A,", "Pace, 60"}), 0},
     };
