@@ -11,12 +11,23 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstring>
+#include <type_traits>
+#include <vector>
 
 #include "sim/extended_tile.h"
+#include "sim/sums_exchange.h"
 
 namespace orbilan {
 
 namespace {
+
+template <typename Real>
+Real* acceleration(BasicStepWorkspace<Real>& work, int axis, int b)
+{
+    std::vector<Real>* axes[3] = {&work.ax, &work.ay, &work.az};
+    return &axes[axis]->at(static_cast<std::size_t>(b));
+}
 
 // How the tiles of one number type are summed; both kinds keep each body's terms in one order.
 template <typename Real>
@@ -45,6 +56,11 @@ struct PairSums<extended> {
         return extended_tile_sums(table, work, tile, member, check_touch);
     }
     static void end(const BodyTable&, StepWorkspace&) {}
+
+    // The running sums of body b while its column tiles are added: its acceleration so far.
+    static extended* column(StepWorkspace& work, int axis, int b) { return acceleration(work, axis, b); }
+    // The bodies [b0, b1) have all their terms.
+    static void finish(StepWorkspace&, int, int) {}
 };
 
 // The double-precision sums: the lane kernel, on bodies numbered from 0.
@@ -71,6 +87,18 @@ struct PairSums<double> {
     static void end(const BasicBodyTable<double>&, BasicStepWorkspace<double>& work)
     {
         finish_lane_sums(work.scratch.sums, work.ax.data(), work.ay.data(), work.az.data());
+    }
+
+    // While its column tiles are added, body b sums the terms of the bodies before it alone.
+    static double* column(BasicStepWorkspace<double>& work, int axis, int b)
+    {
+        LaneSums& sums = work.scratch.sums;
+        std::vector<double>* before[3] = {&sums.before_x, &sums.before_y, &sums.before_z};
+        return &before[axis]->at(static_cast<std::size_t>(b - 1));
+    }
+    static void finish(BasicStepWorkspace<double>& work, int b0, int b1)
+    {
+        finish_lane_sums(work.scratch.sums, work.ax.data(), work.ay.data(), work.az.data(), b0 - 1, b1 - 1);
     }
 };
 
@@ -164,6 +192,100 @@ struct TiledSums {
     }
 };
 
+// The bytes of a value that travel: the 80 bits of an extended value, without its padding.
+template <typename Real>
+constexpr std::size_t VALUE_BYTES = std::is_same_v<Real, extended> ? 10 : sizeof(Real);
+
+// x, y and z of the bodies [b0, b1), one axis after the other.
+template <typename Real, typename Get>
+void put_axes(std::vector<char>& out, int b0, int b1, Get&& get)
+{
+    std::size_t at = out.size();
+    out.resize(at + 3 * static_cast<std::size_t>(b1 - b0) * VALUE_BYTES<Real>);
+    for (int axis = 0; axis < 3; ++axis)
+        for (int b = b0; b < b1; ++b, at += VALUE_BYTES<Real>) std::memcpy(&out[at], get(axis, b), VALUE_BYTES<Real>);
+}
+
+template <typename Real, typename Get>
+const char* take_axes(const char* in, int b0, int b1, Get&& get)
+{
+    for (int axis = 0; axis < 3; ++axis)
+        for (int b = b0; b < b1; ++b, in += VALUE_BYTES<Real>) std::memcpy(get(axis, b), in, VALUE_BYTES<Real>);
+    return in;
+}
+
+// Rows of tiles per process at least: rows dealt in turn keep the processes equally busy when each
+// has several, the last ones being short.
+constexpr int ROWS_PER_PROCESS = 16;
+
+// The triangle of tiles shared among processes that each hold the whole state: row I of tiles
+// belongs to process I mod K, which takes its tiles in order. The running sums of a column block
+// travel down the column, from the process of row I-1 to that of row I after each tile, so that
+// every body adds its terms in the one order; a process starts its row as soon as the row above
+// has passed it the first block. At the end each process finishes the bodies of its rows and all
+// of them exchange the accelerations.
+template <typename Real>
+TouchingPair shared_among_processes(TiledSums<Real>& sums, SumsExchange& exchange)
+{
+    using Pair = PairSums<Real>;
+    auto& work = sums.work;
+    const int ranks = exchange.ranks();
+    const int rows = sums.rows;
+    const auto column = [&work](int axis, int b) { return Pair::column(work, axis, b); };
+    TouchingPair first;
+    std::vector<char> bytes;
+    for (int row = exchange.rank(); row < rows; row += ranks) {
+        for (int col = row; col < rows; ++col) {
+            const Tile tile = sums.tile(row, col);
+            if (row > 0) {
+                bytes.resize(3 * static_cast<std::size_t>(tile.j1 - tile.j0) * VALUE_BYTES<Real>);
+                exchange.receive((row - 1) % ranks, bytes.data(), bytes.size());
+                take_axes<Real>(bytes.data(), tile.j0, tile.j1, column);
+            }
+            const TouchingPair touch = Pair::tile(sums.table, work, tile, 0, sums.check_touch);
+            if (touch && comes_before(touch, first)) first = touch;
+            if (row + 1 < rows && col > row) {
+                std::vector<char> out;
+                put_axes<Real>(out, tile.j0, tile.j1, column);
+                exchange.send((row + 1) % ranks, std::move(out));
+            }
+        }
+        const Tile own = sums.tile(row, row);
+        Pair::finish(work, own.i0, own.i1);
+    }
+
+    // The first touching pair of all, whichever process found it.
+    const int found[2] = {first.i, first.j};
+    std::vector<char> all;
+    exchange.gather_all(
+        std::vector<char>(reinterpret_cast<const char*>(found), reinterpret_cast<const char*>(found + 2)),
+        std::vector<int>(static_cast<std::size_t>(ranks), sizeof found), all);
+    for (int k = 0; k < ranks; ++k) {
+        TouchingPair touch;
+        std::memcpy(&touch.i, &all[k * sizeof found], sizeof(int));
+        std::memcpy(&touch.j, &all[k * sizeof found + sizeof(int)], sizeof(int));
+        if (touch && comes_before(touch, first)) first = touch;
+    }
+    if (first) return first;
+
+    const auto finished = [&work](int axis, int b) { return acceleration(work, axis, b); };
+    std::vector<int> sizes(static_cast<std::size_t>(ranks), 0);
+    std::vector<char> mine;
+    for (int row = 0; row < rows; ++row) {
+        const Tile own = sums.tile(row, row);
+        sizes[row % ranks] += 3 * (own.i1 - own.i0) * static_cast<int>(VALUE_BYTES<Real>);
+        if (row % ranks == exchange.rank()) put_axes<Real>(mine, own.i0, own.i1, finished);
+    }
+    exchange.gather_all(mine, sizes, all);
+    const char* in = all.data();
+    for (int k = 0; k < ranks; ++k)
+        for (int row = k; row < rows; row += ranks) {
+            const Tile own = sums.tile(row, row);
+            in = take_axes<Real>(in, own.i0, own.i1, finished);
+        }
+    return first;
+}
+
 template <typename Real>
 int members_for(const BasicStepWorkspace<Real>& work, int body_count)
 {
@@ -217,6 +339,11 @@ TouchingPair compute_accelerations(const BasicBodyTable<Real>& table, BasicStepW
 {
     const int n = table.body_count;
     PairSums<Real>::begin(table, work);
+    if (work.exchange && work.exchange->ranks() > 1) {
+        const int side = tile_side<Real>(n, ROWS_PER_PROCESS / 4 * work.exchange->ranks());
+        TiledSums<Real> sums{table, work, *work.schedule, check_touch, side, (n + side - 1) / side};
+        return shared_among_processes(sums, *work.exchange);
+    }
     const int members = members_for(work, n);
     const bool shared = members > 1 && work.team_choice.shared();
     const int side = tile_side<Real>(n, shared ? members : 1);
