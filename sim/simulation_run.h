@@ -16,6 +16,7 @@
 #include "sim/integrator.h"
 #include "sim/run_log.h"
 #include "sim/simulation_state.h"
+#include "sim/sums_exchange.h"
 
 namespace orbilan {
 
@@ -60,6 +61,9 @@ struct RunOptions {
     extended log_interval = 0;
     double camera_distance = 0;   // sizes the exhaust line
     std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
+    // Other processes that run the same steps and share the force sums: they all end at the same
+    // step, when one of them is asked to stop or could not write its log.
+    SumsExchange* exchange = nullptr;
 };
 
 // The tolerance of a Gauss-Radau run: the state's, or the default of the precision.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace orbilan {
@@ -23,9 +24,9 @@ public:
     virtual void gather_all(const std::vector<char>& mine, const std::vector<int>& sizes, std::vector<char>& all) = 0;
     // The bitwise or of every process's flags, to every process.
     virtual unsigned any_of(unsigned flags) = 0;
-    // Ends every process at once, after a failure that only this one has seen: the others would
-    // otherwise wait for it forever.
-    [[noreturn]] virtual void abandon(int status) = 0;
+    // Says why and ends every process at once, after a failure that only this one has seen: the
+    // others would otherwise wait for it forever.
+    [[noreturn]] virtual void abandon(const std::string& why) = 0;
 };
 
 }  // namespace orbilan

@@ -76,7 +76,7 @@ public:
         }
         return any;
     }
-    [[noreturn]] void abandon(int) override { std::abort(); }
+    [[noreturn]] void abandon(const std::string&) override { std::abort(); }
 
 private:
     Group& group_;
