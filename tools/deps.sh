@@ -11,6 +11,7 @@ packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
     shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev clang-format
+    libopenmpi-dev openmpi-bin
 )
 missing=()
 for p in "${packages[@]}"; do
