@@ -214,10 +214,6 @@ const char* take_axes(const char* in, int b0, int b1, Get&& get)
     return in;
 }
 
-// Rows of tiles per process at least: rows dealt in turn keep the processes equally busy when each
-// has several, the last ones being short.
-constexpr int ROWS_PER_PROCESS = 16;
-
 // The triangle of tiles shared among processes that each hold the whole state: row I of tiles
 // belongs to process I mod K, which takes its tiles in order. The running sums of a column block
 // travel down the column, from the process of row I-1 to that of row I after each tile, so that
@@ -340,7 +336,8 @@ TouchingPair compute_accelerations(const BasicBodyTable<Real>& table, BasicStepW
     const int n = table.body_count;
     PairSums<Real>::begin(table, work);
     if (work.exchange && work.exchange->ranks() > 1) {
-        const int side = tile_side<Real>(n, ROWS_PER_PROCESS / 4 * work.exchange->ranks());
+        // Large tiles: every tile passes a message, whose cost must stay small beside the tile's.
+        const int side = tile_side<Real>(n, work.exchange->ranks());
         TiledSums<Real> sums{table, work, *work.schedule, check_touch, side, (n + side - 1) / side};
         return shared_among_processes(sums, *work.exchange);
     }
