@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "runner/command_line.h"
@@ -22,11 +23,15 @@ public:
     {
         MPI_Comm_rank(comm_, &rank_);
         MPI_Comm_size(comm_, &ranks_);
+        int* limit = nullptr;
+        int found = 0;
+        MPI_Comm_get_attr(MPI_COMM_WORLD, MPI_TAG_UB, &limit, &found);
+        if (found) tag_limit_ = *limit;
     }
     int rank() const override { return rank_; }
     int ranks() const override { return ranks_; }
 
-    void send(int to, std::vector<char> bytes) override
+    void send(int to, int tag, std::vector<char> bytes) override
     {
         // Sends that the receivers took free their bytes; the rest wait.
         while (!sent_.empty()) {
@@ -37,16 +42,20 @@ public:
         }
         sent_.emplace_back(MPI_REQUEST_NULL, std::move(bytes));
         auto& [request, data] = sent_.back();
-        MPI_Isend(data.data(), static_cast<int>(data.size()), MPI_BYTE, to, 0, comm_, &request);
+        MPI_Isend(data.data(), static_cast<int>(data.size()), MPI_BYTE, to, checked(tag), comm_, &request);
     }
 
-    void receive(int from, char* bytes, std::size_t size) override
+    bool try_receive(int from, int tag, char* bytes, std::size_t size) override
     {
+        int arrived = 0;
         MPI_Status status;
-        MPI_Recv(bytes, static_cast<int>(size), MPI_BYTE, from, 0, comm_, &status);
+        MPI_Iprobe(from, checked(tag), comm_, &arrived, &status);
+        if (!arrived) return false;
         int count = 0;
         MPI_Get_count(&status, MPI_BYTE, &count);
         if (static_cast<std::size_t>(count) != size) abandon("the processes disagree about the force sums");
+        MPI_Recv(bytes, count, MPI_BYTE, from, tag, comm_, MPI_STATUS_IGNORE);
+        return true;
     }
 
     void gather_all(const std::vector<char>& mine, const std::vector<int>& sizes, std::vector<char>& all) override
@@ -74,6 +83,13 @@ public:
         std::abort();
     }
 
+    // The library promises tags up to 32767 only; Open MPI takes far more.
+    int checked(int tag)
+    {
+        if (tag > tag_limit_) abandon("the MPI library numbers messages only up to " + std::to_string(tag_limit_));
+        return tag;
+    }
+
     void finish_sends()
     {
         for (auto& [request, data] : sent_) MPI_Wait(&request, MPI_STATUS_IGNORE);
@@ -83,6 +99,7 @@ public:
 private:
     MPI_Comm comm_;
     int rank_ = 0, ranks_ = 1;
+    int tag_limit_ = 32767;
     std::deque<std::pair<MPI_Request, std::vector<char>>> sent_;
 };
 

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -215,72 +217,147 @@ const char* take_axes(const char* in, int b0, int b1, Get&& get)
 }
 
 // The triangle of tiles shared among processes that each hold the whole state: row I of tiles
-// belongs to process I mod K, which takes its tiles in order. The running sums of a column block
-// travel down the column, from the process of row I-1 to that of row I after each tile, so that
-// every body adds its terms in the one order; a process starts its row as soon as the row above
-// has passed it the first block. At the end each process finishes the bodies of its rows and all
-// of them exchange the accelerations.
+// belongs to process I mod K, whose members take its rows as they take all rows alone (see
+// TileSchedule). The running sums of a column block travel down the column, from the process of
+// row I-1 to that of row I after each tile, so that every body adds its terms in the one order; a
+// row is ready for its next tile when the block has arrived. At the end each process finishes the
+// bodies of its rows and all of them exchange the accelerations.
 template <typename Real>
-TouchingPair shared_among_processes(TiledSums<Real>& sums, SumsExchange& exchange)
-{
+struct ProcessShare {
     using Pair = PairSums<Real>;
-    auto& work = sums.work;
-    const int ranks = exchange.ranks();
-    const int rows = sums.rows;
-    const auto column = [&work](int axis, int b) { return Pair::column(work, axis, b); };
-    TouchingPair first;
+    TiledSums<Real>& sums;
+    SumsExchange& exchange;
+    int ranks = exchange.ranks();
+    int rank = exchange.rank();
+    // One member at a time talks to the other processes.
+    std::mutex talking;
+    // Of each row of this process, the next column whose block is to arrive from the row above.
+    std::vector<int> next_arrival;
     std::vector<char> bytes;
-    for (int row = exchange.rank(); row < rows; row += ranks) {
-        for (int col = row; col < rows; ++col) {
-            const Tile tile = sums.tile(row, col);
-            if (row > 0) {
+
+    Real* column(int axis, int b) { return Pair::column(sums.work, axis, b); }
+
+    unsigned own_tiles() const
+    {
+        unsigned tiles = 0;
+        for (int row = rank; row < sums.rows; row += ranks) tiles += sums.row_length(row);
+        return tiles;
+    }
+
+    // Rows of other processes are never taken here; the blocks they pass mark their tiles done.
+    void reset()
+    {
+        sums.schedule.reset(sums.rows);
+        for (int row = 0; row < sums.rows; ++row)
+            if (row % ranks != rank) sums.schedule.row_taken[row].store(true, std::memory_order_relaxed);
+        next_arrival.clear();
+        for (int row = rank; row < sums.rows; row += ranks) next_arrival.push_back(row == 0 ? sums.rows : row);
+    }
+
+    // The blocks that have arrived. The members of the process before work on several rows at
+    // once, so each row's blocks travel apart, in order, under the number of the row they leave.
+    void take_arrivals()
+    {
+        std::unique_lock lock(talking, std::try_to_lock);
+        if (!lock) return;
+        const int from = (rank + ranks - 1) % ranks;
+        for (std::size_t k = 0; k < next_arrival.size(); ++k) {
+            const int above = rank + static_cast<int>(k) * ranks - 1;
+            for (int& col = next_arrival[k]; col < sums.rows; ++col) {
+                const Tile tile = sums.tile(above, col);
                 bytes.resize(3 * static_cast<std::size_t>(tile.j1 - tile.j0) * VALUE_BYTES<Real>);
-                exchange.receive((row - 1) % ranks, bytes.data(), bytes.size());
-                take_axes<Real>(bytes.data(), tile.j0, tile.j1, column);
-            }
-            const TouchingPair touch = Pair::tile(sums.table, work, tile, 0, sums.check_touch);
-            if (touch && comes_before(touch, first)) first = touch;
-            if (row + 1 < rows && col > row) {
-                std::vector<char> out;
-                put_axes<Real>(out, tile.j0, tile.j1, column);
-                exchange.send((row + 1) % ranks, std::move(out));
+                if (!exchange.try_receive(from, above, bytes.data(), bytes.size())) break;
+                take_axes<Real>(bytes.data(), tile.j0, tile.j1, [this](int axis, int b) { return column(axis, b); });
+                sums.schedule.tiles_done[above].store(static_cast<unsigned>(col - above + 1),
+                                                      std::memory_order_release);
             }
         }
-        const Tile own = sums.tile(row, row);
-        Pair::finish(work, own.i0, own.i1);
+    }
+
+    // A row of this process whose next tile is ready and that no other member works on, now
+    // taken; -1 if none.
+    int take_row()
+    {
+        TileSchedule& schedule = sums.schedule;
+        for (int row = rank; row < sums.rows; row += ranks) {
+            const unsigned done = schedule.tiles_done[row].load(std::memory_order_acquire);
+            if (!sums.ready(row, done) || schedule.row_taken[row].exchange(true, std::memory_order_acquire)) continue;
+            if (sums.ready(row, schedule.tiles_done[row].load(std::memory_order_acquire))) return row;
+            schedule.row_taken[row].store(false, std::memory_order_release);
+        }
+        return -1;
+    }
+
+    void run(int member, unsigned all)
+    {
+        TileSchedule& schedule = sums.schedule;
+        TouchingPair& found = schedule.touch_found[static_cast<std::size_t>(member)];
+        while (schedule.tiles_finished.load(std::memory_order_acquire) < all) {
+            const int row = take_row();
+            if (row < 0) {
+                take_arrivals();
+                std::this_thread::yield();
+                continue;
+            }
+            const unsigned done = schedule.tiles_done[row].load(std::memory_order_relaxed);
+            const int col = row + static_cast<int>(done);
+            const Tile tile = sums.tile(row, col);
+            const TouchingPair touch = Pair::tile(sums.table, sums.work, tile, member, sums.check_touch);
+            if (touch && comes_before(touch, found)) found = touch;
+            if (row + 1 < sums.rows && col > row) {
+                std::vector<char> out;
+                put_axes<Real>(out, tile.j0, tile.j1, [this](int axis, int b) { return column(axis, b); });
+                std::lock_guard lock(talking);
+                exchange.send((row + 1) % ranks, row, std::move(out));
+            }
+            schedule.tiles_done[row].store(done + 1, std::memory_order_release);
+            schedule.row_taken[row].store(false, std::memory_order_release);
+            schedule.tiles_finished.fetch_add(1, std::memory_order_release);
+        }
     }
 
     // The first touching pair of all, whichever process found it.
-    const int found[2] = {first.i, first.j};
-    std::vector<char> all;
-    exchange.gather_all(
-        std::vector<char>(reinterpret_cast<const char*>(found), reinterpret_cast<const char*>(found + 2)),
-        std::vector<int>(static_cast<std::size_t>(ranks), sizeof found), all);
-    for (int k = 0; k < ranks; ++k) {
-        TouchingPair touch;
-        std::memcpy(&touch.i, &all[k * sizeof found], sizeof(int));
-        std::memcpy(&touch.j, &all[k * sizeof found + sizeof(int)], sizeof(int));
-        if (touch && comes_before(touch, first)) first = touch;
-    }
-    if (first) return first;
-
-    const auto finished = [&work](int axis, int b) { return acceleration(work, axis, b); };
-    std::vector<int> sizes(static_cast<std::size_t>(ranks), 0);
-    std::vector<char> mine;
-    for (int row = 0; row < rows; ++row) {
-        const Tile own = sums.tile(row, row);
-        sizes[row % ranks] += 3 * (own.i1 - own.i0) * static_cast<int>(VALUE_BYTES<Real>);
-        if (row % ranks == exchange.rank()) put_axes<Real>(mine, own.i0, own.i1, finished);
-    }
-    exchange.gather_all(mine, sizes, all);
-    const char* in = all.data();
-    for (int k = 0; k < ranks; ++k)
-        for (int row = k; row < rows; row += ranks) {
-            const Tile own = sums.tile(row, row);
-            in = take_axes<Real>(in, own.i0, own.i1, finished);
+    TouchingPair first_touch()
+    {
+        TouchingPair first;
+        for (const TouchingPair& found : sums.schedule.touch_found)
+            if (found && comes_before(found, first)) first = found;
+        const int mine[2] = {first.i, first.j};
+        std::vector<char> all;
+        exchange.gather_all({reinterpret_cast<const char*>(mine), reinterpret_cast<const char*>(mine + 2)},
+                            std::vector<int>(static_cast<std::size_t>(ranks), sizeof mine), all);
+        for (int k = 0; k < ranks; ++k) {
+            TouchingPair touch;
+            std::memcpy(&touch.i, &all[k * sizeof mine], sizeof(int));
+            std::memcpy(&touch.j, &all[k * sizeof mine + sizeof(int)], sizeof(int));
+            if (touch && comes_before(touch, first)) first = touch;
         }
-    return first;
-}
+        return first;
+    }
+
+    // The bodies of every row, finished by the process of the row, to every process.
+    void gather_accelerations()
+    {
+        auto& work = sums.work;
+        const auto finished = [&work](int axis, int b) { return acceleration(work, axis, b); };
+        std::vector<int> sizes(static_cast<std::size_t>(ranks), 0);
+        std::vector<char> mine, all;
+        for (int row = 0; row < sums.rows; ++row) {
+            const Tile own = sums.tile(row, row);
+            sizes[static_cast<std::size_t>(row % ranks)] += 3 * (own.i1 - own.i0) * static_cast<int>(VALUE_BYTES<Real>);
+            if (row % ranks != rank) continue;
+            Pair::finish(work, own.i0, own.i1);
+            put_axes<Real>(mine, own.i0, own.i1, finished);
+        }
+        exchange.gather_all(mine, sizes, all);
+        const char* in = all.data();
+        for (int k = 0; k < ranks; ++k)
+            for (int row = k; row < sums.rows; row += ranks) {
+                const Tile own = sums.tile(row, row);
+                in = take_axes<Real>(in, own.i0, own.i1, finished);
+            }
+    }
+};
 
 template <typename Real>
 int members_for(const BasicStepWorkspace<Real>& work, int body_count)
@@ -336,10 +413,20 @@ TouchingPair compute_accelerations(const BasicBodyTable<Real>& table, BasicStepW
     const int n = table.body_count;
     PairSums<Real>::begin(table, work);
     if (work.exchange && work.exchange->ranks() > 1) {
+        const int members = members_for(work, n);
         // Large tiles: every tile passes a message, whose cost must stay small beside the tile's.
-        const int side = tile_side<Real>(n, work.exchange->ranks());
+        const int side = tile_side<Real>(n, work.exchange->ranks() * members);
         TiledSums<Real> sums{table, work, *work.schedule, check_touch, side, (n + side - 1) / side};
-        return shared_among_processes(sums, *work.exchange);
+        ProcessShare<Real> share{sums, *work.exchange, work.exchange->ranks(), work.exchange->rank(), {}, {}, {}};
+        share.reset();
+        const unsigned all = share.own_tiles();
+        if (members > 1)
+            work.workers->run([&share, all](int member) { share.run(member, all); });
+        else
+            share.run(0, all);
+        const TouchingPair first = share.first_touch();
+        if (!first) share.gather_accelerations();
+        return first;
     }
     const int members = members_for(work, n);
     const bool shared = members > 1 && work.team_choice.shared();

@@ -7,7 +7,8 @@
 
 namespace orbilan {
 
-// The processes that share the force sums of a run, seen from one of them. Each process holds the
+// The processes that share the force sums of a run, seen from one of them; its members call it
+// one at a time. Each process holds the
 // whole state and takes the same steps; only the sums are divided. The engine knows nothing of
 // how the bytes travel: the runner provides the transport.
 class SumsExchange {
@@ -15,11 +16,12 @@ public:
     virtual ~SumsExchange() = default;
     virtual int rank() const = 0;   // this process, from 0
     virtual int ranks() const = 0;  // how many share the sums
-    // Hands the bytes to process `to` and returns without waiting for it; bytes sent to one process
-    // arrive in the order they were sent.
-    virtual void send(int to, std::vector<char> bytes) = 0;
-    // Waits for the next bytes from process `from`, exactly `size` of them.
-    virtual void receive(int from, char* bytes, std::size_t size) = 0;
+    // Hands the bytes to process `to` under the number `tag` and returns without waiting for it;
+    // bytes sent to one process under one number arrive in the order they were sent.
+    virtual void send(int to, int tag, std::vector<char> bytes) = 0;
+    // The next bytes from process `from` under the number `tag`, exactly `size` of them, if they
+    // have arrived.
+    virtual bool try_receive(int from, int tag, char* bytes, std::size_t size) = 0;
     // Every process's bytes, in rank order, to every process; sizes[k] bytes come from process k.
     virtual void gather_all(const std::vector<char>& mine, const std::vector<int>& sizes, std::vector<char>& all) = 0;
     // The bitwise or of every process's flags, to every process.
