@@ -292,13 +292,22 @@ struct ProcessShare {
     {
         TileSchedule& schedule = sums.schedule;
         TouchingPair& found = schedule.touch_found[static_cast<std::size_t>(member)];
+        auto idle_since = std::chrono::steady_clock::time_point::max();
         while (schedule.tiles_finished.load(std::memory_order_acquire) < all) {
             const int row = take_row();
             if (row < 0) {
                 take_arrivals();
-                std::this_thread::yield();
+                // Blocks usually arrive within a tile's time; a member that waits longer sleeps
+                // between looks, leaving the core to whatever else runs on the machine.
+                const auto now = std::chrono::steady_clock::now();
+                idle_since = std::min(idle_since, now);
+                if (now - idle_since < std::chrono::microseconds(30))
+                    std::this_thread::yield();
+                else
+                    std::this_thread::sleep_for(std::chrono::microseconds(20));
                 continue;
             }
+            idle_since = std::chrono::steady_clock::time_point::max();
             const unsigned done = schedule.tiles_done[row].load(std::memory_order_relaxed);
             const int col = row + static_cast<int>(done);
             const Tile tile = sums.tile(row, col);

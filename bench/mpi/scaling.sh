@@ -16,9 +16,10 @@ printf "%-9s %6s %12s %12s %7s\n" precision bodies "1 proc s" "2 procs s" ratio
 for n in 3000 10000; do
     python3 "$here/make_cluster.py" "$n" "$work/c$n.txt"
     for precision in extended double; do
-        # About two seconds of one process: a step costs some 26 ns (extended) or 1.2 ns (double)
-        # per pair here.
-        if [ "$precision" = extended ]; then steps=$((80000000 / (n * n / 1000) / 1000 + 1)); else steps=$((1600000000 / (n * n / 1000) / 1000 + 1)); fi
+        # About two seconds of one process: a step costs some 20 to 50 ns per pair in extended
+        # precision and 1 to 2.5 ns in double.
+        pairs_k=$((n * n / 2000))
+        if [ "$precision" = extended ]; then steps=$((50000 / pairs_k + 1)); else steps=$((1000000 / pairs_k + 1)); fi
         args=("$work/c$n.txt" --steps "$steps" --threads 1 --precision "$precision" --quiet)
         : >"$work/one" && : >"$work/two"
         for ((r = 0; r < rounds; ++r)); do

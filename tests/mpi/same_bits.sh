@@ -8,7 +8,8 @@
 set -euo pipefail
 runner=$1 mpiexec=$2 source=$3
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+launcher=
+trap '[ -z "$launcher" ] || kill "$launcher" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 python3 "$source/bench/mpi/make_cluster.py" 300 rocks.txt --thrust
 cp "$source/assets/Projects/earth_moon_craft.txt" "$source/assets/Projects/earth_moon_craft.JI" .
@@ -67,6 +68,7 @@ sleep 3
 kill -TERM "$launcher"
 status=0
 wait "$launcher" || status=$?
+launcher=
 [ "$status" != 0 ] || fail "a stopped run ended as a success"
 grep -q '^steps: [1-9]' stopped.summary || fail "no summary after a stop signal"
 grep -q '^Objects, ' stopped.final || fail "no final state after a stop signal"
