@@ -227,8 +227,8 @@ struct ProcessShare {
     using Pair = PairSums<Real>;
     TiledSums<Real>& sums;
     SumsExchange& exchange;
-    int ranks = exchange.ranks();
-    int rank = exchange.rank();
+    int ranks;
+    int rank;
     // One member at a time talks to the other processes.
     std::mutex talking;
     // Of each row of this process, the next column whose block is to arrive from the row above.
@@ -329,6 +329,7 @@ struct ProcessShare {
     TouchingPair first_touch()
     {
         TouchingPair first;
+        if (!sums.check_touch) return first;
         for (const TouchingPair& found : sums.schedule.touch_found)
             if (found && comes_before(found, first)) first = found;
         const int mine[2] = {first.i, first.j};
