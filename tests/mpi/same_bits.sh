@@ -58,6 +58,31 @@ expect_failure() {
 expect_failure 2 "cannot be opened" missing.txt --steps 3
 expect_failure 2 "unknown option '--bogus'" rocks.txt --bogus
 expect_failure 4 "Cannot write the log file /dev/full" rocks.txt --steps 100 --log /dev/full
+# A craft that burns more than its mass: the mass error, found by every process at the same step.
+sed 's/$/\r/' >craft.txt <<'END'
+"Craft", "burns out"
+Objects, 2
+dt, 1
+G, 1e-9
+Object, 1, "Craft", x.bmp
+Position, 0, 0, 0
+Velocity, 0, 0, 0
+Mass, 10
+Density, 1
+Object, 2, "Rock", x.bmp
+Position, 100, 0, 0
+Velocity, 0, 0, 0
+Mass, 10
+Density, 1
+END
+sed 's/$/\r/' >craft.JI <<'END'
+Impulses, 1
+Body, 1
+Burn 1 start and duration (s), -1, 10
+Ejected mass (kg), 20
+Exhaust velocity (m/s), 0, -30, 0
+END
+expect_failure 3 "Error : mass <= 0" craft.txt --steps 100
 
 # A stop signal to the launcher: every process stops at the same step, rank 0 writes the summary and
 # the final state, and nothing ends as a success.
