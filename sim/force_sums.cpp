@@ -297,11 +297,12 @@ struct ProcessShare {
             const int row = take_row();
             if (row < 0) {
                 take_arrivals();
-                // Blocks usually arrive within a tile's time; a member that waits longer sleeps
-                // between looks, leaving the core to whatever else runs on the machine.
+                // Blocks usually arrive within a tile's time; a member that waits far longer sleeps
+                // between looks, leaving the core to whatever else runs on the machine. Not
+                // sooner: a process that sleeps on a busy machine wakes a scheduling round later.
                 const auto now = std::chrono::steady_clock::now();
                 idle_since = std::min(idle_since, now);
-                if (now - idle_since < std::chrono::microseconds(30))
+                if (now - idle_since < std::chrono::milliseconds(1))
                     std::this_thread::yield();
                 else
                     std::this_thread::sleep_for(std::chrono::microseconds(20));
@@ -422,7 +423,7 @@ TouchingPair compute_accelerations(const BasicBodyTable<Real>& table, BasicStepW
 {
     const int n = table.body_count;
     PairSums<Real>::begin(table, work);
-    if (work.exchange && work.exchange->ranks() > 1) {
+    if (work.exchange && work.exchange->ranks() > 1 && n >= work.shared_min_bodies) {
         const int members = members_for(work, n);
         // Large tiles: every tile passes a message, whose cost must stay small beside the tile's.
         const int side = tile_side<Real>(n, work.exchange->ranks() * members);

@@ -49,7 +49,10 @@ struct BasicStepWorkspace {
     std::unique_ptr<TileSchedule> schedule;  // of the shared sums
     PairScratch<Real> scratch;
     // Other processes that hold the same state and share the sums with this one; none when null.
+    // Below this many bodies each process does all the sums itself: passing sums between
+    // processes would cost more than it saves.
     SumsExchange* exchange = nullptr;
+    int shared_min_bodies = 512;
 };
 
 using StepWorkspace = BasicStepWorkspace<extended>;

@@ -102,12 +102,14 @@ BasicBodyTable<Real> run_shared(const BodyTable& bodies, SimulationState state, 
                 GaussRadauWorkspace<Real> work;
                 init_gauss_radau(work, table, threads, default_tolerance<Real>(), {});
                 work.forces.exchange = &exchange;
+                work.forces.shared_min_bodies = 0;
                 prepare_step(table, own, work.forces);
                 for (int k = 0; k < steps; ++k) gauss_radau_step(table, own, work, 0);
             } else {
                 BasicStepWorkspace<Real> work;
                 init_workspace(work, table, threads);
                 work.exchange = &exchange;
+                work.shared_min_bodies = 0;
                 prepare_step(table, own, work);
                 for (int k = 0; k < steps; ++k) gravity_step(table, own, work, 0);
             }

@@ -11,7 +11,7 @@ work=$(mktemp -d)
 launcher=
 trap '[ -z "$launcher" ] || kill "$launcher" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
-python3 "$source/bench/mpi/make_cluster.py" 300 rocks.txt --thrust
+python3 "$source/bench/mpi/make_cluster.py" 600 rocks.txt --thrust
 cp "$source/assets/Projects/earth_moon_craft.txt" "$source/assets/Projects/earth_moon_craft.JI" .
 launch() { "$mpiexec" --oversubscribe -np "$@"; }
 failures=0
@@ -28,7 +28,7 @@ outputs() {
     grep -v -E '^(wall_seconds|steps_per_second|ranks):' "$name.summary" >"$name.figures"
 }
 
-for case in "earth_moon_craft.txt --steps 300" "rocks.txt --steps 30 --collisions"; do
+for case in "earth_moon_craft.txt --steps 300" "rocks.txt --steps 6 --collisions"; do
     for precision in extended double; do
         for method in euler gauss-radau; do
             args="$case --precision $precision --integrator $method"
