@@ -14,6 +14,7 @@
 #include "files/regular_file.h"
 #include "orbilan_version.h"
 #include "runner/command_line.h"
+#include "runner/processes.h"
 #include "runner/run.h"
 
 namespace orbilan {
@@ -39,35 +40,48 @@ void open_standard_descriptors()
     }
 }
 
-int main_program(int argc, char** argv)
+int main_program(int argc, char** argv, const Processes& processes)
 {
     open_standard_descriptors();
     // A reader that goes away or a file size limit is a failed write to report, not a silent end.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
     Terminal terminal;
+    terminal.muted = processes.rank != 0;
+    // A failure of one process alone ends them all; the others would wait for it.
+    const auto end = [&](const std::string& why, int status) {
+        if (processes.exchange) processes.exchange->abandon(why);
+        terminal.message(why);
+        return status;
+    };
     try {
         const Arguments args = parse_arguments(argc, argv);
-        if (args.help) return print_to_stdout(help_text(), terminal);
-        if (args.version) return print_to_stdout(std::string("orbilan-run ") + ORBILAN_VERSION + "\n", terminal);
-        return run(args, terminal);
+        if (args.help) return processes.rank == 0 ? print_to_stdout(help_text(), terminal) : EXIT_SUCCESS;
+        if (args.version)
+            return processes.rank == 0 ? print_to_stdout(std::string("orbilan-run ") + ORBILAN_VERSION + "\n", terminal)
+                                       : EXIT_SUCCESS;
+        return run(args, terminal, processes);
     } catch (const UsageError& error) {
         terminal.message(error.what);
-        std::fprintf(stderr, "%sTry 'orbilan-run --help' for more.\n", USAGE);
+        if (processes.rank == 0) std::fprintf(stderr, "%sTry 'orbilan-run --help' for more.\n", USAGE);
         return EXIT_NOT_RUN;
     } catch (const NotRun& error) {
         terminal.message(error.what);
         return EXIT_NOT_RUN;
     } catch (const std::bad_alloc&) {
-        terminal.message("out of memory");
-        return EXIT_INTERNAL;
+        return end("out of memory", EXIT_INTERNAL);
     } catch (const std::system_error& error) {
-        terminal.message(std::string("cannot go on: ") + error.what());
-        return EXIT_INTERNAL;
+        return end(std::string("cannot go on: ") + error.what(), EXIT_INTERNAL);
     }
 }
 
 }  // namespace
 }  // namespace orbilan
 
-int main(int argc, char** argv) { return orbilan::main_program(argc, argv); }
+int main(int argc, char** argv)
+{
+    const orbilan::Processes processes = orbilan::join_processes(argc, argv);
+    const int status = orbilan::main_program(argc, argv, processes);
+    orbilan::leave_processes();
+    return status;
+}

@@ -31,6 +31,7 @@ namespace orbilan {
 
 void Terminal::message(const std::string& text)
 {
+    if (muted) return;
     std::lock_guard lock(mutex_);
     erase_progress_locked();
     std::size_t start = 0;
@@ -44,6 +45,7 @@ void Terminal::message(const std::string& text)
 
 void Terminal::progress(const std::string& line)
 {
+    if (muted) return;
     std::lock_guard lock(mutex_);
     std::string text = "\r" + line;
     if (line.size() < shown_) text.append(shown_ - line.size(), ' ');
@@ -224,7 +226,7 @@ void check_outputs(const Arguments& args)
 // The summary; false when standard output could not take it. A Gauss-Radau run adds its method,
 // the tolerance in use and the force evaluations, rejected steps and iterations included.
 bool print_summary(const SimulationRun& simulation, const SimulationState& state, Precision precision, int bodies,
-                   double wall, extended relative)
+                   int ranks, double wall, extended relative)
 {
     const long long steps = simulation.steps_done();
     if (state.integrator == Integrator::gauss_radau) {
@@ -235,6 +237,7 @@ bool print_summary(const SimulationRun& simulation, const SimulationState& state
     std::printf("steps: %lld\n", steps);
     std::printf("sim_time: %.17Lg\n", state.sim_time);
     std::printf("bodies: %d\n", bodies);
+    std::printf("ranks: %d\n", ranks);
     std::printf("wall_seconds: %.6f\n", wall);
     std::printf("steps_per_second: %.6g\n", wall > 0 ? static_cast<double>(steps) / wall : 0.0);
     std::printf("energy_relative_change: %.6Le\n", relative);
@@ -243,16 +246,17 @@ bool print_summary(const SimulationRun& simulation, const SimulationState& state
 
 // Loads the project as OPEN PROJECT does and refuses what no run can use. False when the loader
 // has said why already.
-bool load_project(const Arguments& args, BodyTable& table, SimulationState& state, const MessageSink& messages)
+bool load_project(const Arguments& args, const std::filesystem::path& project, bool outputs, BodyTable& table,
+                  SimulationState& state, const MessageSink& messages)
 {
     allocate_body_table(table, state, 0);
     const auto resources = locate_program_files(program_folder()).resource_folder;
-    const ProjectLoad load = read_project_fields(*args.project, resources, table, state, messages);
+    const ProjectLoad load = read_project_fields(project, resources, table, state, messages);
     if (load.result != LoadResult::loaded) return false;
     // Bodies that the file does not hold are zeros, which no run can make sense of.
     if (load.complete_bodies < table.body_count) throw NotRun{"a project file that ends early is not run"};
     if (table.body_count <= 0) throw NotRun{"NO OBJECTS !!"};
-    check_outputs(args);
+    if (outputs) check_outputs(args);
     if (args.log && args.log_body > table.body_count)
         throw NotRun{"--log-body " + std::to_string(args.log_body) + ": the project has " +
                      std::to_string(table.body_count) + " objects"};
@@ -307,10 +311,12 @@ double done_fraction(const Arguments& args, const SimulationState& state, Simula
 // Runs the simulation to its end. A stop signal asks it to stop; on a terminal a progress line is
 // redrawn meanwhile. A signal before the start leaves the bodies as loaded.
 void run_to_end(SimulationRun& simulation, EndWaiter& waiter, RunDirection direction, RunOptions options,
-                const Arguments& args, const SimulationState& state, const Stopwatch& clock, Terminal& terminal)
+                const Arguments& args, const SimulationState& state, const Stopwatch& clock, Terminal& terminal,
+                const Processes& processes)
 {
-    if (stop_signal.load() != 0) return;
-    const bool show_progress = !args.quiet && isatty(STDERR_FILENO);
+    const bool stopped = stop_signal.load() != 0;
+    if (processes.exchange ? processes.exchange->any_of(stopped) != 0 : stopped) return;
+    const bool show_progress = processes.rank == 0 && !args.quiet && isatty(STDERR_FILENO);
     simulation.start(direction, std::move(options));
     double next_draw = 0.5;  // a short run shows no progress at all
     double stop_seen = -1;
@@ -348,71 +354,190 @@ int run_status(const SimulationRun& simulation, const BodyTable& table, const Si
     return EXIT_SUCCESS;
 }
 
-}  // namespace
-
-int run(const Arguments& args, Terminal& terminal)
-{
-    const MessageSink messages = [&terminal](const UserMessage& message) { terminal.message(message.text); };
+// What a run starts from.
+struct RunSetup {
     BodyTable table;
     SimulationState state;
-    if (!load_project(args, table, state, messages)) return EXIT_NOT_RUN;
+    RunDirection direction = RunDirection::forward;
+    RunOptions options;
+    HeldOutput final_state;
+    extended energy_before = 0;  // set where the outputs are
+};
+
+// Loads the project from the file `project` and sets the run up as the command line asks; with
+// `outputs`, the log is opened, the final state held and the energy measured. EXIT_NOT_RUN when a
+// message has said why; throws NotRun.
+int prepare(const Arguments& args, const std::filesystem::path& project, bool outputs, const MessageSink& messages,
+            RunSetup& run)
+{
+    BodyTable& table = run.table;
+    SimulationState& state = run.state;
+    RunOptions& options = run.options;
+    if (!load_project(args, project, outputs, table, state, messages)) return EXIT_NOT_RUN;
     if (args.integrator) state.integrator = *args.integrator;
     if (args.tolerance) state.tolerance = *args.tolerance;
     if (args.log_interval && state.integrator != Integrator::gauss_radau)
         throw NotRun{"--log-interval needs the gauss-radau method (--integrator gauss-radau)"};
-    const RunDirection direction = set_run_time(args, state);
+    run.direction = set_run_time(args, state);
     state.collision_mode = args.collisions ? 255 : 0;
-    RunOptions options;
     options.threads = args.threads;
     options.precision = args.precision;
     options.max_steps = args.steps;
     options.end_when_not_finite = true;
+    options.log_interval = args.log_interval.value_or(0);
+    if (!outputs) return EXIT_SUCCESS;
     // Held from before the first step: a target that cannot be written, or that another runner
     // writes, is refused before any time is spent.
-    HeldOutput final_state;
     if (args.final_state) {
-        if (const std::string problem = final_state.hold(*args.final_state); !problem.empty())
+        if (const std::string problem = run.final_state.hold(*args.final_state); !problem.empty())
             throw NotRun{"--final-state " + args.final_state->string() + " " + problem};
     }
-    const extended energy_before = total_energy(table, state.grav_constant, args.threads);
+    run.energy_before = total_energy(table, state.grav_constant, args.threads);
     if (args.energy) {
         std::string problem;
-        options.sampler =
-            EnergySeries::open(*args.energy, state.grav_constant, args.threads, state.sim_time, energy_before, problem);
+        options.sampler = EnergySeries::open(*args.energy, state.grav_constant, args.threads, state.sim_time,
+                                             run.energy_before, problem);
         if (!options.sampler) throw NotRun{problem};
         options.sample_every = args.energy_every;
     }
-    options.log_interval = args.log_interval.value_or(0);
     if (!open_log(args, state, options, messages)) return EXIT_NOT_RUN;
+    return EXIT_SUCCESS;
+}
+
+// The project's bytes and its impulse program's (with its name), as rank 0 read them.
+std::string read_inputs(const std::filesystem::path& project)
+{
+    const auto part = [](const std::string& bytes) { return std::to_string(bytes.size()) + '\n' + bytes; };
+    const auto read = [](const std::filesystem::path& path, std::uint64_t max_bytes) {
+        FileBytes file = read_regular_file(path, max_bytes);
+        if (file.problem != FileProblem::none) throw NotRun{path.string() + " " + file_problem_text(file, max_bytes)};
+        return std::move(file.bytes);
+    };
+    std::string inputs = part(read(project, MAX_PROJECT_BYTES));
+    if (const auto impulses = impulse_program_path(project))
+        inputs += part(impulses->filename().string()) + part(read(*impulses, MAX_IMPULSE_PROGRAM_BYTES));
+    return inputs;
+}
+
+// Writes the inputs rank 0 read into a new folder, under the project's own name and that of its
+// impulse program, so that they load as rank 0 loaded them. Returns the project's path there.
+std::filesystem::path write_inputs(const std::string& inputs, const std::filesystem::path& project,
+                                   const std::filesystem::path& folder)
+{
+    std::size_t at = 0;
+    const auto part = [&] {
+        const std::size_t end = inputs.find('\n', at);
+        const std::size_t size = std::stoull(inputs.substr(at, end - at));
+        at = end + 1 + size;
+        return inputs.substr(end + 1, size);
+    };
+    const auto write = [](const std::filesystem::path& path, const std::string& bytes) {
+        std::string problem;
+        HeldOutput file;
+        if (problem = file.hold(path); problem.empty()) file.replace(bytes, problem);
+        if (!problem.empty()) throw NotRun{path.string() + " " + problem};
+    };
+    const std::filesystem::path copy = folder / project.filename();
+    write(copy, part());
+    if (at < inputs.size()) {
+        const std::string name = part();
+        write(folder / name, part());
+    }
+    return copy;
+}
+
+// Rank 0 reads the project and its impulse program and holds the outputs; the other processes
+// load the bytes it read, from a folder of their own, and say nothing. All end with one status
+// when one of them cannot prepare, the one that could not having said why.
+int prepare_shared(const Arguments& args, Terminal& terminal, const Processes& processes, const MessageSink& messages,
+                   RunSetup& setup)
+{
+    std::string inputs;
+    const auto attempt = [&](auto&& step) {
+        try {
+            return step();
+        } catch (const NotRun& error) {
+            terminal.message(error.what);
+            return EXIT_NOT_RUN;
+        } catch (const std::bad_alloc&) {
+            terminal.message("out of memory");
+            return EXIT_INTERNAL;
+        }
+    };
+    int status = EXIT_SUCCESS;
+    if (processes.rank == 0)
+        status = attempt([&] {
+            const int prepared = prepare(args, *args.project, true, messages, setup);
+            if (prepared == EXIT_SUCCESS) inputs = read_inputs(*args.project);
+            return prepared;
+        });
+    if (const int shared = status_of_rank_0(processes, status); shared != EXIT_SUCCESS) return shared;
+    share_bytes(processes, inputs);
+    if (processes.rank != 0) {
+        std::error_code error;
+        const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+        std::string name = (temporary / "orbilan-run-XXXXXX").string();
+        const std::filesystem::path folder =
+            ::mkdtemp(name.data()) ? std::filesystem::path(name) : std::filesystem::path();
+        // A failure that rank 0 cannot see: this process says it.
+        terminal.muted = false;
+        status = attempt([&] {
+            if (folder.empty())
+                throw NotRun{"cannot make a folder in " + temporary.string() + " (" + error_text(errno) + ")"};
+            const auto copy = write_inputs(inputs, *args.project, folder);
+            const MessageSink silent = [](const UserMessage&) {};
+            return prepare(args, copy, false, silent, setup);
+        });
+        terminal.muted = true;
+        if (!folder.empty()) std::filesystem::remove_all(folder, error);
+    }
+    return highest_status(processes, status);
+}
+
+}  // namespace
+
+int run(const Arguments& args, Terminal& terminal, const Processes& processes)
+{
+    const MessageSink messages = [&terminal](const UserMessage& message) { terminal.message(message.text); };
+    RunSetup setup;
+    const int prepared = processes.count == 1 ? prepare(args, *args.project, true, messages, setup)
+                                              : prepare_shared(args, terminal, processes, messages, setup);
+    if (prepared != EXIT_SUCCESS) return prepared;
+    BodyTable& table = setup.table;
+    SimulationState& state = setup.state;
+    setup.options.exchange = processes.exchange;
 
     catch_stop_signals();
+    // Only rank 0 speaks: the others need no energy.
+    const bool speaks = processes.rank == 0;
     EndWaiter waiter(terminal);
     SimulationRun simulation(table, state, waiter);
     const Stopwatch clock;
-    run_to_end(simulation, waiter, direction, std::move(options), args, state, clock, terminal);
+    run_to_end(simulation, waiter, setup.direction, std::move(setup.options), args, state, clock, terminal, processes);
     const double wall = clock.seconds();
     terminal.erase_progress();
 
     // A write that failed is the status, whatever the run's own.
     int status = run_status(simulation, table, state, terminal);
+    if (!speaks) return status_of_rank_0(processes, status);
     if (!simulation.failure().empty()) terminal.message(simulation.failure());
     if (!simulation.log_failure().empty()) {
         terminal.message(simulation.log_failure());
         status = EXIT_WRITE_FAILED;
     }
     const extended energy_after = total_energy(table, state.grav_constant, args.threads);
-    const extended relative = relative_energy_change(energy_before, energy_after);
-    if (!print_summary(simulation, state, args.precision, table.body_count, wall, relative)) {
+    const extended relative = relative_energy_change(setup.energy_before, energy_after);
+    if (!print_summary(simulation, state, args.precision, table.body_count, processes.count, wall, relative)) {
         terminal.message("cannot write the summary to standard output (" + error_text(errno) + ")");
         status = EXIT_WRITE_FAILED;
     }
     std::string problem;
     if (args.final_state &&
-        !final_state.replace(project_text(table, state, args.project->filename().string(), messages), problem)) {
+        !setup.final_state.replace(project_text(table, state, args.project->filename().string(), messages), problem)) {
         terminal.message("Project file " + args.final_state->string() + " " + problem);
         status = EXIT_WRITE_FAILED;
     }
-    return status;
+    return status_of_rank_0(processes, status);
 }
 
 }  // namespace orbilan

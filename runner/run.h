@@ -6,6 +6,7 @@
 #include <string>
 
 #include "runner/command_line.h"
+#include "runner/processes.h"
 
 namespace orbilan {
 
@@ -17,6 +18,8 @@ public:
     void message(const std::string& text);
     void progress(const std::string& line);
     void erase_progress();
+    // Says nothing: a process other than rank 0.
+    bool muted = false;
 
 private:
     void erase_progress_locked();
@@ -30,8 +33,8 @@ struct NotRun {
     std::string what;
 };
 
-// Loads the project, runs it, prints the summary and writes the outputs; the exit status. Throws
-// NotRun, std::bad_alloc and std::system_error.
-int run(const Arguments& args, Terminal& terminal);
+// Loads the project, runs it, prints the summary and writes the outputs; the exit status, the same
+// on every process. Throws NotRun, std::bad_alloc and std::system_error.
+int run(const Arguments& args, Terminal& terminal, const Processes& processes);
 
 }  // namespace orbilan

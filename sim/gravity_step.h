@@ -10,6 +10,7 @@
 #include "sim/force_workers.h"
 #include "sim/lane_kernel.h"
 #include "sim/simulation_state.h"
+#include "sim/sums_exchange.h"
 #include "sim/tile_schedule.h"
 
 namespace orbilan {
@@ -47,6 +48,11 @@ struct BasicStepWorkspace {
     TeamChoice team_choice;                  // whether the workers help in this call
     std::unique_ptr<TileSchedule> schedule;  // of the shared sums
     PairScratch<Real> scratch;
+    // Other processes that hold the same state and share the sums with this one; none when null.
+    // Below this many bodies each process does all the sums itself: passing sums between
+    // processes would cost more than it saves.
+    SumsExchange* exchange = nullptr;
+    int shared_min_bodies = 512;
 };
 
 using StepWorkspace = BasicStepWorkspace<extended>;

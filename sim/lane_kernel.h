@@ -37,8 +37,9 @@ struct LaneKernel {
 void begin_lane_sums(LaneSums& sums, int n, const double* x, const double* y, const double* z, const double* gm,
                      const double* radius);
 
-// a(i) for bodies 1..n: the sum before, plus the lanes after added in a fixed order.
-void finish_lane_sums(const LaneSums& sums, double* ax, double* ay, double* az);
+// a(i) for bodies 1..n (or those numbered [first, end) from 0): the sum before, plus the lanes
+// after added in a fixed order.
+void finish_lane_sums(const LaneSums& sums, double* ax, double* ay, double* az, int first = 0, int end = -1);
 
 struct LaneKernelChoice {
     const LaneKernel* kernel;

@@ -37,9 +37,9 @@ double add_lanes(const double* a)
 
 }  // namespace
 
-void finish_lane_sums(const LaneSums& sums, double* ax, double* ay, double* az)
+void finish_lane_sums(const LaneSums& sums, double* ax, double* ay, double* az, int first, int end)
 {
-    for (int b = 0; b < sums.n; ++b) {
+    for (int b = first; b < (end < 0 ? sums.n : end); ++b) {
         const std::size_t lanes = static_cast<std::size_t>(b) * LANES;
         ax[b + 1] = sums.before_x[b] + add_lanes(&sums.after_x[lanes]);
         ay[b + 1] = sums.before_y[b] + add_lanes(&sums.after_y[lanes]);

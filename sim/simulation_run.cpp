@@ -181,6 +181,8 @@ void SimulationRun::thread_main(RunOptions options)
         // The thread must end as a run does, or the program would abort: the table keeps the last
         // whole step it holds, and the user hears why the run stopped.
         failure_ = std::string("The run stopped: ") + error.what();
+        // The other processes of a shared run do not fail with this one; they must not wait for it.
+        if (options.exchange) options.exchange->abandon(failure_);
         finish(table_, options, RunEnd::failed);
     }
 }
@@ -359,15 +361,22 @@ RunEnd SimulationRun::step_loop(BasicBodyTable<Real>& bodies, RunOptions& option
         // A step that could not be taken is not counted.
         steps_done_.store(step.failure == StepFailure::none ? steps : steps - 1, std::memory_order_relaxed);
         report(step, bodies);
-        const bool logged = step.failure != StepFailure::none ||
-                            ((!options.log || log(steps_since_line)) && sample(bodies, options, steps));
+        bool logged = step.failure != StepFailure::none ||
+                      ((!options.log || log(steps_since_line)) && sample(bodies, options, steps));
+        bool stop = stop_request_.load(std::memory_order_relaxed);
+        if (options.exchange) {
+            const unsigned agreed = options.exchange->any_of((logged ? 0u : 1u) | (stop ? 2u : 0u));
+            logged = (agreed & 1u) == 0;
+            stop = (agreed & 2u) != 0;
+        }
         if (options.end_when_not_finite) not_finite_body_ = first_not_finite(bodies);
         if (const auto reason = reason_to_end(step, logged, not_finite_body_ == 0, steps, options.max_steps))
             return *reason;
-        if (stop_request_.load(std::memory_order_relaxed)) return RunEnd::stopped;
+        if (stop) return RunEnd::stopped;
         if (snapshot_wanted_.load(std::memory_order_acquire)) serve_snapshot_request(bodies);
         keep_pace(bodies, anchor, covered);
-        if (stop_request_.load(std::memory_order_relaxed)) return RunEnd::stopped;
+        // A shared run hears of a stop at the next step's agreement.
+        if (!options.exchange && stop_request_.load(std::memory_order_relaxed)) return RunEnd::stopped;
     }
 }
 
@@ -380,6 +389,7 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
         GaussRadauWorkspace<Real> work;
         const Precision precision = std::is_same_v<Real, double> ? Precision::double_precision : Precision::extended;
         init_gauss_radau(work, bodies, threads, tolerance_in_use(state_, precision), state_.radau_carry);
+        work.forces.exchange = options.exchange;
         prepare_step(bodies, state_, work.forces);
         RadauLines<Real> lines(state_, options.log_interval);
         end = step_loop(
@@ -397,6 +407,7 @@ void SimulationRun::run_steps(BasicBodyTable<Real>& bodies, RunOptions& options)
         state_.radau_carry = {};
         BasicStepWorkspace<Real> work;
         init_workspace(work, bodies, threads);
+        work.exchange = options.exchange;
         prepare_step(bodies, state_, work);
         end = step_loop(
             bodies, options,

@@ -17,6 +17,7 @@
 #include "sim/run_log.h"
 #include "sim/simulation_state.h"
 #include "sim/step_sampler.h"
+#include "sim/sums_exchange.h"
 
 namespace orbilan {
 
@@ -65,6 +66,9 @@ struct RunOptions {
     std::unique_ptr<StepSampler> sampler = nullptr;
     long long sample_every = 1;
     std::unique_ptr<RunLog> log;  // opened by the caller; closed when the run ends
+    // Other processes that run the same steps and share the force sums: they all end at the same
+    // step, when one of them is asked to stop or could not write its log.
+    SumsExchange* exchange = nullptr;
 };
 
 // The tolerance of a Gauss-Radau run: the state's, or the default of the precision.

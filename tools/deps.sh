@@ -12,6 +12,7 @@ packages=(
     shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev clang-format
     libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
+    libopenmpi-dev openmpi-bin
 )
 missing=()
 for p in "${packages[@]}"; do

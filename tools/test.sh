@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The whole test suite: every test program under Xvfb, the engine and file code again under
-# AddressSanitizer + UndefinedBehaviorSanitizer, the run-control tests under ThreadSanitizer, and
+# AddressSanitizer + UndefinedBehaviorSanitizer, the runner built with MPI on several processes,
+# the run-control tests under ThreadSanitizer, and
 # a short fuzzing of every reader (tools/fuzz.sh fuzzes for longer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,6 +40,13 @@ packaging/check_install.sh build-test
 cmake -S . -B build-asan -G Ninja -DORBILAN_GUI=OFF -DORBILAN_BENCH=OFF -DORBILAN_SANITIZE=address,undefined
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan -L "core|run_control|runner" --output-on-failure --no-tests=error
+
+# orbilan-run built with MPI, on 1, 2 and 3 processes against itself alone. Open MPI refuses to
+# start as root unless told; CI runs as root.
+cmake -S . -B build-mpi -G Ninja -DORBILAN_GUI=OFF -DORBILAN_BENCH=OFF -DORBILAN_MPI=ON
+cmake --build build-mpi -j"$jobs" --target orbilan-run
+OMPI_ALLOW_RUN_AS_ROOT=1 OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1 \
+    ctest --test-dir build-mpi -L mpi --output-on-failure --no-tests=error
 
 cmake -S . -B build-tsan -G Ninja -DORBILAN_GUI=OFF -DORBILAN_BENCH=OFF -DORBILAN_SANITIZE=thread
 cmake --build build-tsan -j"$jobs" --target run_control_tests
