@@ -706,6 +706,8 @@ TEST_F(ProgramTest, KeysDoWhatTheirButtonsDo)
     EXPECT_TRUE(QTest::qWaitFor([&] { return s().run->steps_done() > steps + 100000; })) << "no longer paced";
     QTest::keyClick(view, Qt::Key_Space);
     wait_for_end();
+    QTest::keyClick(view, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(s().control.pace, 0) << "RESET keeps the run speed chosen, not the project's";
 
     // The buttons' clicks, heard without acting on them.
     QObject::disconnect(&toolbar(), nullptr, program->application.get(), nullptr);
