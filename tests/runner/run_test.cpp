@@ -121,7 +121,7 @@ TEST_F(OrbilanRun, RunsThatCannotBeMadeExitWithTwoAndSayWhy)
         {pipe.string() + " --steps 1", "pipe.txt is not a regular file"},
         {folder.write("empty.txt", "").string() + " --steps 1", "orbilan-run: NO OBJECTS !!\n"},
         {folder.write("million.txt", "Many bodies, x\r\nObjects, 1000000\r\n").string() + " --steps 1",
-         "lists 1000000 objects but holds the data of only 0"},
+         "orbilan-run: a project file that ends early is not run"},
         {one_body("-1").string() + " --stop-time 1e10", "never reached: the step is -1.000E+00 s"},
         {one_body("1e5000").string() + " --stop-time -1e10", "the step is INF s, which reads as 0"},
         {one_body("1e-30").string() + " --stop-time 1e10", "more than 2^62 steps"},
