@@ -3,39 +3,21 @@
 // saves a picture of the whole screen, for the README.
 #include <QApplication>
 #include <QCheckBox>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QTest>
 
-#include <cstdio>
-
-#include "app/application.h"
 #include "app/panel_commands.h"
-#include "app/start_up.h"
-#include "app/start_up_steps.h"
-#include "panels/control_ids.h"
+#include "docs/screenshots/sample_run.h"
 #include "panels/panel.h"
-#include "platform/recording_platform.h"
 #include "widgets/round_button.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s PROGRAM_FOLDER PROJECT OUTPUT.png\n", argv[0]);
-        return 2;
-    }
+    if (wrong_usage(argc, argv)) return 2;
     QApplication application(argc, argv);
-    orbilan::RecordingPlatform platform;
-    platform.folder = std::string(argv[1]) + "/";
-    platform.area = {0, 0, 1280, 800};
-    orbilan::Program program;
-    if (orbilan::start_up(program, platform, orbilan::program_start_up_steps(platform)) !=
-        orbilan::StartUpOutcome::running)
-        return 1;
-    orbilan::Application& app = *program.application;
+    SampleRun run;
+    orbilan::Application* started = open_sample(run, argv);
+    if (!started) return 1;
+    orbilan::Application& app = *started;
     orbilan::Session& s = app.session();
-    platform.dialog_answers.push_back(platform.folder + "Projects/" + argv[2]);
-    app.toolbar_command(orbilan::TB_OPEN);
     for (const int id :
          {orbilan::TB_SHOW_TIME, orbilan::TB_SHOW_NUMERIC, orbilan::TB_SHOW_OPTIONS, orbilan::TB_SHOW_LOG})
         app.toolbar_command(id);
@@ -47,8 +29,7 @@ int main(int argc, char** argv)
     s.view.camera_pitch = -35;
     app.toolbar_command(orbilan::TB_START);
     QTest::qWait(3000);
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
-    app.toolbar_command(orbilan::TB_STOP);
-    if (!QTest::qWaitFor([&] { return !orbilan::run_active(s); }, 10000)) return 1;
+    const QPixmap shot = grab_screen();
+    if (!stop_run(app)) return 1;
     return shot.save(argv[3]) ? 0 : 1;
 }
